@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build and the tests need, when any is missing.
+# Usage: scripts/setup.sh [native|windows|fuzz|all]   (default: all)
+set -euo pipefail
+
+want="${1:-all}"
+packages=(build-essential cmake libgtest-dev nlohmann-json3-dev)
+case "$want" in
+  native) ;;
+  windows) packages+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 zip) ;;
+  fuzz) packages+=(clang libclang-rt-dev) ;;
+  all) packages+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 zip clang libclang-rt-dev) ;;
+  *) echo "setup.sh: unknown set '$want'" >&2; exit 2 ;;
+esac
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+[ "${#missing[@]}" -eq 0 ] && exit 0
+
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+echo "Installing: ${missing[*]}"
+"${sudo_cmd[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "formats/keyed_field.h"
+#include "geometry/matrix4.h"
+#include "geometry/volume_grid.h"
+
+namespace zandrel {
+
+struct TrfRecord;
+
+// The keyed header of a functional project, with its time-course data on request.
+struct FmrHeader {
+    std::string path;
+
+    KeyedInt FileVersion;  // preset to -1 by the reader
+    KeyedInt NrOfVolumes;
+    KeyedInt NrOfSlices;
+    KeyedInt NrOfSkippedVolumes;
+    KeyedText Prefix;
+    KeyedInt DataStorageFormat;
+    KeyedInt DataType;
+    KeyedInt TR;
+    KeyedInt InterSliceTime;
+    KeyedBool TimeResolutionVerified;
+    KeyedInt TE;
+    KeyedInt SliceAcquisitionOrder;
+    KeyedBool SliceAcquisitionOrderVerified;
+    KeyedInt ResolutionX;
+    KeyedInt ResolutionY;
+    KeyedText LoadAMRFile;
+    KeyedBool ShowAMRFile;
+    KeyedInt ImageIndex;
+    KeyedInt LayoutNColumns;
+    KeyedInt LayoutNRows;
+    KeyedInt LayoutZoomLevel;
+    KeyedInt SegmentSize;
+    KeyedInt SegmentOffset;
+    KeyedInt NrOfLinkedProtocols;
+    KeyedText ProtocolFile;
+    KeyedFloat InplaneResolutionX;
+    KeyedFloat InplaneResolutionY;
+    KeyedFloat SliceThickness;
+    KeyedFloat SliceGap;
+    KeyedBool VoxelResolutionVerified;
+
+    // Position block, between "PositionInformationFromImageHeaders" and "GapThickness:".
+    KeyedBool PosInfosVerified;
+    KeyedInt CoordinateSystem;
+    KeyedFloat Slice1CenterX;
+    KeyedFloat Slice1CenterY;
+    KeyedFloat Slice1CenterZ;
+    KeyedFloat SliceNCenterX;
+    KeyedFloat SliceNCenterY;
+    KeyedFloat SliceNCenterZ;
+    KeyedFloat RowDirX;
+    KeyedFloat RowDirY;
+    KeyedFloat RowDirZ;
+    KeyedFloat ColDirX;
+    KeyedFloat ColDirY;
+    KeyedFloat ColDirZ;
+    KeyedInt NRows;
+    KeyedInt NCols;
+    KeyedFloat FoVRows;
+    KeyedFloat FoVCols;
+    KeyedFloat PosInfoSliceThickness;  // the block's own "SliceThickness:"
+    KeyedFloat GapThickness;
+
+    KeyedInt NrOfPastSpatialTransformations;
+    KeyedText LeftRightConvention;
+    KeyedText FirstDataSourceFile;
+    KeyedInt MultibandSequence;
+    KeyedInt SliceTimingTableSize;
+
+    std::vector<float> sliceTimingTable;
+    std::vector<VolumeGrid> volumes;  // one grid per volume: (ResolutionX, ResolutionY, NrOfSlices)
+
+    FmrHeader() { FileVersion.value = -1; }
+
+    // Chain matrix from the anatomical grid (centred) to the functional grid (centred):
+    // M = F * S_fmr * IA^-1 * X * S_vmr * FA^-1 * A, products left to right.
+    // Returns false when the general inverse of the FA matrix failed to converge
+    // (FA^-1 is then the identity). Defined with the geometry code (chain_matrix.cpp).
+    bool computeChainMatrix(const TrfRecord& ia, const TrfRecord& fa, const TrfRecord& acpc,
+                            Matrix4& result) const;
+};
+
+// Reads the header; with readData also the time-course data (".stc") into `volumes`.
+// Throws std::runtime_error with "Failed opening for reading: " / "Failed opening STC for
+// reading: " texts, and for time-course sizes that the data file cannot honour.
+FmrHeader readFmrHeader(const std::string& path, bool readData);
+
+// Loads `volumes` for a header that has been read.
+void readTimeCourseData(FmrHeader& header);
+
+// The part of `path` up to and including its last '/' or '\\'; empty when it has neither.
+std::string directoryOf(const std::string& path);
+
+}  // namespace zandrel

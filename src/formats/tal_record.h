@@ -1,0 +1,39 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "formats/keyed_field.h"
+
+namespace zandrel {
+
+struct Landmark {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    std::int32_t z = 0;
+};
+
+namespace landmark {
+enum Index { AC = 0, PC, AP, PP, SP, IP, RP, LP, Count };
+}
+
+// Talairach landmarks of one anatomical volume. FileVersion -1 (the default record of a
+// set without TAL file, or a file without "FileVersion:") means: no Talairach step.
+struct TalRecord {
+    std::string path;
+    KeyedInt FileVersion;
+    KeyedText Project;
+    std::array<Landmark, landmark::Count> landmarks{};  // AC, PC, AP, PP, SP, IP, RP, LP
+    KeyedInt TALVMRFramingCube;
+    KeyedFloat TALVMRVoxelRes;
+
+    TalRecord() { FileVersion.value = -1; }
+};
+
+// Key words of the landmarks, in record order: "AC:", "PC:", ... "LP:".
+extern const char* const landmarkKeys[landmark::Count];
+
+TalRecord readTalFile(const std::string& path);
+
+}  // namespace zandrel

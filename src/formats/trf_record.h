@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+
+#include "formats/keyed_field.h"
+#include "geometry/matrix4.h"
+
+namespace zandrel {
+
+// One transformation file. Matrices that were not read are the identity.
+struct TrfRecord {
+    std::string path;
+    KeyedInt FileVersion;  // -1 when the file has no "FileVersion:" entry
+    KeyedText DataFormat;
+    Matrix4 matrix;
+    KeyedInt TransformationType;
+    KeyedInt CoordinateSystem;
+    KeyedInt NSlicesFMRVMR;
+    KeyedFloat SlThickFMRVMR;
+    KeyedFloat SlGapFMRVMR;
+    KeyedInt CreateFMR3DMethod;
+    KeyedInt AlignmentStep;
+    KeyedInt ExtraVMRTransf;
+    Matrix4 extraMatrix;
+    KeyedInt ToVMRFramingCube;
+    KeyedFloat ToVMRVoxelRes;
+    KeyedText SourceFile;
+    KeyedText TargetFile;
+    KeyedInt ACPCVMRFramingCube;
+    KeyedFloat ACPCVMRVoxelRes;
+
+    TrfRecord() { FileVersion.value = -1; }
+};
+
+TrfRecord readTrfFile(const std::string& path);
+
+}  // namespace zandrel

@@ -1,0 +1,35 @@
+#pragma once
+
+namespace zandrel {
+
+struct Point4;
+
+// A 4 x 4 single-precision matrix, row-major: element (r, c) is m[4 * r + c].
+// Points are column vectors, so in a product A * B applied to a point B acts first.
+// Every element of a product is the float sum of its four products taken for k = 0..3,
+// each product and each partial sum rounded to float before the next operation.
+// No operation allocates.
+struct Matrix4 {
+    float m[16] = {1.0f, 0.0f, 0.0f, 0.0f,
+                   0.0f, 1.0f, 0.0f, 0.0f,
+                   0.0f, 0.0f, 1.0f, 0.0f,
+                   0.0f, 0.0f, 0.0f, 1.0f};
+
+    float& at(int row, int column) { return m[4 * row + column]; }
+    float at(int row, int column) const { return m[4 * row + column]; }
+
+    void setIdentity();
+    // diag(sx, sy, sz, 1), every other element 0.
+    void setDiagonal(float sx, float sy, float sz);
+    // result = (*this) * right. result may not alias *this or right.
+    void multiply(const Matrix4& right, Matrix4& result) const;
+    // result = (*this) * point, all four rows.
+    void transform(const Point4& point, Point4& result) const;
+
+    bool isFinite() const;
+};
+
+bool operator==(const Matrix4& a, const Matrix4& b);
+inline bool operator!=(const Matrix4& a, const Matrix4& b) { return !(a == b); }
+
+}  // namespace zandrel

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+
+namespace zandrel {
+
+// Three signed integers: a functional voxel (column, row, slice) in a ROI,
+// anatomical grid indices or Talairach coordinates in a VOI.
+struct VoxelTriple {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    std::int32_t z = 0;
+};
+
+inline bool operator==(const VoxelTriple& a, const VoxelTriple& b) {
+    return a.x == b.x && a.y == b.y && a.z == b.z;
+}
+inline bool operator!=(const VoxelTriple& a, const VoxelTriple& b) { return !(a == b); }
+
+}  // namespace zandrel
