@@ -21,14 +21,16 @@ struct Matrix4 {
     void setIdentity();
     // diag(sx, sy, sz, 1), every other element 0.
     void setDiagonal(float sx, float sy, float sz);
-    // result = (*this) * right. result may not alias *this or right.
+    // result = (*this) * right; result may be *this or right.
     void multiply(const Matrix4& right, Matrix4& result) const;
-    // result = (*this) * point, all four rows.
+    // result = (*this) * point, all four rows; result may be point.
     void transform(const Point4& point, Point4& result) const;
 
+    // True when no element is infinite or NaN.
     bool isFinite() const;
 };
 
+// Element-wise float comparison (-0 equals +0; NaN equals nothing).
 bool operator==(const Matrix4& a, const Matrix4& b);
 inline bool operator!=(const Matrix4& a, const Matrix4& b) { return !(a == b); }
 
