@@ -1,0 +1,125 @@
+#include "fuzz_support.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include <unistd.h>
+
+namespace zandrel::fuzz {
+
+namespace {
+
+// Owns the scratch folder; its destructor runs at normal process exit.
+struct ScratchFolder {
+    std::string path;
+    ScratchFolder() {
+        const auto base = std::filesystem::temp_directory_path() /
+                          ("zandrel-fuzz-" + std::to_string(static_cast<long>(::getpid())));
+        std::error_code ignored;
+        std::filesystem::remove_all(base, ignored);
+        std::filesystem::create_directories(base);
+        path = base.string();
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+};
+
+}  // namespace
+
+const std::string& scratchDir() {
+    static const ScratchFolder folder;
+    return folder.path;
+}
+
+std::string writeScratchFile(const std::string& name, const std::uint8_t* data, std::size_t size) {
+    const std::string path = scratchDir() + "/" + name;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (size > 0) out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    out.close();
+    if (!out) {
+        std::fprintf(stderr, "fuzz: cannot write the scratch file %s\n", path.c_str());
+        std::abort();
+    }
+    return path;
+}
+
+std::string writeScratchFile(const std::string& name, const std::string& content) {
+    return writeScratchFile(name, reinterpret_cast<const std::uint8_t*>(content.data()), content.size());
+}
+
+void invariantFailed(const char* condition, const char* file, int line) {
+    std::fprintf(stderr, "fuzz: invariant violated at %s:%d: %s\n", file, line, condition);
+    std::fflush(stderr);
+    __builtin_trap();
+}
+
+std::size_t countDigitRuns(const std::string& text) {
+    std::size_t runs = 0;
+    bool inRun = false;
+    for (const char c : text) {
+        const bool digit = c >= '0' && c <= '9';
+        if (digit && !inRun) ++runs;
+        inRun = digit;
+    }
+    return runs;
+}
+
+namespace {
+
+template <class Field>
+void checkKeyCommon(const Field& field, const char* name, const std::string& input) {
+    if (!field.present) {
+        FUZZ_CHECK(field.key.empty());
+        FUZZ_CHECK(field.width == 0);
+        return;
+    }
+    const std::string keyWord = std::string(name) + ":";
+    FUZZ_CHECK(field.key == name);
+    FUZZ_CHECK(field.width >= static_cast<std::int32_t>(keyWord.size()));
+    FUZZ_CHECK(input.find(keyWord) != std::string::npos);
+}
+
+}  // namespace
+
+void checkKeyed(const KeyedInt& field, const char* name, const std::string& input, std::int32_t absentValue) {
+    checkKeyCommon(field, name, input);
+    if (!field.present) FUZZ_CHECK(field.value == absentValue);
+}
+
+void checkKeyed(const KeyedFloat& field, const char* name, const std::string& input) {
+    checkKeyCommon(field, name, input);
+    if (!field.present) FUZZ_CHECK(field.value == 0.0f && !std::signbit(field.value));
+}
+
+void checkKeyed(const KeyedBool& field, const char* name, const std::string& input) {
+    checkKeyCommon(field, name, input);
+    if (!field.present) FUZZ_CHECK(!field.value);
+}
+
+void checkKeyed(const KeyedText& field, const char* name, const std::string& input) {
+    checkKeyCommon(field, name, input);
+    if (!field.present) {
+        FUZZ_CHECK(field.value.empty());
+        FUZZ_CHECK(!field.quoted);
+        return;
+    }
+    // A text value is the rest of one line: it never holds a line feed, and without
+    // quotes it carries no double quote and no trailing white space.
+    FUZZ_CHECK(field.value.find('\n') == std::string::npos);
+    if (!field.quoted) {
+        FUZZ_CHECK(field.value.find('"') == std::string::npos);
+        if (!field.value.empty()) {
+            const char last = field.value.back();
+            FUZZ_CHECK(std::strchr(" \t\n\v\f\r", last) == nullptr || last == '\0');
+        }
+    }
+}
+
+}  // namespace zandrel::fuzz

@@ -1,0 +1,46 @@
+#pragma once
+// Shared pieces of the fuzz targets: a per-process scratch folder into which the fuzzer's
+// input is written (the readers take paths), and the invariant checks that every target
+// applies beyond "no crash".
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "formats/keyed_field.h"
+
+namespace zandrel::fuzz {
+
+// A folder of this process, created on first use and removed when the process ends.
+const std::string& scratchDir();
+
+// Writes the bytes to `name` inside the scratch folder (replacing any earlier content)
+// and returns the file's path. The same name is reused for every input.
+std::string writeScratchFile(const std::string& name, const std::uint8_t* data, std::size_t size);
+std::string writeScratchFile(const std::string& name, const std::string& content);
+
+// Reports a broken invariant with its location and stops the process so that the fuzzer
+// keeps the input.
+[[noreturn]] void invariantFailed(const char* condition, const char* file, int line);
+
+// Number of maximal runs of decimal digits in the text: every integer that formatted
+// extraction can produce consumes at least one digit of a run of its own, so this bounds
+// how many integers a file can hold.
+std::size_t countDigitRuns(const std::string& text);
+
+// A keyed field that was never met keeps an empty key, width 0 and its default value;
+// one that was met carries the key `name` (without colon), a width of at least the key
+// word's length, and the input contains the key word. `absentValue` is the reader's
+// preset for the field.
+void checkKeyed(const KeyedInt& field, const char* name, const std::string& input,
+                std::int32_t absentValue = 0);
+void checkKeyed(const KeyedFloat& field, const char* name, const std::string& input);
+void checkKeyed(const KeyedBool& field, const char* name, const std::string& input);
+void checkKeyed(const KeyedText& field, const char* name, const std::string& input);
+
+}  // namespace zandrel::fuzz
+
+#define FUZZ_CHECK(condition)                                                         \
+    do {                                                                              \
+        if (!(condition)) ::zandrel::fuzz::invariantFailed(#condition, __FILE__, __LINE__); \
+    } while (false)

@@ -1,0 +1,35 @@
+// Fuzz target: the TAL file reader.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "formats/tal_record.h"
+#include "fuzz_support.h"
+
+using namespace zandrel;
+using zandrel::fuzz::checkKeyed;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string input(reinterpret_cast<const char*>(data), size);
+    const std::string path = fuzz::writeScratchFile("landmarks.tal", input);
+
+    const TalRecord tal = readTalFile(path);
+
+    FUZZ_CHECK(tal.path == path);
+    checkKeyed(tal.FileVersion, "FileVersion", input, -1);
+    checkKeyed(tal.Project, "Project", input);
+    checkKeyed(tal.TALVMRFramingCube, "TALVMRFramingCube", input);
+    checkKeyed(tal.TALVMRVoxelRes, "TALVMRVoxelRes", input);
+
+    // A landmark whose key word is not in the file stays (0, 0, 0); every non-zero
+    // coordinate is an integer that stood in the file.
+    std::size_t nonZero = 0;
+    for (int i = 0; i < landmark::Count; ++i) {
+        const Landmark& point = tal.landmarks[static_cast<std::size_t>(i)];
+        const int coordinates = (point.x != 0) + (point.y != 0) + (point.z != 0);
+        if (input.find(landmarkKeys[i]) == std::string::npos) FUZZ_CHECK(coordinates == 0);
+        nonZero += static_cast<std::size_t>(coordinates);
+    }
+    FUZZ_CHECK(nonZero <= fuzz::countDigitRuns(input));
+    return 0;
+}
