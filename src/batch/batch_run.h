@@ -1,0 +1,41 @@
+#pragma once
+
+#include <functional>
+#include <ostream>
+#include <string>
+
+#include "batch/file_set.h"
+
+namespace zandrel {
+
+struct BatchSummary {
+    int setsFound = 0;   // sets formed from the list
+    int converted = 0;   // .voi file written (in a dry run: every file and record checks out)
+    int reported = 0;    // files of the set cannot be opened; the report was logged
+    int failed = 0;      // an error while reading, building or saving; logged as one entry
+    bool listReadable = true;
+};
+
+struct BatchOptions {
+    bool dryRun = false;  // check and describe sets, write nothing
+    bool crlf = false;    // .voi with CR LF line ends on every platform
+    std::function<void(int setNumber, const FileSet&)> onSetStart;  // progress, may be empty
+};
+
+// Runs the batch of a list file: forms the sets one after another while the list is read
+// and converts each as soon as it is complete, the list staying open until the end.
+//
+// Every message goes to `log` as one flushed text, without a line end of its own. An
+// error in one set (a reader's or the writer's error, a refused count, a chain that cannot
+// be computed, lack of memory) is logged as the single entry "!!!! Could not convert "
+// + ROI path + ": " + message; no file is written for that set and the batch goes on.
+//
+// A list file that cannot be opened gives listReadable = false and logs nothing; the
+// caller shows " Error: Can not read this text file!".
+BatchSummary runBatch(const std::string& listPath, std::ostream& log, const BatchOptions& options = {});
+
+// The number of sets the list forms (the ROI lines that start a set), for progress
+// totals; 0 when the list cannot be read.
+int countSets(const std::string& listPath);
+
+}  // namespace zandrel

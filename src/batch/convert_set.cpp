@@ -1,0 +1,94 @@
+#include "batch/convert_set.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+#include "batch/set_check.h"
+#include "formats/fmr_header.h"
+#include "formats/roi_file.h"
+#include "formats/tal_record.h"
+#include "formats/trf_record.h"
+#include "geometry/matrix4.h"
+#include "voi/voi_builder.h"
+#include "voi/voi_file.h"
+
+namespace zandrel {
+
+namespace {
+
+// Every record of one set, read in the order ROI, FMR, IA, FA, ACPC, TAL.
+struct SetRecords {
+    RoiFile roi;
+    FmrHeader fmr;
+    TrfRecord ia;
+    TrfRecord fa;
+    TrfRecord acpc;
+    TalRecord tal;  // the empty record (FileVersion -1) when the set names no TAL file
+};
+
+SetRecords readSetRecords(const FileSet& set, bool readTimeCourse) {
+    SetRecords records;
+    records.roi = readRoiFile(set.roiPath);
+    records.fmr = readFmrHeader(set.fmrPath, readTimeCourse);
+    records.ia = readTrfFile(set.iaTrfPath);
+    records.fa = readTrfFile(set.faTrfPath);
+    records.acpc = readTrfFile(set.acpcTrfPath);
+    if (!set.talPath.empty()) records.tal = readTalFile(set.talPath);
+    return records;
+}
+
+// The builder computes the chain itself; checking it first turns a singular fine
+// alignment or sizes that make the chain non-finite into an error naming the files,
+// instead of a VOI file that is silently empty or wrong.
+void checkChainMatrix(const FileSet& set, const SetRecords& records) {
+    Matrix4 gridToFunctional;
+    if (!records.fmr.computeChainMatrix(records.ia, records.fa, records.acpc, gridToFunctional)) {
+        throw std::runtime_error("The fine-alignment matrix could not be inverted: " + set.faTrfPath);
+    }
+    if (!gridToFunctional.isFinite()) {
+        throw std::runtime_error(
+            "The transformation chain has non-finite elements (check the voxel sizes and "
+            "slice distance of " + set.fmrPath + " and ToVMRVoxelRes of " + set.iaTrfPath + ")");
+    }
+}
+
+}  // namespace
+
+SetOutcome convertFileSet(const FileSet& set, std::ostream& log, bool crlf) {
+    if (!checkFileSet(set, log)) return SetOutcome::reported;
+
+    VoiBuildReport report;
+    {
+        const SetRecords records = readSetRecords(set, true);
+        checkChainMatrix(set, records);
+        VoiFile voiFile = buildVoiFile(records.roi, records.fmr, records.ia, records.fa,
+                                       records.acpc, records.tal, &report);
+        voiFile.fileName = outputPathFor(set);
+        voiFile.crlf = crlf;
+        voiFile.save();
+    }  // the records and the time-course data are released before logging
+
+    log << "Converted " << set.roiPath << std::flush;
+    for (std::size_t index = 0; index < report.skippedVoxels.size(); ++index) {
+        const std::int64_t skipped = report.skippedVoxels[index];
+        if (skipped == 0) continue;
+        // Numbers as plain decimal text: the caller's stream may carry any locale.
+        log << "VOI " << std::to_string(index + 1) << " of " << set.roiPath << ": "
+            << std::to_string(skipped) << " voxels outside the functional grid were skipped"
+            << std::flush;
+    }
+    return SetOutcome::converted;
+}
+
+SetOutcome describeFileSet(const FileSet& set, std::ostream& log) {
+    if (!checkFileSet(set, log)) return SetOutcome::reported;
+    const SetRecords records = readSetRecords(set, false);
+    checkChainMatrix(set, records);
+    log << "Would write " << outputPathFor(set) << " from "
+        << set.roiPath << std::flush;
+    return SetOutcome::converted;
+}
+
+}  // namespace zandrel

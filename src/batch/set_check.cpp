@@ -1,0 +1,57 @@
+#include "batch/set_check.h"
+
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+namespace zandrel {
+
+bool canOpenForReading(const std::string& path) {
+    if (path.empty()) return false;
+    // Status first: it follows links, and it keeps a named pipe from being opened.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(std::filesystem::path(path), error)) return false;
+    std::ifstream in(path, std::ios::in | std::ios::binary);
+    return in.good();
+}
+
+std::string outputPathFor(const std::string& path, const std::string& suffix) {
+    const std::string::size_type dot = path.rfind('.');
+    return (dot == std::string::npos ? path : path.substr(0, dot)) + suffix;
+}
+
+const char* outputSuffixFor(const FileSet& set) {
+    return set.talPath.empty() ? "_ACPC_.voi" : "_TAL_.voi";
+}
+
+std::string outputPathFor(const FileSet& set) {
+    return outputPathFor(set.roiPath, outputSuffixFor(set));
+}
+
+bool checkFileSet(const FileSet& set, std::ostream& log) {
+    const bool complete = canOpenForReading(set.roiPath) && canOpenForReading(set.fmrPath) &&
+                          canOpenForReading(set.iaTrfPath) && canOpenForReading(set.faTrfPath) &&
+                          canOpenForReading(set.acpcTrfPath) &&
+                          (set.talPath.empty() || canOpenForReading(set.talPath));
+    if (complete) return true;
+
+    log << "!!!! Not enough files could be loaded to convert " << set.roiPath << std::flush;
+    // Every file is tested a second time: the report shows what is missing now.
+    const struct {
+        const char* text;
+        const std::string& path;
+    } entries[] = {
+        {"ROI could not be loaded: ", set.roiPath},
+        {"FMR could not be loaded: ", set.fmrPath},
+        {"IA.trf could not be loaded: ", set.iaTrfPath},
+        {"FA.trf could not be loaded: ", set.faTrfPath},
+        {"ACPC.trf could not be loaded: ", set.acpcTrfPath},
+        {"TAL could not be loaded: ", set.talPath},
+    };
+    for (const auto& entry : entries) {
+        if (!canOpenForReading(entry.path)) log << entry.text << entry.path << std::flush;
+    }
+    return false;
+}
+
+}  // namespace zandrel

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "batch/file_set.h"
+
+namespace zandrel {
+
+// Whether `path` names a regular file that can be opened for reading; the file is closed
+// again at once. An empty path, a folder and any other non-regular file (a named pipe,
+// a device) count as not openable: none of them can hold a file of a set, and opening a
+// pipe could block the batch.
+bool canOpenForReading(const std::string& path);
+
+// The path up to its last "." (the whole path when it has none) followed by `suffix`.
+// The dot may lie in a folder name: "D:\a.b\xroi" gives "D:\a" + suffix.
+std::string outputPathFor(const std::string& path, const std::string& suffix);
+
+// "_TAL_.voi" when the set names a TAL file, else "_ACPC_.voi": the name follows the
+// presence of the TAL line, not the content of the TAL file.
+const char* outputSuffixFor(const FileSet& set);
+
+// The path of the .voi file a set is written to.
+std::string outputPathFor(const FileSet& set);
+
+// Tests that every file of the set can be opened: ROI, FMR, IA, FA, ACPC, then TAL when
+// the set names one. When one cannot, writes the set's report to `log` and returns
+// false: "!!!! Not enough files could be loaded to convert " with the ROI path, then,
+// testing all six paths again, one entry per file that cannot be opened, TAL last and
+// tested also when the set names none. Each entry is one flushed text.
+bool checkFileSet(const FileSet& set, std::ostream& log);
+
+}  // namespace zandrel
