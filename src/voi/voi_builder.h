@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "formats/fmr_header.h"
+#include "formats/roi_file.h"
+#include "formats/tal_record.h"
+#include "formats/trf_record.h"
+#include "voi/voi_file.h"
+
+namespace zandrel {
+
+struct VoiBuildReport {
+    std::vector<std::int64_t> skippedVoxels;  // per VOI: ROI voxels outside the functional grid
+};
+
+// Largest functional grid the builder accepts, in cells (a mask of 512 MB).
+constexpr std::int64_t kMaxFunctionalCells = std::int64_t{1} << 27;
+
+// One VOI per plot of `roi`, in plot order, by inverse mapping of the 256^3 target grid
+// through the landmark mapping (TAL FileVersion > 0) and the chain matrix of `fmr` into
+// the functional grid. The file name stays empty. ROI voxels outside the functional grid
+// are skipped and counted in `report`. Throws std::runtime_error when the functional grid's
+// sizes are not all positive or exceed kMaxFunctionalCells; std::bad_alloc on exhaustion.
+// Visits only the target points that can reach each plot's voxels.
+VoiFile buildVoiFile(const RoiFile& roi, const FmrHeader& fmr, const TrfRecord& ia, const TrfRecord& fa,
+                     const TrfRecord& acpc, const TalRecord& tal, VoiBuildReport* report = nullptr);
+
+// The same result by the straightforward scan: every target point for every plot.
+// Kept as the reference the faster scan is compared with.
+VoiFile buildVoiFileReference(const RoiFile& roi, const FmrHeader& fmr, const TrfRecord& ia,
+                              const TrfRecord& fa, const TrfRecord& acpc, const TalRecord& tal,
+                              VoiBuildReport* report = nullptr);
+
+}  // namespace zandrel
