@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+#include "generator/study_generator.h"
+#include "generator/subject_model.h"
+
+namespace zandrel::studygen {
+
+// Names of a subject's files, relative to its folder.
+struct SubjectFileNames {
+    std::string roi, fmr, stc, ia, fa, acpc, tal, prefix, anatomy;
+    explicit SubjectFileNames(const std::string& stem);
+};
+
+// Each writer builds the text (or samples) in memory and writes the file at `path`
+// in one go; each throws std::runtime_error when the file cannot be written.
+void writeFmrHeader(const SubjectSpec& spec, const SubjectModel& model, const SubjectFileNames& names,
+                    const std::string& path);
+void writeTimeCourseData(const SubjectSpec& spec, const SubjectModel& model, const std::string& path);
+void writeRoiFile(const SubjectSpec& spec, const SubjectModel& model, const std::string& path);
+void writeIaFile(const SubjectSpec& spec, const SubjectModel& model, const SubjectFileNames& names,
+                 const std::string& path);
+void writeFaFile(const SubjectSpec& spec, const SubjectModel& model, const SubjectFileNames& names,
+                 const std::string& path);
+void writeAcpcFile(const SubjectSpec& spec, const SubjectModel& model, const SubjectFileNames& names,
+                   const std::string& path);
+void writeTalFile(const SubjectSpec& spec, const SubjectModel& model, const SubjectFileNames& names,
+                  const std::string& path);
+
+}  // namespace zandrel::studygen
