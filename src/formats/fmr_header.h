@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/key_table.h"
 #include "formats/keyed_field.h"
 #include "geometry/matrix4.h"
 #include "geometry/volume_grid.h"
@@ -87,13 +88,25 @@ struct FmrHeader {
                             Matrix4& result) const;
 };
 
+// Keys of the main scan, in the order in which every word is compared with them; the
+// word "PositionInformationFromImageHeaders" is a section marker that opens the position
+// block. Then the keys of the position block, which ends after "GapThickness:".
+KeyTable<FmrHeader> fmrMainKeys();
+KeyTable<FmrHeader> fmrPositionKeys();
+
 // Reads the header; with readData also the time-course data (".stc") into `volumes`.
 // Throws std::runtime_error with "Failed opening for reading: " / "Failed opening STC for
 // reading: " texts, and for time-course sizes that the data file cannot honour.
 FmrHeader readFmrHeader(const std::string& path, bool readData);
 
-// Loads `volumes` for a header that has been read.
+// Loads `volumes` for a header that has been read: NrOfVolumes grids of
+// (ResolutionX, ResolutionY, NrOfSlices), samples little-endian, 32-bit float when DataType
+// is present and 2, signed 16-bit otherwise. Sizes are checked against the data file before
+// anything is allocated; a file longer than promised is accepted and its tail ignored.
 void readTimeCourseData(FmrHeader& header);
+
+// Name of the time-course data file: directoryOf(path) + Prefix + ".stc".
+std::string timeCourseFileName(const FmrHeader& header);
 
 // The part of `path` up to and including its last '/' or '\\'; empty when it has neither.
 std::string directoryOf(const std::string& path);

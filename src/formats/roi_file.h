@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/key_table.h"
 #include "formats/keyed_field.h"
 #include "geometry/voxel_triple.h"
 
@@ -32,6 +33,14 @@ struct RoiFile {
     RoiFile() { FileVersion.value = -1; }
 };
 
+// Keys of the header phase (which ends after "NrOfTCPlots:") and of one plot (which ends
+// after "NrOfVoxels:"), each in comparison order.
+KeyTable<RoiFile> roiHeaderKeys();
+KeyTable<RoiPlot> roiPlotKeys();
+
+// Reads the header, then up to NrOfTCPlots plots. A plot whose keys run into the end of the
+// file (or a value that fails to parse) is dropped with every later one. Voxel triples are
+// read one by one and only complete triples are kept.
 RoiFile readRoiFile(const std::string& path);
 
 }  // namespace zandrel

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "formats/key_table.h"
 #include "formats/keyed_field.h"
 
 namespace zandrel {
@@ -33,6 +34,10 @@ struct TalRecord {
 
 // Key words of the landmarks, in record order: "AC:", "PC:", ... "LP:".
 extern const char* const landmarkKeys[landmark::Count];
+
+// Keyed fields of the file in comparison order; the landmark keys come between
+// "Project:" and "TALVMRFramingCube:" and are read as three plain integers each.
+KeyTable<TalRecord> talKeys();
 
 TalRecord readTalFile(const std::string& path);
 

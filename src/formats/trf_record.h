@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "formats/key_table.h"
 #include "formats/keyed_field.h"
 #include "geometry/matrix4.h"
 
@@ -32,6 +33,11 @@ struct TrfRecord {
     TrfRecord() { FileVersion.value = -1; }
 };
 
+// Keys in comparison order, "FileVersion:" to "ACPCVMRVoxelRes:".
+KeyTable<TrfRecord> trfKeys();
+
+// Reads the keyed fields; 16 numbers into `matrix` after a DataFormat of "Matrix" and into
+// `extraMatrix` after an ExtraVMRTransf of 1, row by row.
 TrfRecord readTrfFile(const std::string& path);
 
 }  // namespace zandrel

@@ -1,0 +1,162 @@
+// The time-course data of a functional project: raw little-endian samples, nested slice,
+// volume, row, column (outermost first), loaded into one float grid per volume.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <limits>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "formats/fmr_header.h"
+
+namespace zandrel {
+
+namespace {
+
+// Samples converted per block: large enough that the stream is called rarely, small
+// enough that the byte buffer stays at a few hundred kilobytes.
+constexpr std::size_t kBlockSamples = std::size_t{1} << 16;
+
+std::string failurePrefix(const std::string& name) {
+    return "Time-course data file " + name + " cannot be read: ";
+}
+
+// Refuses a grid size that cannot describe data: negative anywhere, or 0 while volumes
+// are promised (a header with 0 volumes expects no data at all).
+void checkGridSizes(const FmrHeader& header, const std::string& name) {
+    const KeyedInt* sizes[] = {&header.NrOfVolumes, &header.NrOfSlices, &header.ResolutionX,
+                               &header.ResolutionY};
+    const char* names[] = {"NrOfVolumes", "NrOfSlices", "ResolutionX", "ResolutionY"};
+    for (int i = 0; i < 4; ++i) {
+        if (sizes[i]->value < 0) {
+            throw std::runtime_error(failurePrefix(name) + names[i] + " is " +
+                                     std::to_string(sizes[i]->value) + " in the header");
+        }
+    }
+    if (header.NrOfVolumes.value == 0) return;
+    for (int i = 1; i < 4; ++i) {
+        if (sizes[i]->value == 0) {
+            throw std::runtime_error(failurePrefix(name) + names[i] + " is 0 in the header but NrOfVolumes is " +
+                                     std::to_string(header.NrOfVolumes.value));
+        }
+    }
+}
+
+// a * b, or false when it does not fit in 64 bits.
+bool multiplyChecked(std::uint64_t a, std::uint64_t b, std::uint64_t& product) {
+    if (a != 0 && b > std::numeric_limits<std::uint64_t>::max() / a) return false;
+    product = a * b;
+    return true;
+}
+
+// Size of the open file in bytes; the read position is left at the start.
+std::uint64_t fileSize(std::ifstream& in, const std::string& name) {
+    in.seekg(0, std::ios::end);
+    const std::streamoff end = in.tellg();
+    in.seekg(0, std::ios::beg);
+    if (!in || end < 0) throw std::runtime_error(failurePrefix(name) + "its size cannot be determined");
+    return static_cast<std::uint64_t>(end);
+}
+
+void checkFileHoldsData(const FmrHeader& header, const std::string& name, std::uint64_t available,
+                        std::uint64_t sampleBytes) {
+    std::uint64_t promised = sampleBytes;
+    bool fits = true;
+    for (const KeyedInt* size : {&header.NrOfVolumes, &header.NrOfSlices, &header.ResolutionY, &header.ResolutionX}) {
+        fits = fits && multiplyChecked(promised, static_cast<std::uint64_t>(size->value), promised);
+    }
+    if (fits && promised <= available) return;
+    const std::string promise = fits ? std::to_string(promised) + " bytes"
+                                     : "more than " + std::to_string(std::numeric_limits<std::uint64_t>::max()) + " bytes";
+    throw std::runtime_error("Time-course data file " + name + " holds " + std::to_string(available) +
+                             " bytes but the header promises " + promise + " (" +
+                             std::to_string(header.NrOfVolumes.value) + " volumes x " +
+                             std::to_string(header.NrOfSlices.value) + " slices x " +
+                             std::to_string(header.ResolutionY.value) + " rows x " +
+                             std::to_string(header.ResolutionX.value) + " columns of " +
+                             std::to_string(sampleBytes) + " bytes)");
+}
+
+// Samples are assembled from their bytes, so the result is the same on every host.
+void convertSamples(const unsigned char* bytes, std::size_t count, bool floatSamples, float* target) {
+    if (floatSamples) {
+        for (std::size_t i = 0; i < count; ++i, bytes += 4) {
+            const std::uint32_t bits = static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+                                       static_cast<std::uint32_t>(bytes[2]) << 16 |
+                                       static_cast<std::uint32_t>(bytes[3]) << 24;
+            float value;
+            std::memcpy(&value, &bits, sizeof value);
+            target[i] = value;
+        }
+    } else {
+        for (std::size_t i = 0; i < count; ++i, bytes += 2) {
+            const std::uint16_t bits = static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
+            target[i] = static_cast<float>(static_cast<std::int16_t>(bits));
+        }
+    }
+}
+
+// Reads `count` samples into `target`, block by block.
+void readSamples(std::ifstream& in, const std::string& name, std::vector<unsigned char>& buffer,
+                 std::size_t sampleBytes, bool floatSamples, float* target, std::size_t count) {
+    while (count > 0) {
+        const std::size_t block = std::min(count, kBlockSamples);
+        const std::size_t bytes = block * sampleBytes;
+        in.read(reinterpret_cast<char*>(buffer.data()), static_cast<std::streamsize>(bytes));
+        // The size was checked before: a short read means the file changed while it was read.
+        if (static_cast<std::size_t>(in.gcount()) != bytes) {
+            throw std::runtime_error(failurePrefix(name) + "it ended before all samples were read");
+        }
+        convertSamples(buffer.data(), block, floatSamples, target);
+        target += block;
+        count -= block;
+    }
+}
+
+}  // namespace
+
+std::string directoryOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string timeCourseFileName(const FmrHeader& header) {
+    return directoryOf(header.path) + header.Prefix.value + ".stc";
+}
+
+void readTimeCourseData(FmrHeader& header) {
+    const std::string name = timeCourseFileName(header);
+    std::ifstream in(name, std::ios::in | std::ios::binary);
+    if (in.fail()) throw std::runtime_error("Failed opening STC for reading: " + name);
+
+    const bool floatSamples = header.DataType.present && header.DataType.value == 2;
+    const std::size_t sampleBytes = floatSamples ? 4 : 2;
+    checkGridSizes(header, name);
+    checkFileHoldsData(header, name, fileSize(in, name), sampleBytes);
+
+    const std::int32_t volumeCount = header.NrOfVolumes.value;
+    const std::int32_t sliceCount = header.NrOfSlices.value;
+    // Past the checks every size is positive (or there are no volumes) and the whole
+    // data fits in the file, so the grids cost at most twice the file's size.
+    std::vector<VolumeGrid> volumes;
+    volumes.reserve(static_cast<std::size_t>(volumeCount));
+    for (std::int32_t v = 0; v < volumeCount; ++v) {
+        volumes.emplace_back(header.ResolutionX.value, header.ResolutionY.value, sliceCount);
+    }
+
+    // One slice of one volume is a contiguous run in the file and in its grid.
+    const std::size_t planeSamples =
+        static_cast<std::size_t>(header.ResolutionX.value) * static_cast<std::size_t>(header.ResolutionY.value);
+    std::vector<unsigned char> buffer(std::min(planeSamples, kBlockSamples) * sampleBytes);
+    for (std::int32_t s = 0; s < sliceCount && volumeCount > 0; ++s) {
+        for (std::int32_t v = 0; v < volumeCount; ++v) {
+            float* plane = volumes[static_cast<std::size_t>(v)].data() + static_cast<std::size_t>(s) * planeSamples;
+            readSamples(in, name, buffer, sampleBytes, floatSamples, plane, planeSamples);
+        }
+    }
+    header.volumes = std::move(volumes);
+}
+
+}  // namespace zandrel

@@ -1,0 +1,66 @@
+// The TRF file reader: keyed fields and the matrices that follow two of them.
+#include <string>
+
+#include "formats/key_table.h"
+#include "formats/keyed_reader.h"
+#include "formats/trf_record.h"
+
+namespace zandrel {
+
+namespace {
+
+const KeyEntry<TrfRecord> kKeys[] = {
+    {"FileVersion:", "FileVersion", &TrfRecord::FileVersion},
+    {"DataFormat:", "DataFormat", &TrfRecord::DataFormat},
+    {"TransformationType:", "TransformationType", &TrfRecord::TransformationType},
+    {"CoordinateSystem:", "CoordinateSystem", &TrfRecord::CoordinateSystem},
+    {"NSlicesFMRVMR:", "NSlicesFMRVMR", &TrfRecord::NSlicesFMRVMR},
+    {"SlThickFMRVMR:", "SlThickFMRVMR", &TrfRecord::SlThickFMRVMR},
+    {"SlGapFMRVMR:", "SlGapFMRVMR", &TrfRecord::SlGapFMRVMR},
+    {"CreateFMR3DMethod:", "CreateFMR3DMethod", &TrfRecord::CreateFMR3DMethod},
+    {"AlignmentStep:", "AlignmentStep", &TrfRecord::AlignmentStep},
+    {"ExtraVMRTransf:", "ExtraVMRTransf", &TrfRecord::ExtraVMRTransf},
+    {"ToVMRFramingCube:", "ToVMRFramingCube", &TrfRecord::ToVMRFramingCube},
+    {"ToVMRVoxelRes:", "ToVMRVoxelRes", &TrfRecord::ToVMRVoxelRes},
+    {"SourceFile:", "SourceFile", &TrfRecord::SourceFile},
+    {"TargetFile:", "TargetFile", &TrfRecord::TargetFile},
+    {"ACPCVMRFramingCube:", "ACPCVMRFramingCube", &TrfRecord::ACPCVMRFramingCube},
+    {"ACPCVMRVoxelRes:", "ACPCVMRVoxelRes", &TrfRecord::ACPCVMRVoxelRes},
+};
+
+// 16 numbers, row 0 first, over any number of lines. A number that fails to parse keeps
+// the elements before it and leaves the stream failed, which ends the scan.
+void readMatrix(std::istream& in, Matrix4& matrix) {
+    for (float& element : matrix.m) {
+        if (!readNumber(in, element)) return;
+    }
+}
+
+}  // namespace
+
+KeyTable<TrfRecord> trfKeys() { return makeKeyTable(kKeys); }
+
+TrfRecord readTrfFile(const std::string& path) {
+    TrfRecord trf;
+    trf.path = path;
+    trf.FileVersion.value = -1;
+    std::ifstream in = openForReading(path);
+
+    const KeyTable<TrfRecord> keys = trfKeys();
+    std::string word;
+    while (in.good()) {
+        if (!readWord(in, word)) break;
+        const KeyEntry<TrfRecord>* entry = readKeyedEntry(in, word, keys, trf);
+        if (entry == nullptr) continue;
+        // Exact text after quote removal: "matrix" or "Matrix 4x4" read no matrix.
+        if (entry->member == KeyedMember<TrfRecord>(&TrfRecord::DataFormat) && trf.DataFormat.value == "Matrix") {
+            readMatrix(in, trf.matrix);
+        } else if (entry->member == KeyedMember<TrfRecord>(&TrfRecord::ExtraVMRTransf) &&
+                   trf.ExtraVMRTransf.value == 1) {
+            readMatrix(in, trf.extraMatrix);
+        }
+    }
+    return trf;
+}
+
+}  // namespace zandrel
