@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <system_error>
 
 #include <unistd.h>
@@ -52,6 +53,11 @@ std::string writeScratchFile(const std::string& name, const std::uint8_t* data, 
 
 std::string writeScratchFile(const std::string& name, const std::string& content) {
     return writeScratchFile(name, reinterpret_cast<const std::uint8_t*>(content.data()), content.size());
+}
+
+std::string readScratchFile(const std::string& name) {
+    std::ifstream in(scratchDir() + "/" + name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void invariantFailed(const char* condition, const char* file, int line) {

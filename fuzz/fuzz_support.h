@@ -19,6 +19,9 @@ const std::string& scratchDir();
 std::string writeScratchFile(const std::string& name, const std::uint8_t* data, std::size_t size);
 std::string writeScratchFile(const std::string& name, const std::string& content);
 
+// The whole content of a file in the scratch folder ("" when it cannot be read).
+std::string readScratchFile(const std::string& name);
+
 // Reports a broken invariant with its location and stops the process so that the fuzzer
 // keeps the input.
 [[noreturn]] void invariantFailed(const char* condition, const char* file, int line);
