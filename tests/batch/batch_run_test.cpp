@@ -1,0 +1,261 @@
+// The batch run: conversion of every set of a list, what is logged, and containment of
+// the errors of one set.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "batch/batch_run.h"
+#include "log_capture.h"
+#include "study_fixture.h"
+#include "temp_dir.h"
+
+namespace zandrel {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::LogCapture;
+using testing::readFile;
+using testing::TempDir;
+
+class BatchRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        study = studygen::writeStudy(dir.file("study"), studygen::testStudySpec(3, 7));
+    }
+    const studygen::SubjectFiles& subject(int index) const { return study.subjects.at(index); }
+
+    // A list of the given subjects' sets, in order.
+    std::string listOf(const std::vector<int>& subjects) const {
+        std::vector<std::string> lines;
+        for (int index : subjects) {
+            for (const std::string& line : testing::setLines(subject(index))) lines.push_back(line);
+        }
+        return testing::writeList(dir.file("list.txt"), lines);
+    }
+
+    BatchSummary run(const std::string& list, const BatchOptions& options = {}) {
+        return runBatch(list, log.stream(), options);
+    }
+
+    TempDir dir;
+    studygen::GeneratedStudy study;
+    LogCapture log;
+};
+
+void expectSummary(const BatchSummary& s, int found, int converted, int reported, int failed) {
+    EXPECT_TRUE(s.listReadable);
+    EXPECT_EQ(s.setsFound, found);
+    EXPECT_EQ(s.converted, converted);
+    EXPECT_EQ(s.reported, reported);
+    EXPECT_EQ(s.failed, failed);
+}
+
+TEST_F(BatchRun, ConvertsEverySetOfTheGeneratedList) {
+    const BatchSummary summary = run(study.listPath);
+    expectSummary(summary, 3, 3, 0, 0);
+    std::vector<std::string> expected;
+    for (const auto& files : study.subjects) expected.push_back("Converted " + files.roi);
+    EXPECT_EQ(log.entries(), expected);
+    EXPECT_EQ(log.pending(), "");
+    for (const auto& files : study.subjects) {
+        EXPECT_EQ(readFile(testing::voiPathOf(files)), testing::expectedVoiText(files, false)) << files.roi;
+    }
+}
+
+TEST_F(BatchRun, NamesTheOutputAfterThePresenceOfTheTalLine) {
+    // The generator gives the first subject a TAL file.
+    ASSERT_FALSE(subject(0).tal.empty());
+    const std::string stem = subject(0).roi.substr(0, subject(0).roi.size() - 4);
+
+    testing::writeList(dir.file("noTal.txt"), {subject(0).roi, subject(0).fmr, subject(0).ia,
+                                               subject(0).fa, subject(0).acpc});
+    expectSummary(run(dir.file("noTal.txt")), 1, 1, 0, 0);
+    EXPECT_TRUE(fs::exists(stem + "_ACPC_.voi"));
+    EXPECT_FALSE(fs::exists(stem + "_TAL_.voi"));
+
+    // A TAL file without content still names the output "_TAL_.voi".
+    const std::string emptyTal = dir.write("empty.tal", "");
+    testing::writeList(dir.file("emptyTal.txt"), {subject(0).roi, subject(0).fmr, subject(0).ia,
+                                                  subject(0).fa, subject(0).acpc, emptyTal});
+    expectSummary(run(dir.file("emptyTal.txt")), 1, 1, 0, 0);
+    EXPECT_TRUE(fs::exists(stem + "_TAL_.voi"));
+}
+
+TEST_F(BatchRun, ReportsAnIncompleteSetAndGoesOn) {
+    const auto& s1 = subject(1);
+    testing::writeList(dir.file("list.txt"), {s1.roi, s1.ia, s1.fa, s1.acpc,  // no FMR, no TAL
+                                              subject(2).roi, subject(2).fmr, subject(2).ia,
+                                              subject(2).fa, subject(2).acpc});
+    expectSummary(run(dir.file("list.txt")), 2, 1, 1, 0);
+    EXPECT_EQ(log.entries(), (std::vector<std::string>{
+                                 "!!!! Not enough files could be loaded to convert " + s1.roi,
+                                 "FMR could not be loaded: ",
+                                 "TAL could not be loaded: ",
+                                 "Converted " + subject(2).roi,
+                             }));
+    EXPECT_FALSE(fs::exists(testing::voiPathOf(s1)));
+}
+
+TEST_F(BatchRun, AMissingTimeCourseFileFailsOnlyItsSet) {
+    fs::remove(subject(1).stc);
+    const std::string output = testing::voiPathOf(subject(1));
+    { std::ofstream(output) << "previous result"; }
+
+    expectSummary(run(listOf({0, 1, 2})), 3, 2, 0, 1);
+    ASSERT_EQ(log.entries().size(), 3u);
+    EXPECT_EQ(log.entries()[0], "Converted " + subject(0).roi);
+    EXPECT_EQ(log.entries()[1],
+              "!!!! Could not convert " + subject(1).roi + ": Failed opening STC for reading: " + subject(1).stc);
+    EXPECT_EQ(log.entries()[2], "Converted " + subject(2).roi);
+    EXPECT_EQ(readFile(output), "previous result");  // the old file is kept
+}
+
+TEST_F(BatchRun, AnOutputThatCannotBeCreatedFailsOnlyItsSet) {
+    const std::string output = testing::voiPathOf(subject(1));
+    fs::create_directory(output);  // a folder where the .voi file belongs
+    expectSummary(run(listOf({0, 1, 2})), 3, 2, 0, 1);
+    ASSERT_EQ(log.entries().size(), 3u);
+    EXPECT_EQ(log.entries()[1], "!!!! Could not convert " + subject(1).roi + ": Cannot Create file: " + output);
+    EXPECT_TRUE(fs::is_directory(output));
+    EXPECT_TRUE(fs::exists(testing::voiPathOf(subject(2))));
+}
+
+TEST_F(BatchRun, AnUnwritableFolderFailsOnlyItsSet) {
+    const fs::path folder = fs::path(subject(1).roi).parent_path();
+    fs::permissions(folder, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    if (std::ofstream(folder / "probe")) {
+        fs::permissions(folder, fs::perms::owner_write, fs::perm_options::add);
+        GTEST_SKIP() << "permissions are not enforced for this user";
+    }
+    const BatchSummary summary = run(listOf({0, 1, 2}));
+    fs::permissions(folder, fs::perms::owner_write, fs::perm_options::add);
+    expectSummary(summary, 3, 2, 0, 1);
+    ASSERT_EQ(log.entries().size(), 3u);
+    EXPECT_EQ(log.entries()[1], "!!!! Could not convert " + subject(1).roi +
+                                    ": Cannot Create file: " + testing::voiPathOf(subject(1)));
+    EXPECT_EQ(log.entries()[2], "Converted " + subject(2).roi);
+}
+
+TEST_F(BatchRun, AChainWithNonFiniteElementsFailsOnlyItsSet) {
+    testing::editFile(subject(1).fmr, "InplaneResolutionX:", "InplaneResolutionX: 0\nIgnored:");
+    expectSummary(run(listOf({0, 1, 2})), 3, 2, 0, 1);
+    ASSERT_EQ(log.entries().size(), 3u);
+    EXPECT_EQ(log.entries()[1], "!!!! Could not convert " + subject(1).roi +
+                                    ": The transformation chain has non-finite elements (check the voxel "
+                                    "sizes and slice distance of " + subject(1).fmr +
+                                    " and ToVMRVoxelRes of " + subject(1).ia + ")");
+    EXPECT_FALSE(fs::exists(testing::voiPathOf(subject(1))));
+}
+
+TEST_F(BatchRun, AHostileRoiFileInTheMiddleDisturbsNoOtherSet) {
+    // Plot and voxel counts far beyond what the file holds, then binary garbage: the set
+    // gets the one complete triple the file has, and nothing else is affected.
+    { std::ofstream(subject(1).roi, std::ios::binary | std::ios::trunc)
+          << "FileVersion: 6\nNrOfTCPlots: 2147483647\nNrOfVoxels: 2147483647\n1 2 3\n4 5\xff\x00\x80"; }
+    expectSummary(run(listOf({0, 1, 2})), 3, 3, 0, 0);
+    EXPECT_EQ(log.entries(), (std::vector<std::string>{"Converted " + subject(0).roi, "Converted " + subject(1).roi,
+                                                       "Converted " + subject(2).roi}));
+    const std::string hostile = readFile(testing::voiPathOf(subject(1)));
+    EXPECT_NE(hostile.find("NrOfVOIs:                   1\n"), std::string::npos) << hostile;
+    EXPECT_EQ(hostile, testing::expectedVoiText(subject(1), false));
+    EXPECT_EQ(readFile(testing::voiPathOf(subject(2))), testing::expectedVoiText(subject(2), false));
+}
+
+TEST_F(BatchRun, LogsTheRoiVoxelsOutsideTheFunctionalGridPerVoi) {
+    // Two plots: the first with one voxel inside and two outside the grid, the second inside.
+    { std::ofstream(subject(0).roi, std::ios::binary | std::ios::trunc)
+          << "FileVersion: 6\nNrOfTCPlots: 2\n\nNrOfVoxels: 3\n10 10 5\n-1 10 5\n10 10 4000\n"
+          << "\nNrOfVoxels: 1\n11 11 5\n"; }
+    expectSummary(run(listOf({0})), 1, 1, 0, 0);
+    EXPECT_EQ(log.entries(), (std::vector<std::string>{
+                                 "Converted " + subject(0).roi,
+                                 "VOI 1 of " + subject(0).roi + ": 2 voxels outside the functional grid were skipped",
+                             }));
+}
+
+TEST_F(BatchRun, WritesCrLfLineEndsOnRequest) {
+    BatchOptions options;
+    options.crlf = true;
+    expectSummary(run(listOf({1}), options), 1, 1, 0, 0);
+    const std::string text = readFile(testing::voiPathOf(subject(1)));
+    std::string lf;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n') {
+            EXPECT_TRUE(i > 0 && text[i - 1] == '\r') << "LF without CR at " << i;
+        }
+        if (text[i] != '\r') lf += text[i];
+    }
+    EXPECT_EQ(lf, testing::expectedVoiText(subject(1), false));
+}
+
+TEST_F(BatchRun, ADryRunDescribesEverySetAndWritesNothing) {
+    fs::remove(subject(2).ia);
+    const auto listing = [&] {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::recursive_directory_iterator(study.root)) {
+            names.push_back(entry.path().string() + " " + std::to_string(fs::last_write_time(entry).time_since_epoch().count()));
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const std::vector<std::string> before = listing();
+    BatchOptions options;
+    options.dryRun = true;
+    expectSummary(run(listOf({0, 1, 2}), options), 3, 2, 1, 0);
+    std::vector<std::string> expected = {
+        "Would write " + testing::voiPathOf(subject(0)) + " from " + subject(0).roi,
+        "Would write " + testing::voiPathOf(subject(1)) + " from " + subject(1).roi,
+        "!!!! Not enough files could be loaded to convert " + subject(2).roi,
+        "IA.trf could not be loaded: " + subject(2).ia,
+    };
+    if (subject(2).tal.empty()) expected.push_back("TAL could not be loaded: ");
+    EXPECT_EQ(log.entries(), expected);
+    EXPECT_EQ(listing(), before);
+}
+
+TEST_F(BatchRun, ReportsProgressAndCountsTheSets) {
+    const std::string list = listOf({2, 0, 1, 0});  // the same ROI twice: the later replaces
+    EXPECT_EQ(countSets(list), 4);
+    std::vector<std::string> started;
+    BatchOptions options;
+    options.onSetStart = [&](int number, const FileSet& set) {
+        started.push_back(std::to_string(number) + " " + set.roiPath);
+    };
+    expectSummary(run(list, options), 4, 4, 0, 0);
+    EXPECT_EQ(started, (std::vector<std::string>{"1 " + subject(2).roi, "2 " + subject(0).roi,
+                                                 "3 " + subject(1).roi, "4 " + subject(0).roi}));
+}
+
+TEST_F(BatchRun, AnUnreadableListLogsNothing) {
+    fs::create_directory(dir.file("folder.txt"));
+    for (const std::string& list : {std::string(), dir.file("missing.txt"), dir.file("folder.txt")}) {
+        const BatchSummary summary = run(list);
+        EXPECT_FALSE(summary.listReadable) << "list '" << list << "'";
+        EXPECT_EQ(summary.setsFound, 0);
+        EXPECT_EQ(countSets(list), 0);
+    }
+    EXPECT_TRUE(log.entries().empty());
+}
+
+TEST_F(BatchRun, ReadsA20MegabyteSingleLineList) {
+    // Line 1 is the prefix; its 20 MB end in "roi" but, without a line break, start no set.
+    expectSummary(run(dir.write("long.txt", std::string(20u << 20, 'x') + ".roi")), 0, 0, 0, 0);
+    EXPECT_TRUE(log.entries().empty());
+}
+
+TEST_F(BatchRun, ListsWithoutSetsConvertNothing) {
+    for (const std::string& text : {std::string(), std::string("/only/line/1\n"), std::string("\nnotes\ns1.fmr\n")}) {
+        const std::string list = dir.write("plain.txt", text);
+        const BatchSummary summary = run(list);
+        expectSummary(summary, 0, 0, 0, 0);
+    }
+    EXPECT_TRUE(log.entries().empty());
+}
+
+}  // namespace
+}  // namespace zandrel
