@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace zandrel::cli {
+
+// Writes one JSON document to a stream, container by container. Containers opened
+// "inline" (and everything inside them) stay on one line; the others put each member on
+// a line of its own, indented by two blanks per level. Numbers never pass through the
+// stream's locale: floats are written as the shortest text that reads back to the same
+// float, and values that are not finite as the strings "NaN", "Infinity", "-Infinity".
+class JsonWriter {
+public:
+    explicit JsonWriter(std::ostream& out) : out_(out) {}
+
+    void beginObject(bool inlined = false);
+    void endObject();
+    void beginArray(bool inlined = false);
+    void endArray();
+
+    // Names the next member of the current object.
+    JsonWriter& key(const std::string& name);
+
+    void string(const std::string& text);
+    void integer(std::int64_t number);
+    void number(float number);
+    void number(double number);
+    void boolean(bool flag);
+    void null();
+
+private:
+    struct Level {
+        bool inlined;
+        std::size_t members;
+    };
+
+    void beginValue();
+    void begin(bool inlined, char bracket);
+    void end(char bracket);
+    void newline(std::size_t depth);
+
+    std::ostream& out_;
+    std::vector<Level> levels_;
+    bool afterKey_ = false;
+};
+
+// JSON text of a string, quoted and escaped; bytes that are not valid UTF-8 become U+FFFD.
+std::string jsonQuoted(const std::string& text);
+
+// Shortest round-trip text of a finite number; "NaN", "Infinity", "-Infinity" (quoted) otherwise.
+std::string jsonNumber(float number);
+std::string jsonNumber(double number);
+
+}  // namespace zandrel::cli

@@ -1,0 +1,227 @@
+// `zandrel inspect`, run as a program on files written in a fresh folder; its output is
+// parsed back as JSON.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+#include "temp_dir.h"
+
+namespace {
+
+using zandrel::testing::TempDir;
+using Json = nlohmann::json;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string shellQuoted(const std::string& word) {
+    std::string quoted = "'";
+    for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+Outcome inspect(const TempDir& dir, const std::vector<std::string>& args) {
+    std::string command = shellQuoted(ZANDREL_EXECUTABLE) + " inspect";
+    for (const std::string& arg : args) command += " " + shellQuoted(arg);
+    command += " >" + shellQuoted(dir.file("stdout.txt")) + " 2>" + shellQuoted(dir.file("stderr.txt"));
+    Outcome run;
+    const int raw = std::system(command.c_str());
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = zandrel::testing::readFile(dir.file("stdout.txt"));
+    run.err = zandrel::testing::readFile(dir.file("stderr.txt"));
+    return run;
+}
+
+Json inspectJson(const TempDir& dir, const std::vector<std::string>& args) {
+    const Outcome run = inspect(dir, args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    return Json::parse(run.out);
+}
+
+std::string int16Samples(const std::vector<std::int16_t>& samples) {
+    std::string bytes;
+    for (std::int16_t s : samples) {
+        bytes += static_cast<char>(static_cast<std::uint16_t>(s) & 0xFF);
+        bytes += static_cast<char>(static_cast<std::uint16_t>(s) >> 8);
+    }
+    return bytes;
+}
+
+std::string float32Samples(const std::vector<float>& samples) {
+    std::string bytes;
+    for (float s : samples) {
+        std::uint32_t bits;
+        std::memcpy(&bits, &s, sizeof bits);
+        for (int i = 0; i < 4; ++i) bytes += static_cast<char>((bits >> (8 * i)) & 0xFF);
+    }
+    return bytes;
+}
+
+const char* const kFmr =
+    "FileVersion:    7\r\nNrOfVolumes: 2\r\nNrOfSlices: 1\r\nPrefix: \"run 1\"\r\nResolutionX: 2\r\n"
+    "ResolutionY: 2\r\nInplaneResolutionX: 0.1\r\nInplaneResolutionY: 3.3333333\r\nSliceThickness: 4\r\n"
+    "ShowAMRFile: 1\r\nPositionInformationFromImageHeaders\r\nSliceThickness: 2.5\r\nGapThickness: 0\r\n"
+    "SliceTimingTableSize: 2\r\n0 1e-7\r\nend\r\n";
+
+TEST(InspectFmr, FieldsTablesAndShortestFloats) {
+    TempDir dir;
+    const std::string path = dir.write("run.fmr", kFmr);
+    const Outcome run = inspect(dir, {path});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const Json j = Json::parse(run.out);
+    EXPECT_EQ(j["type"], "fmr");
+    EXPECT_EQ(j["path"], path);
+    EXPECT_EQ(j["FileVersion"], Json::parse(R"({"key": "FileVersion", "value": 7, "width": 16, "present": true})"));
+    EXPECT_EQ(j["Prefix"]["value"], "run 1");
+    EXPECT_EQ(j["Prefix"]["quoted"], true);
+    EXPECT_EQ(j["ShowAMRFile"]["value"], true);
+    EXPECT_EQ(j["TR"]["present"], false);
+    EXPECT_EQ(j["SliceThickness"]["value"], 4.0);
+    EXPECT_EQ(j["PosInfoSliceThickness"]["value"], 2.5);
+    EXPECT_EQ(j["PosInfoSliceThickness"]["key"], "SliceThickness");
+    EXPECT_EQ(j.count("PositionInformationFromImageHeaders"), 0u);
+    // Shortest text of the float, and it reads back to the same float.
+    EXPECT_NE(run.out.find("\"value\": 0.1,"), std::string::npos);
+    EXPECT_NE(run.out.find("\"value\": 3.3333333,"), std::string::npos);
+    EXPECT_EQ(static_cast<float>(j["InplaneResolutionY"]["value"].get<double>()), 3.3333333f);
+    EXPECT_NE(run.out.find("\"sliceTimingTable\": [0, 1e-07]"), std::string::npos) << run.out;
+    EXPECT_EQ(j.count("data"), 0u);
+}
+
+TEST(InspectFmr, DataSummary) {
+    TempDir dir;
+    const std::string fmr = dir.write("run.fmr", kFmr);
+    dir.write("run 1.stc", int16Samples({-1, 2, 3, 4, 5, 6, 7, 32767}));
+    const Json data = inspectJson(dir, {fmr, "--data"})["data"];
+    EXPECT_EQ(data["file"], dir.file("run 1.stc"));
+    EXPECT_EQ(data["dimX"], 2);
+    EXPECT_EQ(data["dimY"], 2);
+    EXPECT_EQ(data["dimZ"], 1);
+    EXPECT_EQ(data["volumes"], 2);
+    EXPECT_EQ(data["samples"], 8);
+    EXPECT_EQ(data["min"], -1.0);
+    EXPECT_EQ(data["max"], 32767.0);
+    EXPECT_EQ(data["mean"], (32767.0 + 26.0) / 8.0);
+    EXPECT_EQ(data["nonFiniteSamples"], 0);
+}
+
+TEST(InspectFmr, NonFiniteSamplesStillGiveValidJson) {
+    TempDir dir;
+    const std::string fmr = dir.write("f.fmr", std::string(kFmr) + "DataType: 2\r\n");
+    dir.write("run 1.stc", float32Samples({NAN, INFINITY, -INFINITY, NAN, 1.5f, -0.25f, NAN, NAN}));
+    const Json data = inspectJson(dir, {fmr, "--data"})["data"];
+    EXPECT_EQ(data["sampleType"], "float32");
+    EXPECT_EQ(data["nonFiniteSamples"], 6);
+    EXPECT_EQ(data["min"], -0.25);
+    EXPECT_EQ(data["max"], 1.5);
+    EXPECT_EQ(data["mean"], 0.625);
+
+    dir.write("run 1.stc", float32Samples({NAN, NAN, NAN, NAN, INFINITY, NAN, NAN, NAN}));
+    EXPECT_TRUE(inspectJson(dir, {fmr, "--data"})["data"]["mean"].is_null());
+}
+
+TEST(InspectRoi, PlotsWithVoxels) {
+    TempDir dir;
+    const std::string path = dir.write("a.roi",
+        "FileVersion: 6\nNrOfTCPlots: 2\nFromSlice: 3\nNrOfVoxels: 2\n1 2 3\n4 5 6\nNrOfVoxels: 0\n");
+    const Json j = inspectJson(dir, {path});
+    EXPECT_EQ(j["type"], "roi");
+    EXPECT_EQ(j["NrOfTCPlots"]["value"], 2);
+    ASSERT_EQ(j["plots"].size(), 2u);
+    EXPECT_EQ(j["plots"][0]["FromSlice"]["value"], 3);
+    EXPECT_EQ(j["plots"][0]["voxels"], Json::parse("[[1, 2, 3], [4, 5, 6]]"));
+    EXPECT_EQ(j["plots"][1]["FromSlice"]["present"], false);
+    EXPECT_EQ(j["plots"][1]["voxels"], Json::array());
+}
+
+TEST(InspectTrf, MatricesRowMajor) {
+    TempDir dir;
+    const std::string path = dir.write("IA.trf",
+        "FileVersion: 8\nDataFormat: Matrix\n1 0 0 -2.5\n0 1 0 3\n0 0 1 0.1\n0 0 0 1\nExtraVMRTransf: 0\n");
+    const Json j = inspectJson(dir, {path});
+    EXPECT_EQ(j["DataFormat"]["value"], "Matrix");
+    EXPECT_EQ(j["matrix"], Json::parse("[1, 0, 0, -2.5, 0, 1, 0, 3, 0, 0, 1, 0.1, 0, 0, 0, 1]"));
+    EXPECT_EQ(j["extraMatrix"], Json::parse("[1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1]"));
+    EXPECT_EQ(j["ExtraVMRTransf"]["value"], 0);
+}
+
+TEST(InspectTal, LandmarksAndTypeOverride) {
+    TempDir dir;
+    const std::string path = dir.write("landmarks.txt", "FileVersion: 3\nAC: 128 128 128\nLP: 200 129 127\n");
+    const Json j = inspectJson(dir, {"--type", "tal", path});
+    EXPECT_EQ(j["type"], "tal");
+    EXPECT_EQ(j["landmarks"]["AC"], Json::parse("[128, 128, 128]"));
+    EXPECT_EQ(j["landmarks"]["LP"], Json::parse("[200, 129, 127]"));
+    EXPECT_EQ(j["landmarks"]["PC"], Json::parse("[0, 0, 0]"));
+    EXPECT_EQ(j["landmarks"].size(), 8u);
+    EXPECT_EQ(inspectJson(dir, {"--type=tal", path})["type"], "tal");
+}
+
+TEST(InspectTypes, ExtensionInAnyCaseAndEightBitTexts) {
+    TempDir dir;
+    const std::string path = dir.write("UPPER.TRF", "SourceFile: \"caf\xE9 \x01 \\ \"\"\n");
+    const Outcome run = inspect(dir, {path});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const Json j = Json::parse(run.out);
+    EXPECT_EQ(j["type"], "trf");
+    EXPECT_EQ(j["SourceFile"]["value"].get<std::string>().substr(0, 3), "caf");
+}
+
+TEST(InspectErrors, UsageErrorsExitTwo) {
+    TempDir dir;
+    const std::string roi = dir.write("a.roi", "NrOfTCPlots: 0\n");
+    const std::string other = dir.write("a.dat", "x\n");
+    struct Case { std::vector<std::string> args; std::string message; };
+    const Case cases[] = {
+        {{}, "zandrel: inspect needs a file; try 'zandrel help inspect'\n"},
+        {{roi, "--verbose"}, "zandrel: unknown option '--verbose'; try 'zandrel help inspect'\n"},
+        {{roi, "--type", "voi"}, "zandrel: unknown type 'voi'; try 'zandrel help inspect'\n"},
+        {{roi, "--type"}, "zandrel: --type needs one of fmr, roi, trf, tal; try 'zandrel help inspect'\n"},
+        {{other}, "zandrel: cannot tell the type of '" + other + "' from its extension; use --type; try 'zandrel help inspect'\n"},
+        {{roi, "--data"}, "zandrel: --data applies to fmr files only; try 'zandrel help inspect'\n"},
+        {{roi, roi}, "zandrel: more than one file: '" + roi + "' and '" + roi + "'; try 'zandrel help inspect'\n"},
+    };
+    for (const Case& c : cases) {
+        const Outcome run = inspect(dir, c.args);
+        EXPECT_EQ(run.status, 2) << c.message;
+        EXPECT_EQ(run.err, c.message);
+        EXPECT_EQ(run.out, "") << c.message;
+    }
+    const Outcome help = inspect(dir, {"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("Usage: zandrel inspect FILE", 0), 0u);
+}
+
+TEST(InspectErrors, ReaderErrorsExitOneWithNothingOnStandardOutput) {
+    TempDir dir;
+    const std::string missing = dir.file("missing.tal");
+    const std::string fmr = dir.write("run.fmr", kFmr);
+    struct Case { std::vector<std::string> args; std::string message; };
+    const Case cases[] = {
+        {{missing}, "zandrel: Failed opening for reading: " + missing + "\n"},
+        {{fmr, "--data"}, "zandrel: Failed opening STC for reading: " + dir.file("run 1.stc") + "\n"},
+    };
+    for (const Case& c : cases) {
+        const Outcome run = inspect(dir, c.args);
+        EXPECT_EQ(run.status, 1) << c.message;
+        EXPECT_EQ(run.err, c.message);
+        EXPECT_EQ(run.out, "") << c.message;
+    }
+    dir.write("run 1.stc", int16Samples({1, 2, 3}));
+    const Outcome shortData = inspect(dir, {fmr, "--data"});
+    EXPECT_EQ(shortData.status, 1);
+    EXPECT_NE(shortData.err.find("holds 6 bytes but the header promises 16 bytes"), std::string::npos) << shortData.err;
+}
+
+}  // namespace
