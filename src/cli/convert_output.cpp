@@ -1,0 +1,31 @@
+#include "cli/convert_output.h"
+
+#include "cli/json_string.h"
+
+namespace zandrel::cli {
+
+bool ConvertOutput::openTranscript(const std::string& path) {
+    // Binary: one "\n" per JSON line on every platform.
+    transcript_.open(path, std::ios::out | std::ios::binary | std::ios::trunc);
+    transcriptOpen_ = transcript_.is_open();
+    return transcriptOpen_;
+}
+
+void ConvertOutput::addEntry(const std::string& entry) {
+    if (beforeEntry_) beforeEntry_();
+    console_ << entry;
+    if (entry.empty() || entry.back() != '\n') console_ << '\n';
+    console_.flush();
+    if (transcriptOpen_) {
+        // Flushed per entry, so an interrupted run leaves every entry up to that point.
+        transcript_ << jsonString(entry) << '\n' << std::flush;
+    }
+}
+
+bool ConvertOutput::transcriptComplete() {
+    if (!transcriptOpen_) return true;
+    transcript_.close();
+    return !transcript_.fail();
+}
+
+}  // namespace zandrel::cli
