@@ -11,4 +11,18 @@ work="build/example-study"
 rm -rf "$work"
 mkdir -p "$work"
 cp -r examples/study/. "$work/"
-./build/default/src/cli/zandrel inspect "$work/subject1/s1_run1.fmr"
+
+# The list's prefix is "./": the conversion runs inside the copied study.
+zandrel="$PWD/build/default/src/cli/zandrel"
+cd "$work"
+echo "== zandrel convert study.txt --transcript transcript.jsonl   (in $PWD)"
+status=0
+"$zandrel" convert study.txt --transcript transcript.jsonl || status=$?
+echo
+echo "== VOI files"
+find "$PWD" -name '*.voi' -type f | sort | while read -r voi; do
+  echo "$voi  ($(grep -c '' "$voi") lines)"
+done
+echo "== transcript: $PWD/transcript.jsonl"
+echo "== exit status: $status"
+exit "$status"
