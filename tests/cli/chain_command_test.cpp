@@ -1,0 +1,223 @@
+// `zandrel chain`, run as a program on files written in a fresh folder. Printed numbers
+// are read back and compared bit for bit with the factors computed in this process.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+#include "formats/fmr_header.h"
+#include "formats/trf_record.h"
+#include "geometry/chain_matrix.h"
+#include "temp_dir.h"
+
+namespace zandrel {
+namespace {
+
+using testing::TempDir;
+using Json = nlohmann::json;
+
+struct ProgramRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string shellQuoted(const std::string& word) {
+    std::string quoted = "'";
+    for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+ProgramRun chain(const TempDir& dir, const std::vector<std::string>& args) {
+    std::string command = shellQuoted(ZANDREL_EXECUTABLE) + " chain";
+    for (const std::string& arg : args) command += " " + shellQuoted(arg);
+    command += " >" + shellQuoted(dir.file("stdout.txt")) + " 2>" + shellQuoted(dir.file("stderr.txt"));
+    ProgramRun run;
+    const int raw = std::system(command.c_str());
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = testing::readFile(dir.file("stdout.txt"));
+    run.err = testing::readFile(dir.file("stderr.txt"));
+    return run;
+}
+
+// One set's four files; the FMR and IA contents vary per test.
+struct SetFiles {
+    std::string fmr, ia, fa, acpc;
+    std::vector<std::string> args() const { return {fmr, ia, fa, acpc}; }
+};
+
+const char* const kWorkedFmr =
+    "FileVersion: 7\nResolutionX: 64\nResolutionY: 64\nNrOfSlices: 20\n"
+    "InplaneResolutionX: 2\nInplaneResolutionY: 2\nSliceThickness: 3\nSliceGap: 1\n";
+const char* const kIdentityIa =
+    "FileVersion: 5\nDataFormat: Matrix\n1 0 0 0\n0 1 0 0\n0 0 1 0\n0 0 0 1\n"
+    "ExtraVMRTransf: 0\nToVMRVoxelRes: 1\n";
+const char* const kAbsentTrf = "DataFormat: Matrix\n2 0 0 5\n0 2 0 5\n0 0 2 5\n0 0 0 1\n";
+
+SetFiles writeSet(const TempDir& dir, const std::string& fmr, const std::string& ia,
+                  const std::string& fa = kAbsentTrf, const std::string& acpc = kAbsentTrf) {
+    return {dir.write("run.fmr", fmr), dir.write("IA.trf", ia), dir.write("FA.trf", fa),
+            dir.write("ACPC.trf", acpc)};
+}
+
+ChainFactors factorsOf(const SetFiles& set) {
+    return computeChainFactors(readFmrHeader(set.fmr, false), readTrfFile(set.ia),
+                               readTrfFile(set.fa), readTrfFile(set.acpc));
+}
+
+// A set with rotations, translations, a fine alignment and a slice flip, so that most
+// elements need all nine significant digits.
+SetFiles writeRealisticSet(const TempDir& dir) {
+    return writeSet(
+        dir,
+        "FileVersion: 7\nInplaneResolutionX: 3\nInplaneResolutionY: 3\nSliceThickness: 3\n"
+        "SliceGap: 0.5\nPositionInformationFromImageHeaders\nSlice1CenterX: 0.5\n"
+        "Slice1CenterY: -12\nSlice1CenterZ: -40\nSliceNCenterX: 1.5\nSliceNCenterY: -10\n"
+        "SliceNCenterZ: 48.5\nGapThickness: 0.5\n",
+        "FileVersion: 5\nDataFormat: Matrix\n0.0499 -0.9925 0.1114 11\n0.9987 0.0496 -0.0085 -6.5\n"
+        "0.0029 0.1117 0.9937 3.25\n0 0 0 1\nExtraVMRTransf: 0\nToVMRVoxelRes: 1\n",
+        "FileVersion: 5\nDataFormat: Matrix\n1.01 0.008 0.004 0.7\n-0.008 1 0.013 -0.3\n"
+        "-0.004 -0.01 1 0.2\n0 0 0 1\n",
+        "FileVersion: 4\nDataFormat: Matrix\n0.9888 0.1494 0 -1.8\n-0.1489 0.9856 0.0799 4.2\n"
+        "0.0119 -0.079 0.9968 2.6\n0 0 0 1\n");
+}
+
+TEST(ChainCommand, WorkedExamplePrintsTheChainAndEveryFactor) {
+    TempDir dir;
+    const ProgramRun run = chain(dir, writeSet(dir, kWorkedFmr, kIdentityIa).args());
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    const std::string identity = "  1  0  0  0\n  0  1  0  0\n  0  0  1  0\n  0  0  0  1\n";
+    EXPECT_EQ(run.out,
+              "M = F * S_fmr * IA^-1 * X * S_vmr * FA^-1 * A\n"
+              "   0.5     0     0     0\n     0   0.5     0     0\n"
+              "     0     0  0.25     0\n     0     0     0     1\n"
+              "\nF (slice-direction flip)\n" + identity +
+              "\nS_fmr (millimetres to functional voxels)\n"
+              "   0.5     0     0     0\n     0   0.5     0     0\n"
+              "     0     0  0.25     0\n     0     0     0     1\n"
+              "\nIA^-1 (inverse initial alignment)\n" + identity +
+              "\nX (extra anatomical transformation)\n" + identity +
+              "\nS_vmr (anatomical voxels to millimetres)\n" + identity +
+              "\nFA^-1 (inverse fine alignment)\n" + identity +
+              "\nA (ACPC transformation)\n" + identity);
+}
+
+// Every printed number reads back to exactly the float that the chain computed.
+TEST(ChainCommand, TextNumbersReadBackToTheSameFloats) {
+    TempDir dir;
+    const SetFiles set = writeRealisticSet(dir);
+    const ProgramRun run = chain(dir, set.args());
+    ASSERT_EQ(run.status, 0) << run.err;
+    const ChainFactors f = factorsOf(set);
+    const Matrix4* order[] = {&f.chain, &f.flip, &f.fmrScale, &f.iaInverse,
+                              &f.extra, &f.vmrScale, &f.faInverse, &f.acpc};
+    std::istringstream lines(run.out);
+    std::string line;
+    for (const Matrix4* matrix : order) {
+        do {
+            ASSERT_TRUE(std::getline(lines, line));
+        } while (line.empty() || line[0] != ' ');  // skip the blank line and the heading
+        for (int r = 0; r < 4; ++r) {
+            if (r > 0) {
+                ASSERT_TRUE(std::getline(lines, line));
+            }
+            std::istringstream row(line);
+            for (int c = 0; c < 4; ++c) {
+                std::string word;
+                ASSERT_TRUE(row >> word) << line;
+                EXPECT_EQ(std::strtof(word.c_str(), nullptr), matrix->at(r, c))
+                    << "'" << word << "' in row " << r << ": " << line;
+            }
+        }
+    }
+    EXPECT_NE(f.flip, Matrix4()) << "the set should exercise the slice flip";
+}
+
+TEST(ChainCommand, JsonHoldsTheSameMatricesUnderTheirNames) {
+    TempDir dir;
+    const SetFiles set = writeRealisticSet(dir);
+    std::vector<std::string> args = set.args();
+    args.insert(args.begin(), "--json");
+    const ProgramRun run = chain(dir, args);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const Json json = Json::parse(run.out);
+    const ChainFactors f = factorsOf(set);
+    const std::pair<const char*, const Matrix4*> named[] = {
+        {"M", &f.chain}, {"F", &f.flip}, {"S_fmr", &f.fmrScale}, {"IA^-1", &f.iaInverse},
+        {"X", &f.extra}, {"S_vmr", &f.vmrScale}, {"FA^-1", &f.faInverse}, {"A", &f.acpc}};
+    for (const auto& [name, matrix] : named) {
+        ASSERT_TRUE(json.contains(name)) << name;
+        for (int r = 0; r < 4; ++r) {
+            for (int c = 0; c < 4; ++c) {
+                EXPECT_EQ(static_cast<float>(json[name][r][c].get<double>()), matrix->at(r, c))
+                    << name << " (" << r << ", " << c << ")";
+            }
+        }
+    }
+    EXPECT_EQ(json["faInverted"], true);
+    EXPECT_EQ(json["finite"], true);
+}
+
+// A header without voxel sizes gives infinite scales: the matrices are still printed
+// (null in JSON), with a warning, and the exit status says the set is unusable.
+TEST(ChainCommand, NonFiniteChainIsPrintedWithAWarningAndFails) {
+    TempDir dir;
+    const SetFiles set = writeSet(dir, "FileVersion: 7\nResolutionX: 64\n", kIdentityIa);
+    const ProgramRun text = chain(dir, set.args());
+    EXPECT_EQ(text.status, 1);
+    EXPECT_NE(text.out.find("inf"), std::string::npos) << text.out;
+    EXPECT_EQ(text.err, "zandrel: warning: the chain matrix has non-finite elements (check the voxel "
+                        "sizes and slice distance of " + set.fmr + " and ToVMRVoxelRes of " + set.ia +
+                        ")\n");
+
+    std::vector<std::string> args = set.args();
+    args.push_back("--json");
+    const ProgramRun json = chain(dir, args);
+    EXPECT_EQ(json.status, 1);
+    const Json parsed = Json::parse(json.out);
+    EXPECT_TRUE(parsed["M"][0][0].is_null());
+    EXPECT_TRUE(parsed["S_fmr"][2][2].is_null());
+    EXPECT_EQ(parsed["S_fmr"][3][3], 1.0);
+    EXPECT_EQ(parsed["finite"], false);
+}
+
+TEST(ChainCommand, UnreadableFileIsReportedWithItsPath) {
+    TempDir dir;
+    SetFiles set = writeSet(dir, kWorkedFmr, kIdentityIa);
+    set.fa = dir.file("missing FA.trf");
+    const ProgramRun run = chain(dir, set.args());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "zandrel: Failed opening for reading: " + set.fa + "\n");
+}
+
+TEST(ChainCommand, UsageErrorsAndHelp) {
+    TempDir dir;
+    const SetFiles set = writeSet(dir, kWorkedFmr, kIdentityIa);
+    const ProgramRun tooFew = chain(dir, {set.fmr, set.ia, set.fa});
+    EXPECT_EQ(tooFew.status, 2);
+    EXPECT_EQ(tooFew.err, "zandrel: chain needs the FMR, IA, FA and ACPC files; try 'zandrel help chain'\n");
+    EXPECT_EQ(tooFew.out, "");
+
+    std::vector<std::string> tooMany = set.args();
+    tooMany.push_back(set.acpc);
+    EXPECT_EQ(chain(dir, tooMany).status, 2);
+
+    std::vector<std::string> unknown = set.args();
+    unknown.push_back("--xml");
+    const ProgramRun badOption = chain(dir, unknown);
+    EXPECT_EQ(badOption.status, 2);
+    EXPECT_EQ(badOption.err, "zandrel: unknown option '--xml' for chain; try 'zandrel help chain'\n");
+
+    const ProgramRun help = chain(dir, {"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("Usage: zandrel chain FMR IA FA ACPC [--json]\n", 0), 0u) << help.out;
+}
+
+}  // namespace
+}  // namespace zandrel
