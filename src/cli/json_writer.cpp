@@ -2,7 +2,8 @@
 
 #include <charconv>
 #include <cmath>
-#include <nlohmann/json.hpp>
+
+#include "cli/json_string.h"
 
 namespace zandrel::cli {
 
@@ -18,11 +19,6 @@ std::string shortestText(Number number) {
 }
 
 }  // namespace
-
-std::string jsonQuoted(const std::string& text) {
-    // Texts come from untrusted files and may be in any 8-bit code page.
-    return nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-}
 
 std::string jsonNumber(float number) { return shortestText(number); }
 std::string jsonNumber(double number) { return shortestText(number); }
@@ -49,7 +45,7 @@ void JsonWriter::beginValue() {
 
 JsonWriter& JsonWriter::key(const std::string& name) {
     beginValue();
-    out_ << jsonQuoted(name) << ": ";
+    out_ << jsonString(name) << ": ";
     afterKey_ = true;
     return *this;
 }
@@ -76,7 +72,7 @@ void JsonWriter::endArray() { end(']'); }
 
 void JsonWriter::string(const std::string& text) {
     beginValue();
-    out_ << jsonQuoted(text);
+    out_ << jsonString(text);
 }
 
 void JsonWriter::integer(std::int64_t number) {

@@ -12,6 +12,7 @@ namespace zandrel::cli {
 // a line of its own, indented by two blanks per level. Numbers never pass through the
 // stream's locale: floats are written as the shortest text that reads back to the same
 // float, and values that are not finite as the strings "NaN", "Infinity", "-Infinity".
+// Texts go through jsonString: bytes that are not UTF-8 keep their Latin-1 reading.
 class JsonWriter {
 public:
     explicit JsonWriter(std::ostream& out) : out_(out) {}
@@ -46,9 +47,6 @@ private:
     std::vector<Level> levels_;
     bool afterKey_ = false;
 };
-
-// JSON text of a string, quoted and escaped; bytes that are not valid UTF-8 become U+FFFD.
-std::string jsonQuoted(const std::string& text);
 
 // Shortest round-trip text of a finite number; "NaN", "Infinity", "-Infinity" (quoted) otherwise.
 std::string jsonNumber(float number);

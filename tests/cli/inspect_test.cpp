@@ -175,7 +175,7 @@ TEST(InspectTypes, ExtensionInAnyCaseAndEightBitTexts) {
     ASSERT_EQ(run.status, 0) << run.err;
     const Json j = Json::parse(run.out);
     EXPECT_EQ(j["type"], "trf");
-    EXPECT_EQ(j["SourceFile"]["value"].get<std::string>().substr(0, 3), "caf");
+    EXPECT_EQ(j["SourceFile"]["value"], "caf\xC3\xA9 \x01 \\ \"");  // Latin-1 byte E9 as U+00E9
 }
 
 TEST(InspectErrors, UsageErrorsExitTwo) {
