@@ -1,0 +1,45 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "scenarios/transcript_reader.h"
+
+namespace zandrel::wintest {
+
+// Paths of the cross build and the tools, fixed when the tests are configured.
+std::string windowsBuildDir();
+std::string pluginDll();      // the packaged Zandrel.dll, as it ships
+std::string hostExecutable(); // GyrafexZN.exe
+
+// The Windows form of a Linux absolute path on Wine's drive Z:, which maps to "/":
+// "/tmp/a/b.txt" becomes "Z:\tmp\a\b.txt".
+std::string windowsPath(const std::filesystem::path& path);
+
+// Runs a command line through the shell, its output going to `outputFile`, and returns its
+// exit status (-1 when it did not exit normally).
+int runCommand(const std::string& command, const std::string& outputFile);
+
+// Everything read back from the output file, for failure messages.
+std::string commandOutput(const std::string& outputFile);
+
+// One run of the host emulator under Wine in `workDir`.
+struct HostRun {
+    std::string version = "2.8.0";
+    std::filesystem::path listFile;   // what the file dialog returns (Windows form is used)
+    bool cancelDialog = false;
+    std::string hostName = "GyrafexZN.exe";  // another name copies the emulator first
+};
+
+struct HostResult {
+    int exitStatus = -1;
+    Transcript transcript;
+    std::string output;  // Wine's and the emulator's own output
+};
+
+HostResult runHost(const std::filesystem::path& workDir, const HostRun& run);
+
+// Shell quoting for one argument.
+std::string shellQuoted(const std::string& text);
+
+}  // namespace zandrel::wintest
