@@ -207,25 +207,5 @@ TEST_F(StudyFiles, TransformationsAreRigidAndTheExtraOneOnlyWhenAsked) {
     }
 }
 
-TEST_F(StudyFiles, LandmarksLieNearTheAtlasExtents) {
-    for (std::size_t s = 0; s < spec_.subjects.size(); ++s) {
-        if (study_.subjects[s].tal.empty()) continue;
-        const std::string text = readFile(study_.subjects[s].tal);
-        const auto w = words(text);
-        auto coordinate = [&w](const std::string& key, std::size_t axis) {
-            return std::stoi(w[static_cast<std::size_t>(std::find(w.begin(), w.end(), key) - w.begin()) + 1 + axis]);
-        };
-        EXPECT_EQ(coordinate("AC:", 0), 128);
-        EXPECT_NEAR(coordinate("PC:", 0), 152, 3);
-        EXPECT_NEAR(coordinate("AP:", 0), 60, 4);
-        EXPECT_NEAR(coordinate("PP:", 0), 230, 5);
-        EXPECT_NEAR(coordinate("SP:", 1), 55, 4);
-        EXPECT_NEAR(coordinate("IP:", 1), 170, 5);
-        EXPECT_NEAR(coordinate("RP:", 2), 60, 4);
-        EXPECT_NEAR(coordinate("LP:", 2), 196, 4);
-        EXPECT_EQ(valueAfter(text, "FileVersion:"), "3");
-    }
-}
-
 }  // namespace
 }  // namespace zandrel::testing
