@@ -1,6 +1,8 @@
 // The ROI file reader: a header phase, then one phase per time-course plot.
 #include <cstdint>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "formats/key_table.h"
 #include "formats/keyed_reader.h"
@@ -31,31 +33,25 @@ const KeyEntry<RoiPlot> kPlotKeys[] = {
     {kPlotEnd, "NrOfVoxels", &RoiPlot::NrOfVoxels},
 };
 
-// Bytes between the read position and the end of the file; 0 when it cannot be told.
-std::uint64_t bytesLeft(std::istream& in) {
-    const std::streampos here = in.tellg();
-    if (here == std::streampos(-1)) return 0;
-    in.seekg(0, std::ios::end);
-    const std::streampos end = in.tellg();
-    in.seekg(here);
-    if (!in || end == std::streampos(-1) || end < here) {
-        in.clear();
-        in.seekg(here);
-        return 0;
-    }
-    return static_cast<std::uint64_t>(end - here);
+// Size of the file in bytes; 0 when it cannot be told. Taken from the file system rather
+// than by seeking the stream: in text mode on Windows a CR LF file reports positions that
+// do not match the characters read, and seeking back to one skips part of the voxel list.
+std::uint64_t fileBytes(const std::string& path) {
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    return error ? 0 : static_cast<std::uint64_t>(size);
 }
 
 // The smallest written triple is three one-digit numbers with a separator after each
-// ("0 0 0\n"), so the file can hold no more than a sixth of its remaining bytes in
-// triples (plus one that ends the file without a line end).
+// ("0 0 0\n"), so the file can hold no more than a sixth of its bytes in triples (plus
+// one that ends the file without a line end).
 std::size_t triplesThatFit(std::uint64_t bytes) { return static_cast<std::size_t>(bytes / 6 + 1); }
 
-void readVoxels(std::istream& in, RoiPlot& plot) {
+void readVoxels(std::istream& in, std::uint64_t fileSize, RoiPlot& plot) {
     const std::int32_t count = plot.NrOfVoxels.value;
     if (count <= 0) return;
     const std::size_t promised = static_cast<std::size_t>(count);
-    const std::size_t fit = triplesThatFit(bytesLeft(in));
+    const std::size_t fit = triplesThatFit(fileSize);
     plot.voxels.reserve(promised < fit ? promised : fit);
     for (std::int32_t i = 0; i < count; ++i) {
         VoxelTriple voxel;
@@ -75,6 +71,7 @@ RoiFile readRoiFile(const std::string& path) {
     roi.path = path;
     roi.FileVersion.value = -1;
     std::ifstream in = openForReading(path);
+    const std::uint64_t fileSize = fileBytes(path);
 
     const KeyTable<RoiFile> headerKeys = roiHeaderKeys();
     std::string word;
@@ -94,7 +91,7 @@ RoiFile readRoiFile(const std::string& path) {
             readKeyedEntry(in, word, plotKeys, plot);
         }
         if (!in.good()) break;
-        readVoxels(in, plot);
+        readVoxels(in, fileSize, plot);
         roi.plots.push_back(std::move(plot));
     }
     return roi;
