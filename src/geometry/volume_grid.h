@@ -14,9 +14,10 @@ namespace zandrel {
 // [0, size), including NaN and values too large for an int.
 inline std::int32_t nearestCellIndex(float v, std::int32_t size) {
     const double shifted = static_cast<double>(v) + 2.5;
-    // NaN fails both comparisons; the bound keeps the truncation below defined.
+    // NaN fails both comparisons; the bounds keep the conversion below defined. For the
+    // positive values that pass, conversion to an integer is truncation toward zero.
     if (!(shifted >= 2.0) || !(shifted < static_cast<double>(size) + 2.0)) return -1;
-    return static_cast<std::int32_t>(std::trunc(shifted)) - 2;
+    return static_cast<std::int32_t>(static_cast<std::int64_t>(shifted) - 2);
 }
 
 // A three-dimensional grid of floats, x fastest, then y, then z:

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "geometry/point4.h"
 #include "voi/voi_scan.h"
 
@@ -24,13 +26,17 @@ ProductionScan::ProductionScan(const ScanSetup& setup) : setup_(setup) {
         }
         translation_[r] = setup.chain.at(r, 3) * 1.0f;  // the product with w = 1
     }
+    firstAxisAscending_ = true;
+    for (int n = 1; n < kTargetSize; ++n)
+        firstAxisAscending_ = firstAxisAscending_ && centred_[0][n] >= centred_[0][n - 1];  // NaN: false
 }
 
 void ProductionScan::scan(const VolumeGrid& mask, const CellBox& box, std::vector<VoxelTriple>& voxels) const {
-    const CandidateIndices candidates = this->candidates(box);
-    const std::vector<std::uint8_t>& is = candidates.axis[0];
-    const std::vector<std::uint8_t>& js = candidates.axis[1];
-    const std::vector<std::uint8_t>& ks = candidates.axis[2];
+    const ScanBounds bounds(setup_, centred_, box);
+    const std::vector<std::uint8_t>& is = bounds.indices(0);
+    const std::vector<std::uint8_t>& js = bounds.indices(1);
+    const std::vector<std::uint8_t>& ks = bounds.indices(2);
+    const std::array<float, kTargetSize>& uFromI = centred_[0];
     const std::int32_t dimX = mask.dimX();
     const std::int32_t dimY = mask.dimY();
     const std::int32_t dimZ = mask.dimZ();
@@ -55,7 +61,20 @@ void ProductionScan::scan(const VolumeGrid& mask, const CellBox& box, std::vecto
             const float xj = product_[0][1][j];
             const float yj = product_[1][1][j];
             const float zj = product_[2][1][j];
-            for (const std::uint8_t i : is) {
+            double low = 0.0;
+            double high = 0.0;
+            if (!bounds.rowRange(centred_[1][j], centred_[2][k], low, high)) continue;
+            const std::uint8_t* first = is.data();
+            const std::uint8_t* last = first + is.size();
+            if (firstAxisAscending_) {
+                first = std::lower_bound(first, last, low,
+                                         [&uFromI](std::uint8_t i, double u) { return uFromI[i] < u; });
+                last = std::upper_bound(first, last, high,
+                                        [&uFromI](double u, std::uint8_t i) { return u < uFromI[i]; });
+            }
+            for (const std::uint8_t* at = first; at != last; ++at) {
+                const std::uint8_t i = *at;
+                if (!firstAxisAscending_ && !(uFromI[i] >= low && uFromI[i] <= high)) continue;
                 const float x = (((xFromI[i] + xj) + xk) + tx) + cx;
                 const std::int32_t nx = nearestCellIndex(x, dimX);
                 if (nx < 0) continue;

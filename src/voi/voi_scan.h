@@ -42,10 +42,37 @@ struct CellBox {
 // whose functional position samples a mask value above 0.5.
 void scanReference(const ScanSetup& setup, const VolumeGrid& mask, std::vector<VoxelTriple>& voxels);
 
-// Per-axis target indices that may reach a box of cells, in ascending order.
-struct CandidateIndices {
-    std::array<std::vector<std::uint8_t>, 3> axis;  // i, j, k
-    bool complete = false;                          // every index on every axis (fallback)
+// Which target points can reach a box of functional cells: per-axis index lists (the
+// bounding box of the box's preimage) and, per target row (j, k), the interval of the
+// centred first coordinate that can reach it. Both are supersets of the kept points.
+class ScanBounds {
+public:
+    using Centred = std::array<std::array<float, kTargetSize>, 3>;
+
+    ScanBounds(const ScanSetup& setup, const Centred& centred, const CellBox& box);
+
+    // Target indices per axis (i, j, k), ascending.
+    const std::vector<std::uint8_t>& indices(int axis) const { return indices_[axis]; }
+    // False when no candidate could be excluded (every index on every axis).
+    bool bounded() const { return bounded_; }
+    // Interval of the centred first coordinate for the row with centred coordinates uy, uz;
+    // false when the row cannot reach the box.
+    bool rowRange(float uy, float uz, double& low, double& high) const;
+
+private:
+    // lowest <= a[0]*ux + a[1]*uy + a[2]*uz <= highest, in exact arithmetic.
+    struct Slab {
+        bool constrains = false;  // false when the row's x coefficient is too small to divide by
+        double a[3] = {0.0, 0.0, 0.0};
+        double lowest = 0.0;
+        double highest = 0.0;
+    };
+
+    void takeEveryIndex();
+
+    std::array<std::vector<std::uint8_t>, 3> indices_;
+    std::array<Slab, 3> slabs_;
+    bool bounded_ = false;
 };
 
 // The production scan. The per-axis values of the reference expression (landmark mapping,
@@ -58,14 +85,12 @@ public:
     // Same result as scanReference for a mask whose marked cells all lie in `box`.
     void scan(const VolumeGrid& mask, const CellBox& box, std::vector<VoxelTriple>& voxels) const;
 
-    // The target indices that can reach `box` (exposed for tests and the benchmark).
-    CandidateIndices candidates(const CellBox& box) const;
-
 private:
     ScanSetup setup_;
     // centred[a][n]: coordinate a of target index n after the optional landmark mapping
     // and the subtraction of 127.5f, exactly as the reference forms it.
-    std::array<std::array<float, kTargetSize>, 3> centred_{};
+    ScanBounds::Centred centred_{};
+    bool firstAxisAscending_ = false;  // centred_[0] never decreases: rows select a sub-range
     // product[r][a][n] = chain(r, a) * centred[a][n], the reference's float products.
     std::array<std::array<std::array<float, kTargetSize>, 3>, 3> product_{};
     std::array<float, 3> translation_{};  // chain(r, 3) * 1.0f

@@ -1,0 +1,226 @@
+// zandrel_bench: the production grid scan against the reference scan on a realistic set,
+// the .voi text output, and the peak memory of the process.
+//
+// The set: a 64 x 64 x 30 functional grid of 3 x 3 x 3.5 mm slices with a 0.5 mm gap, a
+// transversal stack, rigid IA, FA and ACPC transformations with rotations of a few degrees,
+// 1 mm anatomical voxels, and 8 ROIs of 50 to 400 voxels spread over the brain. It is run in
+// ACPC space and in Talairach space (landmarks of a plausible brain, FileVersion 3).
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <sys/resource.h>
+
+#include "voi/voi_builder.h"
+#include "voi/voi_file.h"
+
+namespace zandrel {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double bestOfThree(const std::function<void()>& run) {
+    double best = HUGE_VAL;
+    for (int round = 0; round < 3; ++round) {
+        const auto start = Clock::now();
+        run();
+        best = std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+    return best;
+}
+
+double peakResidentMegabytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
+}
+
+Matrix4 rigid(double ax, double ay, double az, float tx, float ty, float tz) {
+    const double d = 3.14159265358979323846 / 180.0;
+    const double cx = std::cos(ax * d), sx = std::sin(ax * d);
+    const double cy = std::cos(ay * d), sy = std::sin(ay * d);
+    const double cz = std::cos(az * d), sz = std::sin(az * d);
+    const double r[3][3] = {
+        {cy * cz, sx * sy * cz - cx * sz, cx * sy * cz + sx * sz},
+        {cy * sz, sx * sy * sz + cx * cz, cx * sy * sz - sx * cz},
+        {-sy, sx * cy, cx * cy},
+    };
+    Matrix4 m;
+    for (int row = 0; row < 3; ++row)
+        for (int col = 0; col < 3; ++col) m.at(row, col) = static_cast<float>(r[row][col]);
+    m.at(0, 3) = tx;
+    m.at(1, 3) = ty;
+    m.at(2, 3) = tz;
+    return m;
+}
+
+template <typename Field, typename Value>
+void put(Field& field, Value value) {
+    field.value = value;
+    field.present = true;
+}
+
+TrfRecord transformation(const Matrix4& matrix, std::int32_t fileVersion) {
+    TrfRecord trf;
+    put(trf.FileVersion, fileVersion);
+    trf.matrix = matrix;
+    put(trf.ExtraVMRTransf, 0);
+    put(trf.ToVMRVoxelRes, 1.0f);
+    return trf;
+}
+
+FmrHeader functionalProject() {
+    FmrHeader fmr;
+    fmr.path = "bench/run1.fmr";
+    put(fmr.FileVersion, 5);
+    put(fmr.ResolutionX, 64);
+    put(fmr.ResolutionY, 64);
+    put(fmr.NrOfSlices, 30);
+    put(fmr.InplaneResolutionX, 3.0f);
+    put(fmr.InplaneResolutionY, 3.0f);
+    put(fmr.SliceThickness, 3.5f);
+    put(fmr.SliceGap, 0.5f);
+    put(fmr.Slice1CenterX, 1.2f);
+    put(fmr.Slice1CenterY, -14.0f);
+    put(fmr.Slice1CenterZ, -52.0f);
+    put(fmr.SliceNCenterX, 0.8f);
+    put(fmr.SliceNCenterY, -6.5f);
+    put(fmr.SliceNCenterZ, 63.8f);
+    return fmr;
+}
+
+TalRecord talairachLandmarks() {
+    TalRecord tal;
+    tal.path = "bench/anat.tal";
+    put(tal.FileVersion, 3);
+    tal.landmarks[landmark::AC] = Landmark{128, 128, 128};
+    tal.landmarks[landmark::PC] = Landmark{153, 129, 128};
+    tal.landmarks[landmark::AP] = Landmark{61, 128, 128};
+    tal.landmarks[landmark::PP] = Landmark{227, 128, 128};
+    tal.landmarks[landmark::SP] = Landmark{128, 58, 128};
+    tal.landmarks[landmark::IP] = Landmark{128, 166, 128};
+    tal.landmarks[landmark::RP] = Landmark{128, 128, 63};
+    tal.landmarks[landmark::LP] = Landmark{128, 128, 194};
+    return tal;
+}
+
+// A blob of `count` voxels: the cells nearest to `centre`, millimetre distances, slightly
+// elongated along the slice axis.
+std::vector<VoxelTriple> blob(const int centre[3], std::size_t count) {
+    std::vector<std::pair<double, VoxelTriple>> cells;
+    for (int z = centre[2] - 8; z <= centre[2] + 8; ++z)
+        for (int y = centre[1] - 12; y <= centre[1] + 12; ++y)
+            for (int x = centre[0] - 12; x <= centre[0] + 12; ++x) {
+                const double dx = 3.0 * (x - centre[0]), dy = 3.0 * (y - centre[1]), dz = 4.0 * (z - centre[2]) / 1.3;
+                cells.push_back({dx * dx + dy * dy + dz * dz + 1e-3 * (x + 64 * y), VoxelTriple{x, y, z}});
+            }
+    std::sort(cells.begin(), cells.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<VoxelTriple> voxels;
+    for (std::size_t n = 0; n < count; ++n) voxels.push_back(cells[n].second);
+    return voxels;
+}
+
+RoiFile regionsOfInterest() {
+    const int centres[8][3] = {{20, 24, 8},  {44, 22, 10}, {31, 40, 15}, {18, 44, 19},
+                               {46, 42, 20}, {32, 18, 22}, {25, 32, 11}, {40, 32, 6}};
+    const std::size_t sizes[8] = {50, 90, 140, 190, 240, 290, 340, 400};
+    RoiFile roi;
+    roi.path = "bench/run1.roi";
+    put(roi.FileVersion, 6);
+    put(roi.NrOfTCPlots, 8);
+    for (int p = 0; p < 8; ++p) {
+        RoiPlot plot;
+        plot.voxels = blob(centres[p], sizes[p]);
+        put(plot.NrOfVoxels, static_cast<std::int32_t>(plot.voxels.size()));
+        roi.plots.push_back(plot);
+    }
+    return roi;
+}
+
+std::string textOf(const VoiFile& file) {
+    std::ostringstream out;
+    file.write(out, true);
+    return out.str();
+}
+
+struct CaseResult {
+    double referenceMs = 0.0;
+    double productionMs = 0.0;
+    double writeMs = 0.0;
+    double peakMb = 0.0;  // of the process, after this case
+    std::size_t voxels = 0;
+    bool identical = false;
+};
+
+CaseResult runCase(const RoiFile& roi, const FmrHeader& fmr, const TrfRecord& ia, const TrfRecord& fa,
+                   const TrfRecord& acpc, const TalRecord& tal) {
+    CaseResult result;
+    VoiFile reference;
+    VoiFile production;
+    result.referenceMs = bestOfThree([&] { reference = buildVoiFileReference(roi, fmr, ia, fa, acpc, tal); });
+    result.productionMs = bestOfThree([&] { production = buildVoiFile(roi, fmr, ia, fa, acpc, tal); });
+    for (const Voi& voi : production.vois) result.voxels += voi.voxels.size();
+    result.identical = textOf(reference) == textOf(production);
+    std::string text;
+    result.writeMs = bestOfThree([&] { text = textOf(production); });
+    result.peakMb = peakResidentMegabytes();
+    return result;
+}
+
+}  // namespace
+}  // namespace zandrel
+
+int main() {
+    using namespace zandrel;
+    const FmrHeader fmr = functionalProject();
+    const TrfRecord ia = transformation(rigid(2.5, -3.0, 4.0, 6.0f, -9.5f, 14.0f), 3);
+    const TrfRecord fa = transformation(rigid(0.6, -0.9, 0.4, 0.7f, -0.5f, 1.2f), 2);
+    const TrfRecord acpc = transformation(rigid(3.2, 1.4, -2.1, -4.0f, 7.5f, 11.0f), 1);
+    const RoiFile roi = regionsOfInterest();
+
+    const CaseResult acpcCase = runCase(roi, fmr, ia, fa, acpc, TalRecord{});
+    const CaseResult talCase = runCase(roi, fmr, ia, fa, acpc, talairachLandmarks());
+
+    // A VOI of a million voxels, written as text to memory and saved to a file.
+    VoiFile large;
+    Voi voi;
+    voi.NameOfVOI = KeyedText{"NameOfVOI", "VOI 1", 12, false, true};
+    for (std::int32_t n = 0; n < 1000000; ++n) voi.voxels.push_back({n % 256 - 127, (n / 256) % 256 - 127, n / 65536});
+    voi.NrOfVoxels = KeyedInt{"NrOfVoxels", 1000000, 12, true};
+    large.vois.push_back(voi);
+    large.NrOfVOIs.value = 1;
+    std::string text;
+    const double millionWriteMs = bestOfThree([&] { text = textOf(large); });
+    large.fileName = (std::filesystem::temp_directory_path() / "zandrel_bench_million.voi").string();
+    const double millionSaveMs = bestOfThree([&] { large.save(); });
+    std::remove(large.fileName.c_str());
+
+    std::printf("%-10s %9s %13s %14s %7s %9s %11s %8s\n", "case", "voxels", "reference ms", "production ms", "ratio",
+                "write ms", "scan/write", "peak MB");
+    const auto row = [](const char* name, const CaseResult& r) {
+        std::printf("%-10s %9zu %13.1f %14.2f %7.1f %9.2f %11.2f %8.1f\n", name, r.voxels, r.referenceMs,
+                    r.productionMs, r.referenceMs / r.productionMs, r.writeMs, r.productionMs / r.writeMs, r.peakMb);
+    };
+    row("ACPC", acpcCase);
+    row("Talairach", talCase);
+    std::printf("million-voxel VOI: text %.1f ms, saved to disk %.1f ms (%zu bytes)\n", millionWriteMs, millionSaveMs,
+                text.size());
+
+    if (!acpcCase.identical || !talCase.identical) {
+        std::printf("ERROR: production and reference scans differ (ACPC %s, Talairach %s)\n",
+                    acpcCase.identical ? "identical" : "different", talCase.identical ? "identical" : "different");
+        return 1;
+    }
+    const double speedup = std::min(acpcCase.referenceMs / acpcCase.productionMs,
+                                    talCase.referenceMs / talCase.productionMs);
+    std::printf("speedup %d\n", static_cast<int>(std::floor(speedup)));
+    return 0;
+}
