@@ -28,12 +28,13 @@ if(NOT ACTION STREQUAL "setup")
 endif()
 
 file(MAKE_DIRECTORY "${PREFIX}")
+# One wineserver for the whole run, kept 30 s past its last Wine process, so the scenarios
+# do not each pay for starting it; cleanup ends it at once.
+execute_process(COMMAND "${WINESERVER}" -p30 OUTPUT_FILE "${log}" ERROR_FILE "${log}" TIMEOUT 30)
 execute_process(COMMAND "${WINE}" wineboot --init
   RESULT_VARIABLE status OUTPUT_FILE "${log}" ERROR_FILE "${log}" TIMEOUT 200)
 if(NOT status EQUAL 0)
   file(READ "${log}" output)
   message(FATAL_ERROR "wineboot --init failed (${status}) for ${PREFIX}:\n${output}")
 endif()
-# Waits until the prefix is written completely (the wineserver ends once it is idle).
-execute_process(COMMAND "${WINESERVER}" -w OUTPUT_FILE "${log}" ERROR_FILE "${log}" TIMEOUT 60)
 message(STATUS "Wine prefix ready: ${PREFIX}")

@@ -98,14 +98,20 @@ TEST(PluginDll, ExportsTheEntryPointsWithUndecoratedNames) {
 }
 
 TEST(PluginDll, ExportsNothingOfTheLibrariesOrTheRuntime) {
-    // Besides the entry points only the plug-in classes' own members may be visible.
+    // Besides the entry points only the plug-in classes' own members may be visible. GCC for
+    // Windows also exports the run-time type information of a standard exception type that
+    // an exported class's member catches (data only, which no host looks up); any function
+    // or object of our libraries or of the static runtime is a fault.
     const std::set<std::string> entryPoints = {"createPlugin", "getPluginName", "getPluginDescription", "getAuthor",
                                                "getHelpFile", "getPluginVersion", "getGUIScript"};
-    for (const auto& name : exportedNames(objdump(pluginDll()))) {
+    const auto names = exportedNames(objdump(pluginDll()));
+    EXPECT_LT(names.size(), 30u) << "far more exports than the plug-in's own";
+    for (const auto& name : names) {
         if (entryPoints.count(name) != 0) continue;
         const bool pluginClass =
             name.find("GFZNPluginInterface") != std::string::npos || name.find("7Zandrel") != std::string::npos;
-        EXPECT_TRUE(pluginClass) << "unexpected export: " << name;
+        const bool standardTypeInfo = name.rfind("_ZTISt", 0) == 0 || name.rfind("_ZTSSt", 0) == 0;
+        EXPECT_TRUE(pluginClass || standardTypeInfo) << "unexpected export: " << name;
     }
 }
 
