@@ -1,0 +1,84 @@
+#include "cli_runner.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <fcntl.h>
+#include <stdexcept>
+#include <sys/resource.h>
+#include <sys/time.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace zandrel::testing {
+
+namespace {
+
+std::string slurp(std::FILE* file) {
+    std::string content;
+    std::rewind(file);
+    char buffer[65536];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) content.append(buffer, n);
+    return content;
+}
+
+// Runs in the child between fork and exec: only async-signal-safe calls.
+[[noreturn]] void execChild(const char* executable, char* const* argv, const char* directory, int out, int err,
+                            const CliLimits& limits) {
+    const int nothing = ::open("/dev/null", O_RDONLY);
+    if (nothing < 0 || ::dup2(nothing, 0) < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(126);
+    if (::chdir(directory) != 0) ::_exit(126);
+#ifndef ZANDREL_SANITIZE
+    if (limits.addressSpaceBytes != 0) {
+        const rlimit space{static_cast<rlim_t>(limits.addressSpaceBytes), static_cast<rlim_t>(limits.addressSpaceBytes)};
+        if (::setrlimit(RLIMIT_AS, &space) != 0) ::_exit(126);
+    }
+#endif
+    const rlimit cpu{static_cast<rlim_t>(limits.cpuSeconds), static_cast<rlim_t>(limits.cpuSeconds)};
+    if (::setrlimit(RLIMIT_CPU, &cpu) != 0) ::_exit(126);
+    ::execv(executable, argv);
+    ::_exit(127);
+}
+
+}  // namespace
+
+CliRun runCli(const std::string& executable, const std::vector<std::string>& arguments,
+              const std::string& workingDirectory, const CliLimits& limits) {
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    if (out == nullptr || err == nullptr) throw std::runtime_error("cannot create capture files");
+
+    std::vector<std::string> words;
+    words.push_back(executable);
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t child = ::fork();
+    if (child < 0) throw std::runtime_error("fork failed");
+    if (child == 0) execChild(executable.c_str(), argv.data(), workingDirectory.c_str(), ::fileno(out), ::fileno(err), limits);
+
+    int status = 0;
+    rusage usage{};
+    while (::wait4(child, &status, 0, &usage) < 0) {
+        if (errno != EINTR) throw std::runtime_error("waiting for the command line failed");
+    }
+    CliRun run;
+    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    run.peakKilobytes = usage.ru_maxrss;
+    run.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                     static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    if (WIFEXITED(status)) run.exitStatus = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
+    run.standardOutput = slurp(out);
+    run.standardError = slurp(err);
+    std::fclose(out);
+    std::fclose(err);
+    return run;
+}
+
+}  // namespace zandrel::testing
