@@ -155,14 +155,5 @@ TEST(TrimWhitespace, RemovesTheSixWhitespaceCharactersAtBothEnds) {
     for (const auto& c : cases) EXPECT_EQ(trimWhitespace(c.input), c.expected) << "input '" << c.input << "'";
 }
 
-TEST(EndsWith, ComparesTheLastBytesExactly) {
-    EXPECT_TRUE(endsWith("s1.roi", "roi"));
-    EXPECT_TRUE(endsWith("roi", "roi"));
-    EXPECT_FALSE(endsWith("oi", "roi"));
-    EXPECT_FALSE(endsWith("s1.ROI", "roi"));
-    EXPECT_TRUE(endsWith("x_ACPC.trf", "ACPC.trf"));
-    EXPECT_FALSE(endsWith("x_ACPC.trf", "IA.trf"));
-}
-
 }  // namespace
 }  // namespace zandrel

@@ -79,11 +79,6 @@ protected:
     TempDir dir;
 };
 
-TEST_F(CheckFileSet, CompleteSetsLogNothing) {
-    EXPECT_TRUE(check(completeSet(true), true).empty());
-    EXPECT_TRUE(check(completeSet(false), true).empty());
-}
-
 TEST_F(CheckFileSet, ReportsEachMissingFileInOrderWithTalLast) {
     const FileSet complete = completeSet(false);
     const std::string header = "!!!! Not enough files could be loaded to convert " + complete.roiPath;

@@ -68,16 +68,6 @@ TEST(ConvertOutput, PrintsEachEntryOnItsOwnLineAndTranscribesIt) {
     EXPECT_EQ(cleared, 3);
 }
 
-TEST(ConvertOutput, ATranscriptThatCannotBeCreatedIsRefused) {
-    TempDir dir;
-    std::ostringstream console;
-    ConvertOutput output(console);
-    EXPECT_FALSE(output.openTranscript(dir.file("missing/t.jsonl")));
-    output.addEntry("entry");
-    EXPECT_TRUE(output.transcriptComplete());  // none was open
-    EXPECT_EQ(console.str(), "entry\n");
-}
-
 TEST(ConvertOutput, ATranscriptWriteFailureIsNotReportedAsComplete) {
     std::ostringstream console;
     ConvertOutput output(console);
