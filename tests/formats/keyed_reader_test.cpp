@@ -119,16 +119,6 @@ TEST(KeyedText, RestOfLineWithQuotesRemoved) {
     }
 }
 
-TEST(KeyedText, LeavesStreamAtNextLine) {
-    std::istringstream in("Prefix: \"x\"\r\nNrOfSlices: 4\r\n");
-    std::string word;
-    KeyedText prefix;
-    ASSERT_TRUE(readWord(in, word));
-    readValue(in, word, prefix);
-    ASSERT_TRUE(readWord(in, word));
-    EXPECT_EQ(word, "NrOfSlices:");
-}
-
 TEST(KeyedWords, WordUnchangedWhenNoneIsLeft) {
     std::istringstream in("  last \r\n\t ");
     std::string word;
@@ -136,19 +126,6 @@ TEST(KeyedWords, WordUnchangedWhenNoneIsLeft) {
     EXPECT_EQ(word, "last");
     EXPECT_FALSE(readWord(in, word));
     EXPECT_EQ(word, "last");
-}
-
-TEST(KeyedFields, SetValueMarksPresent) {
-    KeyedText text;
-    setValue(text, "NameOfVOI", "left V1", 20, true);
-    EXPECT_EQ(text.key, "NameOfVOI");
-    EXPECT_EQ(text.value, "left V1");
-    EXPECT_EQ(text.width, 20);
-    EXPECT_TRUE(text.quoted && text.present);
-    KeyedFloat number;
-    setValue(number, "Res", 1.5f, 8);
-    EXPECT_TRUE(number.present);
-    EXPECT_EQ(number.value, 1.5f);
 }
 
 }  // namespace
