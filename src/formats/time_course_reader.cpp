@@ -79,6 +79,23 @@ void checkFileHoldsData(const FmrHeader& header, const std::string& name, std::u
                              std::to_string(sampleBytes) + " bytes)");
 }
 
+// Every volume costs a grid object and a heap block besides its samples. A header that
+// promises very many tiny volumes would turn a small file into gigabytes of bookkeeping:
+// refuse when that bookkeeping outweighs the samples themselves and passes 64 MiB.
+void checkVolumeOverhead(const FmrHeader& header, const std::string& name) {
+    constexpr std::uint64_t kVolumeCost = sizeof(VolumeGrid) + 64;
+    constexpr std::uint64_t kOverheadLimit = std::uint64_t{64} << 20;
+    const std::uint64_t volumes = static_cast<std::uint64_t>(header.NrOfVolumes.value);
+    const std::uint64_t samplesPerVolume = static_cast<std::uint64_t>(header.NrOfSlices.value) *
+                                           static_cast<std::uint64_t>(header.ResolutionY.value) *
+                                           static_cast<std::uint64_t>(header.ResolutionX.value);
+    const std::uint64_t overhead = volumes * kVolumeCost;
+    if (overhead > kOverheadLimit && overhead > samplesPerVolume * sizeof(float) * volumes) {
+        throw std::runtime_error(failurePrefix(name) + "NrOfVolumes is " + std::to_string(volumes) +
+                                 " for volumes of only " + std::to_string(samplesPerVolume) + " samples");
+    }
+}
+
 // Samples are assembled from their bytes, so the result is the same on every host.
 void convertSamples(const unsigned char* bytes, std::size_t count, bool floatSamples, float* target) {
     if (floatSamples) {
@@ -135,6 +152,7 @@ void readTimeCourseData(FmrHeader& header) {
     const std::size_t sampleBytes = floatSamples ? 4 : 2;
     checkGridSizes(header, name);
     checkFileHoldsData(header, name, fileSize(in, name), sampleBytes);
+    checkVolumeOverhead(header, name);
 
     const std::int32_t volumeCount = header.NrOfVolumes.value;
     const std::int32_t sliceCount = header.NrOfSlices.value;

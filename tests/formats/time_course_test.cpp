@@ -121,6 +121,14 @@ TEST(TimeCourse, UntrustedSizesAreRefusedBeforeAllocating) {
     }
 }
 
+TEST(TimeCourse, ManyTinyVolumesAreRefused) {
+    TempDir dir;
+    const std::string stc = dir.write("run 1.stc", std::string(2000000, '\0'));
+    EXPECT_EQ(errorOf(dir.write("v.fmr", header(1000000, 1, 1, 1))),
+              "Time-course data file " + stc + " cannot be read: NrOfVolumes is 1000000 for volumes of only 1 samples");
+    EXPECT_EQ(readFmrHeader(dir.write("w.fmr", header(1000, 1, 10, 100)), true).volumes.size(), 1000u);
+}
+
 TEST(TimeCourse, MissingDataFileNamesIt) {
     TempDir dir;
     const std::string fmr = dir.write("m.fmr", header(1, 1, 2, 2));
