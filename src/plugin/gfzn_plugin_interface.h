@@ -26,7 +26,7 @@
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 #endif
 
-class ZANDREL_EXPORT GFZNPluginInterface {
+class ZANDREL_CLASS_EXPORT GFZNPluginInterface {
 public:
     // Slot 0: runs the destructor and, when flags bit 0 is set, frees the object with the
     // module's allocator. Returns the object's address, as the host expects.
@@ -47,7 +47,7 @@ protected:
 
 #else
 
-class ZANDREL_EXPORT GFZNPluginInterface {
+class ZANDREL_CLASS_EXPORT GFZNPluginInterface {
 public:
     virtual ~GFZNPluginInterface() = default;
     virtual bool execute() = 0;

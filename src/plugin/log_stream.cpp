@@ -9,7 +9,11 @@ namespace zandrel {
 GFZNLog pluginLog;
 
 void sendLogText(const char* text) noexcept {
-    if (hostFunctions.znLogText != nullptr) hostFunctions.znLogText(text);
+    try {
+        if (hostFunctions.znLogText != nullptr) hostFunctions.znLogText(text);
+    } catch (...) {
+        // An error raised inside the host's log function loses this entry and nothing else.
+    }
 }
 
 GFZNLog::GFZNBuf::~GFZNBuf() {

@@ -39,7 +39,8 @@ private:
 // The module's single log stream.
 extern GFZNLog pluginLog;
 
-// Hands one text to the host's log; dropped when the host's log function is not bound.
+// Hands one text to the host's log; dropped when the host's log function is not bound or
+// fails.
 void sendLogText(const char* text) noexcept;
 
 }  // namespace zandrel

@@ -6,7 +6,7 @@
 #include "plugin/gfzn_plugin_interface.h"
 #include "plugin/plugin_export.h"
 
-class ZANDREL_EXPORT Zandrel final : public GFZNPluginInterface {
+class ZANDREL_CLASS_EXPORT Zandrel final : public GFZNPluginInterface {
 public:
     // Writes nothing and touches no host function.
     Zandrel() = default;

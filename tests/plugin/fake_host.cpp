@@ -72,23 +72,30 @@ std::vector<std::string> FakeHost::logTexts() const {
     return texts;
 }
 
+void FakeHost::record(HostCall call) {
+    active_->calls_.push_back(call);
+    if (call.function == active_->throwingFunction_) {
+        throw std::runtime_error("host failure in " + call.function);
+    }
+}
+
 void FakeHost::getVersion(int* major, int* minor, int* patch) {
-    active_->calls_.push_back({"znGetVersionOfGyrafexZN", {}});
+    record({"znGetVersionOfGyrafexZN", {}});
     if (!active_->versionWritten_) return;
     *major = active_->version_[0];
     *minor = active_->version_[1];
     *patch = active_->version_[2];
 }
 
-void FakeHost::showLogTab() { active_->calls_.push_back({"znShowLogTab", {}}); }
+void FakeHost::showLogTab() { record({"znShowLogTab", {}}); }
 
-void FakeHost::logText(const char* text) { active_->calls_.push_back(logCall(text)); }
+void FakeHost::logText(const char* text) { record(logCall(text)); }
 
-void FakeHost::messageBox(const char* text) { active_->calls_.push_back(messageCall(text)); }
+void FakeHost::messageBox(const char* text) { record(messageCall(text)); }
 
 void FakeHost::getOpenFileName(const char* caption, const char* second, const char* filter,
                                char* buffer) {
-    active_->calls_.push_back({"znGetOpenFileName", {caption, second, filter}});
+    record({"znGetOpenFileName", {caption, second, filter}});
     if (active_->dialogUnterminated_) {
         std::memset(buffer, 'x', 512);
         return;

@@ -44,6 +44,9 @@ public:
     // terminator); `fillUnterminated` fills all 512 bytes with 'x' and no terminator.
     void answerDialogWith(const std::string& path) { dialogAnswer_ = path; }
     void fillDialogUnterminated() { dialogUnterminated_ = true; }
+    // The named host function records its call, then throws std::runtime_error
+    // ("host failure in " + name): stands in for any error that arises inside a call.
+    void throwFrom(const std::string& function) { throwingFunction_ = function; }
     // The module disappears from the process; the record stays.
     void unload();
 
@@ -59,6 +62,9 @@ private:
     static void getOpenFileName(const char* caption, const char* second, const char* filter,
                                 char* buffer);
 
+    // Records the call, then throws when this function was chosen to fail.
+    static void record(HostCall call);
+
     static FakeHost* active_;
     std::string fileName_;
     std::vector<HostCall> calls_;
@@ -66,6 +72,7 @@ private:
     bool versionWritten_ = true;
     std::string dialogAnswer_;
     bool dialogUnterminated_ = false;
+    std::string throwingFunction_;
 };
 
 // Empties the host function table and drops any text pending in the module's log, so that

@@ -87,14 +87,6 @@ TEST(HostVersion, HostThatWritesNoVersionIsRefused) {
     EXPECT_EQ(host.calls(), (Calls{kVersionCall, kRefusal}));
 }
 
-TEST(PluginLifecycle, ConstructionTouchesNoHostFunction) {
-    FakeHost host;
-    ASSERT_TRUE(makePlugin()->initPlugin());
-    host.clearCalls();
-    testing::PluginPtr plugin = makePlugin();
-    EXPECT_EQ(host.calls(), Calls{});
-}
-
 TEST(PluginLifecycle, InitPluginTwiceShowsTheLogAndWritesTheStartTextTwice) {
     FakeHost host;
     testing::PluginPtr plugin = makePlugin();
@@ -194,6 +186,41 @@ TEST(PluginExecute, EmptyListConvertsAndLogsNothing) {
     host.clearCalls();
     EXPECT_TRUE(plugin->execute());
     EXPECT_EQ(host.calls(), Calls{kDialogCall});
+}
+
+TEST(PluginContainment, ErrorsRaisedInsideEntryPointsNeverLeaveThem) {
+    {
+        FakeHost host;
+        host.throwFrom("znGetVersionOfGyrafexZN");
+        EXPECT_FALSE(makePlugin()->initPlugin());
+        EXPECT_EQ(host.calls(), (Calls{kVersionCall, kFinishText}));
+    }
+    {
+        FakeHost host;
+        host.throwFrom("znShowLogTab");
+        EXPECT_FALSE(makePlugin()->initPlugin());
+    }
+    {
+        FakeHost host;
+        testing::PluginPtr plugin = makePlugin();
+        ASSERT_TRUE(plugin->initPlugin());
+        host.clearCalls();
+        host.throwFrom("znGetOpenFileName");
+        EXPECT_TRUE(plugin->execute());
+        EXPECT_EQ(host.calls(),
+                  (Calls{kDialogCall,
+                         logCall("!!!! Conversion stopped: host failure in znGetOpenFileName")}));
+    }
+    {
+        // A log that fails drops the text; the destructor still completes.
+        FakeHost host;
+        testing::PluginPtr plugin = makePlugin();
+        ASSERT_TRUE(plugin->initPlugin());
+        host.clearCalls();
+        host.throwFrom("znLogText");
+        EXPECT_NO_THROW(plugin.reset());
+        EXPECT_EQ(host.calls(), Calls{kFinishText});
+    }
 }
 
 }  // namespace

@@ -1,0 +1,87 @@
+// A whole run as the host drives it: a generated study chosen in the file dialog, converted
+// by execute, with every host call recorded.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "batch/batch_run.h"
+#include "fake_host.h"
+#include "generator/study_generator.h"
+#include "temp_dir.h"
+
+namespace zandrel {
+namespace {
+
+using testing::FakeHost;
+using testing::HostCall;
+using testing::logCall;
+using Calls = std::vector<HostCall>;
+using Files = std::map<std::string, std::string>;
+
+// Splits what the batch run logs into entries at every flush, independently of the plug-in.
+class EntryRecorder : public std::stringbuf {
+public:
+    std::vector<std::string> entries;
+
+protected:
+    int sync() override {
+        entries.push_back(str());
+        str(std::string());
+        return 0;
+    }
+};
+
+// Every .voi file under `root` with its content; the files are removed.
+Files takeVoiFiles(const std::string& root) {
+    Files files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+        if (entry.path().extension() != ".voi") continue;
+        files[entry.path().string()] = testing::readFile(entry.path().string());
+    }
+    for (const auto& file : files) std::filesystem::remove(file.first);
+    return files;
+}
+
+TEST(PluginRun, ConvertsTheStudyChosenInTheDialogLikeTheBatchRunItself) {
+    testing::TempDir dir;
+    const studygen::GeneratedStudy study =
+        studygen::writeStudy(dir.file("study"), studygen::testStudySpec(2, 11));
+
+    EntryRecorder recorder;
+    std::ostream directLog(&recorder);
+    const BatchSummary direct = runBatch(study.listPath, directLog);
+    ASSERT_EQ(direct.converted, 2);
+    const Files expectedFiles = takeVoiFiles(study.root);
+    ASSERT_EQ(expectedFiles.size(), 2u);
+
+    FakeHost host;
+    host.answerDialogWith(study.listPath);
+    {
+        testing::PluginPtr plugin = testing::makePlugin();
+        ASSERT_TRUE(plugin->initPlugin());
+        EXPECT_TRUE(plugin->execute());
+    }
+
+    Calls expected = {{"znGetVersionOfGyrafexZN", {}},
+                      {"znShowLogTab", {}},
+                      logCall("\nZandrel>  Running..."),
+                      {"znGetOpenFileName", {"Choose a TXT file to read", "", "Text file (*.txt)"}}};
+    for (const std::string& entry : recorder.entries) expected.push_back(logCall(entry));
+    expected.push_back(logCall("Zandrel>  Plugin finished!\n"));
+    EXPECT_EQ(host.calls(), expected);
+
+    int convertedLines = 0;
+    for (const std::string& text : host.logTexts()) {
+        if (text.rfind("Converted ", 0) == 0) ++convertedLines;
+    }
+    EXPECT_EQ(convertedLines, 2);
+    EXPECT_EQ(takeVoiFiles(study.root), expectedFiles);
+}
+
+}  // namespace
+}  // namespace zandrel
