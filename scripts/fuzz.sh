@@ -49,7 +49,7 @@ for target in "${targets[@]}"; do
   [ -f "fuzz/dict/$target.dict" ] && dict+=("-dict=fuzz/dict/$target.dict")
   echo "== fuzz_$target for ${seconds}s"
   # The first folder receives new inputs; the others are only read.
-  if ! "$exe" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=512 \
+  if ! "$exe" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2048 -malloc_limit_mb=512 \
        -print_final_stats=1 -artifact_prefix="$artifacts/" "${dict[@]}" \
        "$work/corpus" "${extra[@]}" >"$work/log.txt" 2>&1; then
     failed+=("$target")
@@ -58,7 +58,7 @@ for target in "${targets[@]}"; do
     grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb|#[0-9]+ +DONE)' "$work/log.txt" || true
   fi
   if [ "$merge" -eq 1 ]; then
-    "$exe" -merge=1 -timeout=10 -rss_limit_mb=2048 "fuzz/corpus/$target" "$work/corpus" >>"$work/log.txt" 2>&1
+    "$exe" -merge=1 -timeout=30 -rss_limit_mb=2048 "fuzz/corpus/$target" "$work/corpus" >>"$work/log.txt" 2>&1
   fi
 done
 

@@ -11,7 +11,7 @@ cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$jobs"
 
 bin="build/fuzz/fuzz"
-limits=(-timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=512)
+limits=(-timeout=30 -rss_limit_mb=2048 -malloc_limit_mb=512)
 targets=()
 for dir in fuzz/corpus/*/; do targets+=("$(basename "$dir")"); done
 seconds=$(( (60 + ${#targets[@]} - 1) / ${#targets[@]} ))
