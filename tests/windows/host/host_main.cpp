@@ -16,6 +16,7 @@
 #endif
 #include <windows.h>
 
+#include <clocale>
 #include <cstdio>
 #include <string>
 
@@ -103,6 +104,15 @@ int drivePlugin(const zandrel::hostemu::HostSettings& settings) {
                .number("minor", settings.minor)
                .number("patch", settings.patch));
 
+    // A host may run with a national C locale (a comma as decimal separator); the runtime
+    // DLL is shared with the plug-in, so this setting reaches the plug-in's C functions.
+    if (!settings.locale.empty()) {
+        const char* chosen = std::setlocale(LC_ALL, settings.locale.c_str());
+        JsonLine line;
+        line.text("event", "locale").text("name", settings.locale);
+        record(chosen != nullptr ? line.text("result", chosen) : line.null("result"));
+    }
+
     HMODULE module = LoadLibraryA(settings.dllPath.c_str());
     if (module == nullptr) {
         record(JsonLine().text("event", "loadFailed").number("error", static_cast<long long>(GetLastError())));
@@ -145,7 +155,7 @@ int main(int argc, char** argv) {
     if (!zandrel::hostemu::parseHostSettings(argc, argv, settings, error)) {
         std::fprintf(stderr,
                      "GyrafexZN: %s\nusage: GyrafexZN --dll PATH --transcript PATH [--version MAJOR.MINOR.PATCH] "
-                     "[--open-file PATH | --cancel-dialog]\n",
+                     "[--open-file PATH | --cancel-dialog] [--locale NAME]\n",
                      error.c_str());
         return 2;
     }

@@ -47,7 +47,8 @@ bool parseHostSettings(int argc, char** argv, HostSettings& settings, std::strin
             settings.cancelDialog = true;
             continue;
         }
-        if (option != "--dll" && option != "--transcript" && option != "--version" && option != "--open-file") {
+        if (option != "--dll" && option != "--transcript" && option != "--version" && option != "--open-file" &&
+            option != "--locale") {
             error = "unknown option '" + option + "'";
             return false;
         }
@@ -62,6 +63,8 @@ bool parseHostSettings(int argc, char** argv, HostSettings& settings, std::strin
             settings.transcriptPath = value;
         } else if (option == "--open-file") {
             settings.openFile = value;
+        } else if (option == "--locale") {
+            settings.locale = value;
         } else if (!parseVersion(value, settings.major, settings.minor, settings.patch)) {
             error = "malformed version '" + value + "' (expected MAJOR.MINOR.PATCH)";
             return false;

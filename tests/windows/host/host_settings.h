@@ -9,6 +9,7 @@ struct HostSettings {
     int major = 2, minor = 8, patch = 0;  // the version znGetVersionOfGyrafexZN reports
     std::string openFile;                 // the path the file dialog "chooses"
     bool cancelDialog = false;            // the dialog is cancelled: the buffer is not touched
+    std::string locale;                   // C locale the host sets before loading the plug-in
     std::string dllPath;
     std::string transcriptPath;
 };
@@ -18,7 +19,7 @@ struct HostSettings {
 HostSettings& hostSettings();
 
 // Parses "--dll PATH --transcript PATH [--version MAJOR.MINOR.PATCH] [--open-file PATH |
-// --cancel-dialog]". Returns false and sets `error` for an unknown option, a missing value,
+// --cancel-dialog] [--locale NAME]". Returns false and sets `error` for an unknown option, a missing value,
 // a malformed version or a missing required option.
 bool parseHostSettings(int argc, char** argv, HostSettings& settings, std::string& error);
 

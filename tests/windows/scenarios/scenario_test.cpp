@@ -41,12 +41,11 @@ struct Version {
 };
 
 // Start, load and the descriptive exports, up to the host entering initPlugin.
-Transcript opening(const std::string& hostName, const Version& version) {
-    Transcript lines = {
-        {{"event", "start"}, {"host", hostName}, {"major", version.major}, {"minor", version.minor},
-         {"patch", version.patch}},
-        {{"event", "loaded"}, {"dll", windowsPath(pluginDll())}},
-    };
+Transcript opening(const std::string& hostName, const Version& version, const std::string& locale = "") {
+    Transcript lines = {{{"event", "start"}, {"host", hostName}, {"major", version.major}, {"minor", version.minor},
+                         {"patch", version.patch}}};
+    if (!locale.empty()) lines.push_back({{"event", "locale"}, {"name", locale}, {"result", locale}});
+    lines.push_back({{"event", "loaded"}, {"dll", windowsPath(pluginDll())}});
     const std::pair<const char*, const char*> exports[] = {
         {"getPluginName", "Zandrel"},
         {"getPluginDescription",
@@ -153,7 +152,9 @@ zandrel::studygen::GeneratedStudy windowsStudy(const fs::path& root, zandrel::st
 
 const Version kCurrentHost{2, 8, 0};
 
-TEST(WindowsScenario, HostVersion280ConvertsEveryDataSetLikeTheCommandLine) {
+// Converts a generated study in the DLL and with the native command line; the log entries
+// and the .voi files must agree. `locale` is the C locale the host runs with.
+void convertLikeTheCommandLine(const std::string& locale) {
     TempDir dir;
     const auto spec = zandrel::studygen::testStudySpec(4, 20240611u);
     const fs::path winRoot = dir.path() / "win-study";
@@ -171,7 +172,7 @@ TEST(WindowsScenario, HostVersion280ConvertsEveryDataSetLikeTheCommandLine) {
     ASSERT_LE(nativeStatus, 1) << commandOutput((dir.path() / "native-output.txt").string());
 
     // The log entries of execute are the command line's, with the Windows prefix.
-    Transcript expected = opening("GyrafexZN.exe", kCurrentHost);
+    Transcript expected = opening("GyrafexZN.exe", kCurrentHost, locale);
     append(expected, {versionCall(kCurrentHost), {{"call", "znShowLogTab"}}, logged(kStartText),
                       returned("initPlugin", true), enter("execute"), dialogCall(study.listPath)});
     int converted = 0;
@@ -192,6 +193,7 @@ TEST(WindowsScenario, HostVersion280ConvertsEveryDataSetLikeTheCommandLine) {
         SCOPED_TRACE(round);
         HostRun run;
         run.listFile = study.listPath;
+        run.locale = locale;
         expectTranscript(runHost(dir.path(), run), expected);
 
         // Every .voi file equals the native one, once the DLL's CR LF line ends are undone.
@@ -208,6 +210,11 @@ TEST(WindowsScenario, HostVersion280ConvertsEveryDataSetLikeTheCommandLine) {
         EXPECT_EQ(fileNames(winRoot), fileNames(nativeRoot));
     }
 }
+
+TEST(WindowsScenario, HostVersion280ConvertsEveryDataSetLikeTheCommandLine) { convertLikeTheCommandLine(""); }
+
+// The host's C locale writes and reads decimal commas; files and log must not change.
+TEST(WindowsScenario, HostWithDecimalCommaLocaleConvertsTheSame) { convertLikeTheCommandLine("German_Germany.1252"); }
 
 TEST(WindowsScenario, HostVersion279IsRefusedWithOneMessageBoxAndNoConversion) {
     TempDir dir;

@@ -65,6 +65,7 @@ HostResult runHost(const fs::path& workDir, const HostRun& run) {
                           "timeout -k 10 120 " + shellQuoted(ZANDREL_WINE) + " " + shellQuoted(host.string()) +
                           " --dll " + shellQuoted(windowsPath(pluginDll())) + " --transcript " +
                           shellQuoted(windowsPath(transcript)) + " --version " + shellQuoted(run.version);
+    if (!run.locale.empty()) command += " --locale " + shellQuoted(run.locale);
     if (run.cancelDialog) {
         command += " --cancel-dialog";
     } else {

@@ -29,6 +29,7 @@ struct HostRun {
     std::filesystem::path listFile;   // what the file dialog returns (Windows form is used)
     bool cancelDialog = false;
     std::string hostName = "GyrafexZN.exe";  // another name copies the emulator first
+    std::string locale;                      // C locale the host sets before loading the DLL
 };
 
 struct HostResult {
