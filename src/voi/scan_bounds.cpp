@@ -4,15 +4,17 @@
 // samples a marked cell, so q' lies in [min - 0.5, max + 0.5) on every axis. The float
 // evaluation differs from the exact value A*u + t + c (u the centred float coordinates,
 // taken as exact numbers) by at most 5 roundings of the sum of the terms' magnitudes; we
-// allow 2^-20 times that sum (16 roundings) plus a quarter cell. So the exact value of every
+// allow 2^-20 times that sum (16 roundings) plus 1/32 cell. So the exact value of every
 // kept point satisfies, per functional axis r, lowest_r <= A_r * u <= highest_r: three slabs.
 //
 // - Per axis, the index lists hold the bounding box of the slabs' intersection (the
 //   preimage parallelepiped, from its 8 corners through the inverse of A in double).
 // - Per target row (j, k), each slab bounds u_x to an interval.
-// Both are widened by one target voxel plus a relative share for the double rounding of
-// the inverse and of the divisions. For realistic chains the float error is below 1e-4
-// cells, so every margin is far larger than what it has to absorb. A singular or badly
+// Both are widened by 1/8 target voxel plus a relative share (1e-6) for the double rounding
+// of the inverse and of the divisions, which is below 1e-12 of the magnitudes involved for
+// the condition numbers we accept. The float error bound is rigorous by itself; the fixed
+// slacks are far larger than anything left to absorb (realistic float errors are below
+// 1e-5 cells), and small enough not to scan much more than the preimage. A singular or badly
 // conditioned A keeps every index on every axis (the slabs still bound the rows); a slab
 // whose x coefficient is negligible bounds nothing; a non-finite chain bounds nothing.
 
@@ -28,8 +30,8 @@ namespace {
 using Matrix3 = std::array<std::array<double, 3>, 3>;
 
 constexpr double kFloatErrorFactor = 1.0 / 1048576.0;  // 2^-20
-constexpr double kCellSlack = 0.25;
-constexpr double kTargetSlack = 1.0;
+constexpr double kCellSlack = 1.0 / 32.0;
+constexpr double kTargetSlack = 1.0 / 8.0;
 constexpr double kRelativeSlack = 1e-6;
 constexpr double kMaxCondition = 1e8;
 constexpr double kNegligibleCoefficient = 1e-6;  // relative to the row's norm

@@ -74,6 +74,7 @@ VoiFile build(const RoiFile& roi, const FmrHeader& fmr, const TrfRecord& ia, con
     mask.fill(0.0f);
     std::unique_ptr<ProductionScan> production;
     if (kind == ScanKind::production) production = std::make_unique<ProductionScan>(setup);
+    std::vector<VoxelTriple> collected;
     std::vector<std::int64_t> skipped(roi.plots.size(), 0);
     result.vois.reserve(roi.plots.size());
 
@@ -99,7 +100,11 @@ VoiFile build(const RoiFile& roi, const FmrHeader& fmr, const TrfRecord& ia, con
         if (kind == ScanKind::reference) {
             scanReference(setup, mask, voi.voxels);
         } else if (anyMarked) {
-            production->scan(mask, box, voi.voxels);
+            // Collected in a list that keeps its capacity from plot to plot, then copied at
+            // its exact size: no regrowth per plot, no spare capacity in the result.
+            collected.clear();
+            production->scan(mask, box, collected);
+            voi.voxels.assign(collected.begin(), collected.end());
             // Clear only what this plot marked: the next plot starts from an empty mask.
             for (const VoxelTriple& v : marked)
                 if (mask.contains(v.x, v.y, v.z)) mask.set(v.x, v.y, v.z, 0.0f);
