@@ -20,7 +20,6 @@ find_program(CMAKE_CXX_COMPILER
 find_program(CMAKE_C_COMPILER
   NAMES ${ZANDREL_MINGW_TRIPLET}-gcc-${ZANDREL_MINGW_THREADS} ${ZANDREL_MINGW_TRIPLET}-gcc)
 find_program(CMAKE_RC_COMPILER NAMES ${ZANDREL_MINGW_TRIPLET}-windres)
-find_program(ZANDREL_MINGW_OBJDUMP NAMES ${ZANDREL_MINGW_TRIPLET}-objdump)
 
 # Libraries and headers of the target only; programs (code generators, tools) of the build host.
 set(CMAKE_FIND_ROOT_PATH /usr/${ZANDREL_MINGW_TRIPLET})
