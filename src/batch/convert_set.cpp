@@ -1,5 +1,6 @@
 #include "batch/convert_set.h"
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
@@ -39,16 +40,19 @@ SetRecords readSetRecords(const FileSet& set, bool readTimeCourse) {
     return records;
 }
 
-// A chain whose linear part is singular (an FA matrix of zeros, say) maps the whole
-// anatomical grid onto a plane, a line or a point: a ROI voxel there would receive a whole
-// slab of the grid, or all of it. The determinant is formed in double from the float
-// elements, where no product of them can underflow to 0.
-bool isSingular(const Matrix4& m) {
+// A chain whose linear part is singular or nearly so (an FA matrix of zeros, say) maps the
+// whole anatomical grid onto a plane, a line or a point: the ROI voxel there would receive
+// a whole slab of the grid, or all of it. The volume of the grid's image is |det| times
+// its 256^3 points; below one functional voxel the chain cannot describe a real
+// alignment. The determinant is formed in double from the float elements, where no
+// product of them can underflow.
+bool isDegenerate(const Matrix4& m) {
     const auto e = [&m](int row, int column) { return static_cast<double>(m.at(row, column)); };
     const double determinant = e(0, 0) * (e(1, 1) * e(2, 2) - e(1, 2) * e(2, 1)) -
                                e(0, 1) * (e(1, 0) * e(2, 2) - e(1, 2) * e(2, 0)) +
                                e(0, 2) * (e(1, 0) * e(2, 1) - e(1, 1) * e(2, 0));
-    return determinant == 0.0;
+    constexpr double kGridPoints = 256.0 * 256.0 * 256.0;
+    return !(std::fabs(determinant) * kGridPoints >= 1.0);
 }
 
 // The builder computes the chain itself; checking it first turns a singular fine
@@ -64,10 +68,11 @@ void checkChainMatrix(const FileSet& set, const SetRecords& records) {
             "The transformation chain has non-finite elements (check the voxel sizes and "
             "slice distance of " + set.fmrPath + " and ToVMRVoxelRes of " + set.iaTrfPath + ")");
     }
-    if (isSingular(gridToFunctional)) {
-        throw std::runtime_error("The transformation chain is singular (check the matrices of " + set.iaTrfPath +
-                                 ", " + set.faTrfPath + " and " + set.acpcTrfPath + ", and ToVMRVoxelRes of " +
-                                 set.iaTrfPath + ")");
+    if (isDegenerate(gridToFunctional)) {
+        throw std::runtime_error(
+            "The transformation chain maps the whole anatomical grid into less than one functional voxel (check "
+            "the voxel sizes of " + set.fmrPath + ", the matrices of " + set.iaTrfPath + ", " + set.faTrfPath +
+            " and " + set.acpcTrfPath + ", and ToVMRVoxelRes of " + set.iaTrfPath + ")");
     }
 }
 
