@@ -25,6 +25,14 @@ std::string failedEntry(const std::string& roi, const std::string& messagePatter
     return literal("!!!! Could not convert " + roi + ": ") + messagePattern;
 }
 
+std::string singularChainEntry() {
+    return failedEntry(kRoi2, literal("The transformation chain maps the whole anatomical grid into less than one "
+                                      "functional voxel (check the voxel sizes of ./subject2/s2_run1.fmr, the "
+                                      "matrices of ./subject2/s2_IA.trf, "
+                                      "./subject2/s2_FA.trf and ./subject2/s2_ACPC.trf, and ToVMRVoxelRes of "
+                                      "./subject2/s2_IA.trf)"));
+}
+
 // Deterministic bytes of every value, line ends and NULs included.
 std::string garbage(std::size_t size, std::uint64_t seed) {
     std::string bytes(size, '\0');
@@ -143,20 +151,15 @@ INSTANTIATE_TEST_SUITE_P(
                       VoxelSizeCase{"Infinity", {{"InplaneResolutionX:", "inf"}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// A slice step of 3e38 mm is a number like any other: its inverse is a subnormal float,
-// which the chain and the nearest-cell lookup must carry without a fault.
-TEST_F(HostileStudyTest, HugeSliceStepStaysFinite) {
+// A slice step of 3e38 mm is a number like any other, but its inverse (a subnormal float)
+// flattens every slice of the grid onto one.
+TEST_F(HostileStudyTest, HugeSliceStepIsRefused) {
     setEntry("subject2/s2_run1.fmr", "SliceThickness:", "3e38");
-    convertAndCheck(2, expect(0, {convertedEntry(kRoi2)}, {outputOf(2)}));
+    convertAndCheck(2, expect(1, {singularChainEntry()}));
 }
 
 // ---- Matrices ----
 
-std::string singularChainEntry() {
-    return failedEntry(kRoi2, literal("The transformation chain is singular (check the matrices of ./subject2/s2_IA.trf, "
-                                      "./subject2/s2_FA.trf and ./subject2/s2_ACPC.trf, and ToVMRVoxelRes of "
-                                      "./subject2/s2_IA.trf)"));
-}
 
 // The pseudo-inverse of a matrix of zeros is zero: the chain would map the whole
 // anatomical grid onto one functional voxel, whose VOI would be all 16,777,216 points.
@@ -167,6 +170,13 @@ TEST_F(HostileStudyTest, FineAlignmentOfZerosIsRefused) {
 
 TEST_F(HostileStudyTest, RankDeficientAcpcMatrixIsRefused) {
     write("subject2/s2_ACPC.trf", "FileVersion: 5\nDataFormat: Matrix\n1 0 0 0\n0 1 0 0\n0 0 0 0\n0 0 0 1\n");
+    convertAndCheck(2, expect(1, {singularChainEntry()}));
+}
+
+// Not singular, but its inverse shrinks the grid's 256^3 points into less than a
+// thousandth of a functional voxel.
+TEST_F(HostileStudyTest, NearlySingularChainIsRefused) {
+    write("subject2/s2_FA.trf", "FileVersion: 5\nDataFormat: Matrix\n1000 0 0 0\n0 1000 0 0\n0 0 1000 0\n0 0 0 1\n");
     convertAndCheck(2, expect(1, {singularChainEntry()}));
 }
 
