@@ -52,7 +52,9 @@ void ProductionScan::scan(const VolumeGrid& mask, const CellBox& box, std::vecto
 
     // Hot kernel: neither throws nor allocates, except when the voxel list grows.
     // Each coordinate is the reference's ((m0*x + m1*y) + m2*z) + m3*w, then + centre,
-    // summed in the same order from the same float products.
+    // summed in the same order from the same float products. Whether a point is kept is
+    // hard to predict, so every candidate's triple is stored and only kept ones advance.
+    std::size_t used = voxels.size();
     for (const std::uint8_t k : ks) {
         const float xk = product_[0][2][k];
         const float yk = product_[1][2][k];
@@ -72,6 +74,9 @@ void ProductionScan::scan(const VolumeGrid& mask, const CellBox& box, std::vecto
                 last = std::upper_bound(first, last, high,
                                         [&uFromI](double u, std::uint8_t i) { return u < uFromI[i]; });
             }
+            const std::size_t needed = used + static_cast<std::size_t>(last - first);
+            if (voxels.size() < needed) voxels.resize(std::max(needed, 2 * voxels.size()));
+            VoxelTriple* const out = voxels.data();
             for (const std::uint8_t* at = first; at != last; ++at) {
                 const std::uint8_t i = *at;
                 if (!firstAxisAscending_ && !(uFromI[i] >= low && uFromI[i] <= high)) continue;
@@ -84,10 +89,12 @@ void ProductionScan::scan(const VolumeGrid& mask, const CellBox& box, std::vecto
                 const float z = (((zFromI[i] + zj) + zk) + tz) + cz;
                 const std::int32_t nz = nearestCellIndex(z, dimZ);
                 if (nz < 0) continue;
-                if (mask.get(nx, ny, nz) > 0.5f) voxels.push_back(keptTriple(setup_, i, j, k));
+                out[used] = keptTriple(setup_, i, j, k);
+                used += mask.get(nx, ny, nz) > 0.5f ? 1 : 0;
             }
         }
     }
+    voxels.resize(used);
 }
 
 }  // namespace zandrel
