@@ -86,11 +86,6 @@ TEST(VoiWriter, WorkedExampleComesOutLineForLine) {
 TEST(VoiWriter, NewRecordHoldsTheValuesOfAFreshFile) {
     const VoiFile file;
     EXPECT_TRUE(file.fileName.empty());
-    EXPECT_TRUE(file.vois.empty());
-    EXPECT_TRUE(file.vtcNames.empty());
-    EXPECT_FALSE(file.crlf);
-    EXPECT_FALSE(file.ReferenceSpace.quoted);
-    EXPECT_FALSE(file.SubjectVOINamingConvention.quoted);
     EXPECT_EQ(textOf(file), headerText("ACPC", 0) + kTrailer);
 }
 
