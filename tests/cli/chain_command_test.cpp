@@ -5,12 +5,12 @@
 #include <cstdlib>
 #include <nlohmann/json.hpp>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 #include "formats/fmr_header.h"
 #include "formats/trf_record.h"
 #include "geometry/chain_matrix.h"
+#include "program_run.h"
 #include "temp_dir.h"
 
 namespace zandrel {
@@ -19,28 +19,12 @@ namespace {
 using testing::TempDir;
 using Json = nlohmann::json;
 
-struct ProgramRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string shellQuoted(const std::string& word) {
-    std::string quoted = "'";
-    for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
+using testing::ProgramRun;
 
 ProgramRun chain(const TempDir& dir, const std::vector<std::string>& args) {
-    std::string command = shellQuoted(ZANDREL_EXECUTABLE) + " chain";
-    for (const std::string& arg : args) command += " " + shellQuoted(arg);
-    command += " >" + shellQuoted(dir.file("stdout.txt")) + " 2>" + shellQuoted(dir.file("stderr.txt"));
-    ProgramRun run;
-    const int raw = std::system(command.c_str());
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = testing::readFile(dir.file("stdout.txt"));
-    run.err = testing::readFile(dir.file("stderr.txt"));
-    return run;
+    std::vector<std::string> words{"chain"};
+    words.insert(words.end(), args.begin(), args.end());
+    return testing::runProgram(ZANDREL_EXECUTABLE, words, dir);
 }
 
 // One set's four files; the FMR and IA contents vary per test.

@@ -6,11 +6,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 #include "cli/json_string.h"
 #include "study_fixture.h"
+#include "program_run.h"
 #include "temp_dir.h"
 
 namespace zandrel {
@@ -20,30 +20,14 @@ namespace fs = std::filesystem;
 using testing::readFile;
 using testing::TempDir;
 
-std::string shellQuoted(const std::string& word) {
-    std::string quoted = "'";
-    for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
+using CommandRun = testing::ProgramRun;
 
-struct CommandRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-// Runs the command line in `folder` with standard error redirected to a file, so no
-// progress line is shown.
+// Runs the command line in `folder`; standard error goes to a file, so no progress line
+// is shown.
 CommandRun runConvert(const TempDir& dir, const std::string& folder, const std::vector<std::string>& args) {
-    std::string command = "cd " + shellQuoted(folder) + " && " + shellQuoted(ZANDREL_EXECUTABLE) + " convert";
-    for (const std::string& arg : args) command += " " + shellQuoted(arg);
-    command += " >" + shellQuoted(dir.file("stdout")) + " 2>" + shellQuoted(dir.file("stderr")) + " </dev/null";
-    CommandRun run;
-    const int raw = std::system(command.c_str());
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = readFile(dir.file("stdout"));
-    run.err = readFile(dir.file("stderr"));
-    return run;
+    std::vector<std::string> words{"convert"};
+    words.insert(words.end(), args.begin(), args.end());
+    return testing::runProgram(ZANDREL_EXECUTABLE, words, dir, folder);
 }
 
 std::vector<std::string> filesNamed(const std::string& root, const std::string& ending) {

@@ -8,9 +8,9 @@
 #include <cstring>
 #include <nlohmann/json.hpp>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
+#include "program_run.h"
 #include "temp_dir.h"
 
 namespace {
@@ -18,28 +18,12 @@ namespace {
 using zandrel::testing::TempDir;
 using Json = nlohmann::json;
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string shellQuoted(const std::string& word) {
-    std::string quoted = "'";
-    for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
+using Outcome = zandrel::testing::ProgramRun;
 
 Outcome inspect(const TempDir& dir, const std::vector<std::string>& args) {
-    std::string command = shellQuoted(ZANDREL_EXECUTABLE) + " inspect";
-    for (const std::string& arg : args) command += " " + shellQuoted(arg);
-    command += " >" + shellQuoted(dir.file("stdout.txt")) + " 2>" + shellQuoted(dir.file("stderr.txt"));
-    Outcome run;
-    const int raw = std::system(command.c_str());
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = zandrel::testing::readFile(dir.file("stdout.txt"));
-    run.err = zandrel::testing::readFile(dir.file("stderr.txt"));
-    return run;
+    std::vector<std::string> words{"inspect"};
+    words.insert(words.end(), args.begin(), args.end());
+    return zandrel::testing::runProgram(ZANDREL_EXECUTABLE, words, dir);
 }
 
 Json inspectJson(const TempDir& dir, const std::vector<std::string>& args) {
