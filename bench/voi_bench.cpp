@@ -198,25 +198,63 @@ long minorPageFaults() {
     return usage.ru_minflt;
 }
 
+// User and system processor time of this process in milliseconds.
+void userAndSystemMilliseconds(double& user, double& system) {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    user = static_cast<double>(usage.ru_utime.tv_sec) * 1e3 + static_cast<double>(usage.ru_utime.tv_usec) * 1e-3;
+    system = static_cast<double>(usage.ru_stime.tv_sec) * 1e3 + static_cast<double>(usage.ru_stime.tv_usec) * 1e-3;
+}
+
+// Mean processor time of `run` over `rounds` runs, with its system share and page faults.
+struct MeanCost {
+    double ms = 0.0;
+    double systemMs = 0.0;
+    double pageFaults = 0.0;
+};
+
+MeanCost meanCost(int rounds, const std::function<void()>& run) {
+    double userStart = 0.0;
+    double systemStart = 0.0;
+    userAndSystemMilliseconds(userStart, systemStart);
+    const double start = cpuMilliseconds();
+    const long faults = minorPageFaults();
+    for (int round = 0; round < rounds; ++round) run();
+    MeanCost cost;
+    cost.ms = (cpuMilliseconds() - start) / rounds;
+    double user = 0.0;
+    userAndSystemMilliseconds(user, cost.systemMs);
+    cost.systemMs = (cost.systemMs - systemStart) / rounds;
+    cost.pageFaults = static_cast<double>(minorPageFaults() - faults) / rounds;
+    return cost;
+}
+
 // With --production-only, builds each case's VOIs with the production scan only, `rounds`
-// times (default 20), and prints the mean processor time and page faults per build: for
-// profilers, where the reference scan would take most of the run.
-int productionOnly(int rounds, const RoiFile& roi, const FmrHeader& fmr, const TrfRecord& ia, const TrfRecord& fa,
-                   const TrfRecord& acpc) {
+// times (default 20), and prints the mean processor time per build, its system share and
+// page faults; the same for the case with every plot emptied (what the builder costs
+// besides scanning), and the mean time of writing the case's text. For profilers, where the
+// reference scan would take most of the run. A third argument "acpc" or "talairach" runs
+// one case only.
+int productionOnly(int rounds, const std::string& only, const RoiFile& roi, const FmrHeader& fmr, const TrfRecord& ia,
+                   const TrfRecord& fa, const TrfRecord& acpc) {
+    RoiFile emptied = roi;
+    for (RoiPlot& plot : emptied.plots) plot.voxels.clear();
     const TalRecord cases[2] = {TalRecord{}, talairachLandmarks()};
     for (const TalRecord& tal : cases) {
-        std::size_t voxels = 0;
-        const double start = cpuMilliseconds();
-        const long faults = minorPageFaults();
+        const bool talairach = tal.FileVersion.value != -1;
+        if (only == (talairach ? "acpc" : "talairach")) continue;
         VoiFile file;  // replaced by each build, as in the timed runs above
-        for (int round = 0; round < rounds; ++round) {
-            file = buildVoiFile(roi, fmr, ia, fa, acpc, tal);
-            voxels = 0;
-            for (const Voi& voi : file.vois) voxels += voi.voxels.size();
-        }
-        std::printf("%-10s %zu voxels, %.3f ms and %.1f page faults per build\n",
-                    tal.FileVersion.value == -1 ? "ACPC" : "Talairach", voxels, (cpuMilliseconds() - start) / rounds,
-                    static_cast<double>(minorPageFaults() - faults) / rounds);
+        const MeanCost build = meanCost(rounds, [&] { file = buildVoiFile(roi, fmr, ia, fa, acpc, tal); });
+        std::size_t voxels = 0;
+        for (const Voi& voi : file.vois) voxels += voi.voxels.size();
+        VoiFile empty;
+        const MeanCost withoutScan = meanCost(rounds, [&] { empty = buildVoiFile(emptied, fmr, ia, fa, acpc, tal); });
+        std::ofstream sink("/dev/null", std::ios::binary);
+        const MeanCost write = meanCost(rounds, [&] { file.write(sink, true); });
+        std::printf("%-10s %zu voxels, per build %.3f ms (system %.3f, %.1f page faults); "
+                    "with empty plots %.3f ms; writing %.3f ms\n",
+                    talairach ? "Talairach" : "ACPC", voxels, build.ms, build.systemMs, build.pageFaults,
+                    withoutScan.ms, write.ms);
     }
     return 0;
 }
@@ -232,7 +270,8 @@ int main(int argc, char** argv) {
     const TrfRecord acpc = transformation(rigid(3.2, 1.4, -2.1, -4.0f, 7.5f, 11.0f), 1);
     const RoiFile roi = regionsOfInterest();
     if (argc > 1 && std::string(argv[1]) == "--production-only")
-        return productionOnly(argc > 2 ? std::max(1, std::atoi(argv[2])) : 20, roi, fmr, ia, fa, acpc);
+        return productionOnly(argc > 2 ? std::max(1, std::atoi(argv[2])) : 20, argc > 3 ? argv[3] : "", roi, fmr, ia,
+                              fa, acpc);
 
     const CaseResult acpcCase = runCase(roi, fmr, ia, fa, acpc, TalRecord{});
     const CaseResult talCase = runCase(roi, fmr, ia, fa, acpc, talairachLandmarks());

@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <cstring>
 
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
 #include <emmintrin.h>
@@ -32,8 +31,19 @@ ScanBounds::Centred centredCoordinates(const ScanSetup& setup) {
     return centred;
 }
 
-// First index whose value is at least `low`, and one past the last whose value is at most
-// `high`, in an ascending table; found by stepping from the previous row's answers, which
+// Indices n of the first axis with low <= centred[n] <= high, when centred[n] = n - 127.5f:
+// first to end (exclusive). The double sums may round, but only towards a wider range: the
+// rounding is monotone and the bounds are integers. rowRange keeps low and high within
+// [-127.5, 127.5].
+void evenRange(double low, double high, std::int32_t& first, std::int32_t& end) {
+    const double from = std::max(low + 127.5, 0.0);
+    const double to = std::min(high + 127.5, 255.0);
+    first = static_cast<std::int32_t>(from);
+    first += static_cast<double>(first) < from ? 1 : 0;
+    end = static_cast<std::int32_t>(to) + 1;
+}
+
+// The same for any ascending table: found by stepping from the previous row's answers, which
 // neighbouring rows move by a step or two.
 void followRange(const std::array<float, kTargetSize>& ascending, double low, double high, std::int32_t& first,
                  std::int32_t& end) {
@@ -44,58 +54,95 @@ void followRange(const std::array<float, kTargetSize>& ascending, double low, do
     while (end > 0 && at(end - 1) > high) --end;
 }
 
-// Whether one candidate is kept: its functional position, from its first-axis products in
-// the reference's order, lies in the grid and samples a mask value above 0.5.
-bool keepOne(const ScanRow& row, const float* values, float xi, float yi, float zi) {
-    const float x = (((xi + row.fromJ[0]) + row.fromK[0]) + row.translation[0]) + row.centre[0];
-    const float y = (((yi + row.fromJ[1]) + row.fromK[1]) + row.translation[1]) + row.centre[1];
-    const float z = (((zi + row.fromJ[2]) + row.fromK[2]) + row.translation[2]) + row.centre[2];
-    const bool inside = x >= -0.5f && x < row.cellEnd[0] && y >= -0.5f && y < row.cellEnd[1] && z >= -0.5f &&
-                        z < row.cellEnd[2];
-    return inside && values[(cellInRange(z) * row.dimY + cellInRange(y)) * row.dimX + cellInRange(x)] > 0.5f;
-}
-
-#ifdef ZANDREL_SCAN_SSE2
-// keepOne for four candidates: lane by lane the same float additions, comparisons and
-// conversions.
-class KeepFour {
+// Which candidates of one target row (j, k) are kept, for one mask. Each coordinate is the
+// reference's ((m0*x + m1*y) + m2*z) + m3*w, then + centre, summed in the same order from the
+// same float products, and the cell lookup agrees with nearestCellIndex for every float.
+// With four lanes (where the processor has the vector instructions for them) four candidates
+// are tested at a time with lane by lane the same float operations.
+class RowKernel {
 public:
-    KeepFour(const ScanRow& row, const float* values) : values_(values) {
+    // translation: chain(r, 3) * 1.0f per functional axis; centre: cx, cy, cz.
+    RowKernel(const std::array<float, 3>& translation, const std::array<float, 3>& centre, const VolumeGrid& mask,
+              ScanLanes lanes)
+        : translation_(translation), centre_(centre), values_(mask.data()), dimX_(mask.dimX()), dimY_(mask.dimY()) {
+        cellEnd_ = {cellRangeEnd(mask.dimX()), cellRangeEnd(mask.dimY()), cellRangeEnd(mask.dimZ())};
+#ifdef ZANDREL_SCAN_SSE2
+        four_ = lanes == ScanLanes::four;
         for (std::size_t r = 0; r < 3; ++r) {
-            fromJ_[r] = _mm_set1_ps(row.fromJ[r]);
-            fromK_[r] = _mm_set1_ps(row.fromK[r]);
-            translation_[r] = _mm_set1_ps(row.translation[r]);
-            centre_[r] = _mm_set1_ps(row.centre[r]);
-            cellEnd_[r] = _mm_set1_ps(row.cellEnd[r]);
+            translationFour_[r] = _mm_set1_ps(translation_[r]);
+            centreFour_[r] = _mm_set1_ps(centre_[r]);
+            cellEndFour_[r] = _mm_set1_ps(cellEnd_[r]);
         }
-        dimX_ = _mm_set1_epi32(row.dimX);
-        dimY_ = _mm_set1_epi32(row.dimY);
+        dimXFour_ = _mm_set1_epi32(dimX_);
+        dimYFour_ = _mm_set1_epi32(dimY_);
+#else
+        (void)lanes;
+#endif
     }
 
-    // Bit n set when candidate n of the four is kept.
-    int operator()(const float* xs, const float* ys, const float* zs) const {
-        const __m128 x = position(0, xs);
-        const __m128 y = position(1, ys);
-        const __m128 z = position(2, zs);
-        const __m128 inside = _mm_and_ps(_mm_and_ps(inRange(0, x), inRange(1, y)), inRange(2, z));
-        // Lanes outside the grid become 0.0f: a defined conversion, and cell 0.
-        const __m128i nx = cellsInRange(_mm_and_ps(inside, x));
-        const __m128i ny = cellsInRange(_mm_and_ps(inside, y));
-        const __m128i nz = cellsInRange(_mm_and_ps(inside, z));
-        alignas(16) std::int32_t cell[4];
-        _mm_store_si128(reinterpret_cast<__m128i*>(cell),
-                        _mm_add_epi32(multiplyLow(_mm_add_epi32(multiplyLow(nz, dimY_), ny), dimX_), nx));
-        const __m128 value = _mm_setr_ps(values_[cell[0]], values_[cell[1]], values_[cell[2]], values_[cell[3]]);
-        return _mm_movemask_ps(_mm_and_ps(inside, _mm_cmpgt_ps(value, _mm_set1_ps(0.5f))));
+    // fromJ: chain(r, 1) * centred y of the row; fromK: chain(r, 2) * centred z.
+    void setRow(const std::array<float, 3>& fromJ, const std::array<float, 3>& fromK) {
+        fromJ_ = fromJ;
+        fromK_ = fromK;
+#ifdef ZANDREL_SCAN_SSE2
+        for (std::size_t r = 0; r < 3; ++r) {
+            fromJFour_[r] = _mm_set1_ps(fromJ_[r]);
+            fromKFour_[r] = _mm_set1_ps(fromK_[r]);
+        }
+#endif
+    }
+
+    // Hot kernel: neither throws nor allocates.
+    // Copies the kept ones of the candidates is[n], whose first-axis products are xs[n], ys[n]
+    // and zs[n], to `kept` in order; returns how many. The arrays are readable, and `kept`
+    // writable, up to `count` rounded up to a multiple of four. Every candidate is stored and
+    // only kept ones advance, since whether a point is kept is hard to predict.
+    std::int32_t keep(const std::uint8_t* is, const float* xs, const float* ys, const float* zs, std::int32_t count,
+                      std::uint8_t* kept) const {
+        std::int32_t keptCount = 0;
+#ifdef ZANDREL_SCAN_SSE2
+        if (four_) {
+            for (std::int32_t n = 0; n < count; n += 4) {
+                const std::int32_t left = count - n;
+                const int valid = left < 4 ? (1 << left) - 1 : 0xF;  // lanes past the row's end are dropped
+                const int bits = keepFour(xs + n, ys + n, zs + n) & valid;
+                for (int lane = 0; lane < 4; ++lane) {
+                    kept[keptCount] = is[n + lane];
+                    keptCount += (bits >> lane) & 1;
+                }
+            }
+            return keptCount;
+        }
+#endif
+        for (std::int32_t n = 0; n < count; ++n) {
+            kept[keptCount] = is[n];
+            keptCount += keepOne(xs[n], ys[n], zs[n]) ? 1 : 0;
+        }
+        return keptCount;
     }
 
 private:
-    __m128 position(std::size_t r, const float* firstAxis) const {
-        const __m128 v = _mm_add_ps(_mm_add_ps(_mm_loadu_ps(firstAxis), fromJ_[r]), fromK_[r]);
-        return _mm_add_ps(_mm_add_ps(v, translation_[r]), centre_[r]);
+    float position(std::size_t r, float fromI) const {
+        return (((fromI + fromJ_[r]) + fromK_[r]) + translation_[r]) + centre_[r];
+    }
+
+    // The candidate's position lies in the grid and samples a mask value above 0.5.
+    bool keepOne(float xi, float yi, float zi) const {
+        const float x = position(0, xi);
+        const float y = position(1, yi);
+        const float z = position(2, zi);
+        const bool inside = x >= -0.5f && x < cellEnd_[0] && y >= -0.5f && y < cellEnd_[1] && z >= -0.5f &&
+                            z < cellEnd_[2];
+        return inside && values_[(cellInRange(z) * dimY_ + cellInRange(y)) * dimX_ + cellInRange(x)] > 0.5f;
+    }
+
+#ifdef ZANDREL_SCAN_SSE2
+    __m128 positionOfFour(std::size_t r, const float* fromI) const {
+        const __m128 v = _mm_add_ps(_mm_add_ps(_mm_loadu_ps(fromI), fromJFour_[r]), fromKFour_[r]);
+        return _mm_add_ps(_mm_add_ps(v, translationFour_[r]), centreFour_[r]);
     }
     __m128 inRange(std::size_t r, __m128 v) const {
-        return _mm_and_ps(_mm_cmpge_ps(v, _mm_set1_ps(-0.5f)), _mm_cmplt_ps(v, cellEnd_[r]));
+        return _mm_and_ps(_mm_cmpge_ps(v, _mm_set1_ps(-0.5f)), _mm_cmplt_ps(v, cellEndFour_[r]));
     }
     // cellInRange of four floats in the cell range (or 0).
     static __m128i cellsInRange(__m128 v) {
@@ -110,117 +157,136 @@ private:
         return _mm_unpacklo_epi32(_mm_shuffle_epi32(even, _MM_SHUFFLE(0, 0, 2, 0)),
                                   _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0)));
     }
-
-    const float* values_;
-    __m128 fromJ_[3];
-    __m128 fromK_[3];
-    __m128 translation_[3];
-    __m128 centre_[3];
-    __m128 cellEnd_[3];
-    __m128i dimX_;
-    __m128i dimY_;
-};
+    // keepOne of four candidates: bit n set when candidate n is kept.
+    int keepFour(const float* xs, const float* ys, const float* zs) const {
+        const __m128 x = positionOfFour(0, xs);
+        const __m128 y = positionOfFour(1, ys);
+        const __m128 z = positionOfFour(2, zs);
+        const __m128 inside = _mm_and_ps(_mm_and_ps(inRange(0, x), inRange(1, y)), inRange(2, z));
+        // Lanes outside the grid become 0.0f: no conversion out of range, and cell 0, which
+        // they look up before they are dropped.
+        const __m128i nx = cellsInRange(_mm_and_ps(inside, x));
+        const __m128i ny = cellsInRange(_mm_and_ps(inside, y));
+        const __m128i nz = cellsInRange(_mm_and_ps(inside, z));
+        alignas(16) std::int32_t cell[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(cell),
+                        _mm_add_epi32(multiplyLow(_mm_add_epi32(multiplyLow(nz, dimYFour_), ny), dimXFour_), nx));
+        const __m128 value = _mm_setr_ps(values_[cell[0]], values_[cell[1]], values_[cell[2]], values_[cell[3]]);
+        return _mm_movemask_ps(_mm_and_ps(inside, _mm_cmpgt_ps(value, _mm_set1_ps(0.5f))));
+    }
 #endif
+
+    std::array<float, 3> fromJ_{};
+    std::array<float, 3> fromK_{};
+    std::array<float, 3> translation_;
+    std::array<float, 3> centre_;
+    std::array<float, 3> cellEnd_{};
+    const float* values_;
+    std::int32_t dimX_;
+    std::int32_t dimY_;
+#ifdef ZANDREL_SCAN_SSE2
+    bool four_ = true;
+    __m128 fromJFour_[3];
+    __m128 fromKFour_[3];
+    __m128 translationFour_[3];
+    __m128 centreFour_[3];
+    __m128 cellEndFour_[3];
+    __m128i dimXFour_;
+    __m128i dimYFour_;
+#endif
+};
 
 }  // namespace
 
-ProductionScan::ProductionScan(const ScanSetup& setup)
-    : setup_(setup), centred_(centredCoordinates(setup)), bounds_(setup, centred_) {
+ProductionScan::ProductionScan(const ScanSetup& setup, ScanLanes lanes)
+    : setup_(setup), lanes_(lanes), centred_(centredCoordinates(setup)), bounds_(setup, centred_) {
     for (std::size_t r = 0; r < 3; ++r) {
-        for (std::size_t a = 0; a < 3; ++a) {
-            const float element = setup.chain.at(static_cast<int>(r), static_cast<int>(a));
-            for (std::size_t n = 0; n < kTargetSize; ++n) product_[r][a][n] = element * centred_[a][n];
+        const int row = static_cast<int>(r);
+        for (std::size_t n = 0; n < kTargetSize; ++n) {
+            fromI_[r][n] = setup.chain.at(row, 0) * centred_[0][n];
+            fromJ_[r][n] = setup.chain.at(row, 1) * centred_[1][n];
+            fromK_[r][n] = setup.chain.at(row, 2) * centred_[2][n];
         }
-        translation_[r] = setup.chain.at(static_cast<int>(r), 3) * 1.0f;  // the product with w = 1
+        translation_[r] = setup.chain.at(row, 3) * 1.0f;  // the product with w = 1
     }
     firstAxisAscending_ = true;
     for (std::size_t n = 1; n < kTargetSize; ++n)
         firstAxisAscending_ = firstAxisAscending_ && centred_[0][n] >= centred_[0][n - 1];  // NaN: false
-    for (std::size_t n = 0; n < kTargetSize; ++n) everyIndex_[n] = static_cast<std::uint8_t>(n);
+    firstAxisEven_ = true;
+    for (std::size_t n = 0; n < kTargetSize; ++n) {
+        everyIndex_[n] = static_cast<std::uint8_t>(n);
+        firstAxisEven_ = firstAxisEven_ && centred_[0][n] == static_cast<float>(n) - 127.5f;
+    }
 }
 
 void ProductionScan::scan(const VolumeGrid& mask, const CellBox& box, std::vector<VoxelTriple>& voxels) {
-    bounds_.reset(box);
-    ScanRow row;
-    row.translation = translation_;
-    row.centre = {setup_.cx, setup_.cy, setup_.cz};
-    row.cellEnd = {cellRangeEnd(mask.dimX()), cellRangeEnd(mask.dimY()), cellRangeEnd(mask.dimZ())};
-    row.dimX = mask.dimX();
-    row.dimY = mask.dimY();
-    const std::vector<std::uint8_t>& is = bounds_.indices(0);
-    // Ranges of neighbouring rows nearly coincide: each row's search starts from the last.
+    bounds_.reset(mask, box);
+    collectKept(mask);
+    if (setup_.talairachForm) appendKept<true>(voxels);
+    else appendKept<false>(voxels);
+}
+
+// The kept points' first-axis indices, row by row, in keptIndices_ and keptRows_.
+void ProductionScan::collectKept(const VolumeGrid& mask) {
+    RowKernel kernel(translation_, {setup_.cx, setup_.cy, setup_.cz}, mask, lanes_);
+    keptRows_.clear();
+    keptCount_ = 0;
+    std::array<float, 3> fromJ{};
+    std::array<float, 3> fromK{};
     std::int32_t first = 0;
     std::int32_t end = 0;
     for (const std::uint8_t k : bounds_.indices(2)) {
-        row.k = k;
-        const ScanBounds::Partial partial = bounds_.partial(centred_[2][k]);
-        for (std::size_t r = 0; r < 3; ++r) row.fromK[r] = product_[r][2][k];
+        ScanBounds::Plane plane;
+        if (!bounds_.plane(centred_[2][k], plane)) continue;
+        for (std::size_t r = 0; r < 3; ++r) fromK[r] = fromK_[r][k];
         for (const std::uint8_t j : bounds_.indices(1)) {
             double low = 0.0;
             double high = 0.0;
-            if (!bounds_.rowRange(centred_[1][j], partial, low, high)) continue;
-            row.j = j;
-            for (std::size_t r = 0; r < 3; ++r) row.fromJ[r] = product_[r][1][j];
-            if (firstAxisAscending_) {
-                followRange(centred_[0], low, high, first, end);
-                if (first < end)
-                    scanRow(mask, row, everyIndex_.data() + first, product_[0][0].data() + first,
-                            product_[1][0].data() + first, product_[2][0].data() + first, end - first, voxels);
-                continue;
-            }
-            // The first axis folds back on itself: test its candidates one by one, in order.
+            if (!bounds_.rowRange(centred_[1][j], plane, low, high)) continue;
+            const std::uint8_t* candidates = listed_.data();
+            const float* fromI[3] = {listedProduct_[0].data(), listedProduct_[1].data(), listedProduct_[2].data()};
             std::int32_t count = 0;
-            for (const std::uint8_t i : is) {
-                const double u = centred_[0][i];
-                if (!(u >= low && u <= high)) continue;
-                const auto n = static_cast<std::size_t>(count++);
-                listed_[n] = i;
-                for (std::size_t r = 0; r < 3; ++r) listedProduct_[r][n] = product_[r][0][i];
+            if (firstAxisEven_ || firstAxisAscending_) {
+                if (firstAxisEven_) evenRange(low, high, first, end);
+                else followRange(centred_[0], low, high, first, end);
+                count = end - first;
+                candidates = everyIndex_.data() + first;
+                for (std::size_t r = 0; r < 3; ++r) fromI[r] = fromI_[r].data() + first;
+            } else {
+                // The first axis folds back on itself: its candidates are listed one by one, in order.
+                for (const std::uint8_t i : bounds_.indices(0)) {
+                    const double u = centred_[0][i];
+                    if (!(u >= low && u <= high)) continue;
+                    const auto n = static_cast<std::size_t>(count++);
+                    listed_[n] = i;
+                    for (std::size_t r = 0; r < 3; ++r) listedProduct_[r][n] = fromI_[r][i];
+                }
             }
-            if (count > 0)
-                scanRow(mask, row, listed_.data(), listedProduct_[0].data(), listedProduct_[1].data(),
-                        listedProduct_[2].data(), count, voxels);
+            if (count <= 0) continue;
+            const std::size_t room = keptCount_ + static_cast<std::size_t>(count) + kPadding;
+            if (keptIndices_.size() < room) keptIndices_.resize(std::max(room, 2 * keptIndices_.size()));
+            for (std::size_t r = 0; r < 3; ++r) fromJ[r] = fromJ_[r][j];
+            kernel.setRow(fromJ, fromK);
+            const std::int32_t kept =
+                kernel.keep(candidates, fromI[0], fromI[1], fromI[2], count, keptIndices_.data() + keptCount_);
+            if (kept == 0) continue;
+            keptRows_.push_back(KeptRow{j, k, static_cast<std::uint16_t>(kept)});
+            keptCount_ += static_cast<std::size_t>(kept);
         }
     }
 }
 
-// Hot kernel: neither throws nor allocates, except when the voxel list grows.
-// Keeps the candidates is[n] of one row whose position samples a marked cell; xs, ys and zs
-// hold their first-axis products. Each coordinate is the reference's
-// ((m0*x + m1*y) + m2*z) + m3*w, then + centre, summed in the same order from the same float
-// products, and the cell lookup agrees with nearestCellIndex for every float. Four candidates
-// at a time where the processor has the vector instructions for it, the rest one by one.
-void ProductionScan::scanRow(const VolumeGrid& mask, const ScanRow& row, const std::uint8_t* is, const float* xs,
-                             const float* ys, const float* zs, std::int32_t count, std::vector<VoxelTriple>& voxels) {
-    const float* const values = mask.data();
-    std::uint8_t* const kept = kept_.data();
-    std::int32_t keptCount = 0;
-    std::int32_t n = 0;
-#ifdef ZANDREL_SCAN_SSE2
-    const KeepFour keepFour(row, values);
-    for (; n + 4 <= count; n += 4) {
-        // Kept points come in runs along a row: most groups of four are kept or dropped whole.
-        const int bits = keepFour(xs + n, ys + n, zs + n);
-        if (bits == 0) continue;
-        if (bits == 0xF) {
-            std::memcpy(kept + keptCount, is + n, 4);
-            keptCount += 4;
-            continue;
-        }
-        for (int lane = 0; lane < 4; ++lane) {
-            kept[keptCount] = is[n + lane];
-            keptCount += (bits >> lane) & 1;
-        }
+// Triples of the collected points; the voxel list grows once per plot.
+template <bool talairachForm>
+void ProductionScan::appendKept(std::vector<VoxelTriple>& voxels) const {
+    const std::size_t used = voxels.size();
+    voxels.resize(used + keptCount_);
+    VoxelTriple* out = voxels.data() + used;
+    const std::uint8_t* i = keptIndices_.data();
+    for (const KeptRow& row : keptRows_) {
+        const std::uint8_t* const rowEnd = i + row.count;
+        while (i != rowEnd) *out++ = formTriple<talairachForm>(*i++, row.j, row.k);
     }
-#endif
-    for (; n < count; ++n) {
-        kept[keptCount] = is[n];
-        keptCount += keepOne(row, values, xs[n], ys[n], zs[n]) ? 1 : 0;
-    }
-
-    if (voxels.capacity() - voxels.size() < static_cast<std::size_t>(keptCount))
-        voxels.reserve(std::max(2 * voxels.capacity(), voxels.size() + static_cast<std::size_t>(keptCount)));
-    for (std::int32_t m = 0; m < keptCount; ++m) voxels.push_back(keptTriple(setup_, kept[m], row.j, row.k));
 }
 
 }  // namespace zandrel

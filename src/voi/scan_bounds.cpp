@@ -80,9 +80,14 @@ ScanBounds::ScanBounds(const ScanSetup& setup, const Centred& centred) : centred
     invertible_ = invert(a, inverse_);
 
     // Non-finite centred values never give a kept point.
-    for (int axis = 0; axis < 3; ++axis)
+    for (std::size_t axis = 0; axis < 3; ++axis)
         for (const float u : centred[axis])
             if (std::isfinite(u)) largest_[axis] = std::max(largest_[axis], std::abs(static_cast<double>(u)));
+    for (const float u : centred[0]) {
+        if (!std::isfinite(u)) continue;
+        lowestFirst_ = std::min(lowestFirst_, static_cast<double>(u));
+        highestFirst_ = std::max(highestFirst_, static_cast<double>(u));
+    }
 
     const std::array<double, 3> centre{setup.cx, setup.cy, setup.cz};
     for (std::size_t r = 0; r < 3; ++r) {
@@ -91,14 +96,13 @@ ScanBounds::ScanBounds(const ScanSetup& setup, const Centred& centred) : centred
         const double magnitude = std::abs(a[r][0]) * largest_[0] + std::abs(a[r][1]) * largest_[1] +
                                  std::abs(a[r][2]) * largest_[2] + std::abs(t) + std::abs(centre[r]);
         slab.widening = magnitude * kFloatErrorFactor + kCellSlack + 0.5;
-        slab.centre = centre[r] + t;
-        for (int c = 0; c < 3; ++c) slab.a[c] = a[r][c];
+        slab.shift = t + centre[r];
+        slab.largestOffset = std::abs(a[r][1]) * largest_[1] + std::abs(a[r][2]) * largest_[2] + std::abs(slab.shift);
+        slab.offsetError = kRelativeSlack * (std::abs(a[r][0]) * largest_[0] + slab.largestOffset);
+        for (std::size_t c = 0; c < 3; ++c) slab.a[c] = a[r][c];
         const double norm = std::abs(a[r][0]) + std::abs(a[r][1]) + std::abs(a[r][2]);
-        slab.constrains = std::abs(a[r][0]) > kNegligibleCoefficient * norm;  // false for NaN
-        if (slab.constrains) {
-            slab.perY = a[r][1] / a[r][0];
-            slab.perZ = a[r][2] / a[r][0];
-        }
+        slab.divides = std::abs(a[r][0]) > kNegligibleCoefficient * norm;  // false for NaN
+        if (slab.divides) slab.inverse = 1.0 / a[r][0];
     }
 }
 
@@ -109,41 +113,53 @@ void ScanBounds::takeEveryIndex() {
     }
 }
 
-void ScanBounds::reset(const CellBox& box) {
+void ScanBounds::takeSliceBoxes(const VolumeGrid& mask) {
+    sliceBoxes_.assign(static_cast<std::size_t>(box_.max[2] - box_.min[2] + 1), SliceBox{});
+    for (std::int32_t z = box_.min[2]; z <= box_.max[2]; ++z) {
+        SliceBox& slice = sliceBoxes_[static_cast<std::size_t>(z - box_.min[2])];
+        for (std::int32_t y = box_.min[1]; y <= box_.max[1]; ++y) {
+            const float* const values = mask.data() + mask.indexOf(0, y, z);
+            for (std::int32_t x = box_.min[0]; x <= box_.max[0]; ++x) {
+                if (!(values[x] > 0.5f)) continue;  // the reference keeps values above 0.5
+                slice.first[0] = std::min(slice.first[0], x);
+                slice.last[0] = std::max(slice.last[0], x);
+                slice.first[1] = std::min(slice.first[1], y);
+                slice.last[1] = std::max(slice.last[1], y);
+            }
+        }
+    }
+}
+
+void ScanBounds::reset(const VolumeGrid& mask, const CellBox& box) {
+    box_ = box;
     for (auto& indices : indices_) indices.clear();
-    bool finite = true;
+    std::array<double, 3> lowest{};
+    std::array<double, 3> highest{};
+    bounded_ = true;
     for (std::size_t r = 0; r < 3; ++r) {
         Slab& slab = slabs_[r];
-        slab.lowest = static_cast<double>(box.min[r]) - slab.widening - slab.centre;
-        slab.highest = static_cast<double>(box.max[r]) + slab.widening - slab.centre;
-        finite = finite && std::isfinite(slab.lowest) && std::isfinite(slab.highest);
+        lowest[r] = static_cast<double>(box.min[r]) - slab.widening - slab.shift;
+        highest[r] = static_cast<double>(box.max[r]) + slab.widening - slab.shift;
+        const double reach = std::max(std::abs(static_cast<double>(box.min[r])), std::abs(static_cast<double>(box.max[r])));
+        slab.slack = kTargetSlack + kRelativeSlack * (reach + slab.widening + slab.largestOffset) * std::abs(slab.inverse);
+        bounded_ = bounded_ && std::isfinite(lowest[r]) && std::isfinite(highest[r]) && std::isfinite(slab.slack);
     }
-    if (!finite) {
-        for (Slab& slab : slabs_) slab.constrains = false;
+    if (!bounded_) {
         takeEveryIndex();
         return;
     }
-    for (Slab& slab : slabs_) {
-        if (!slab.constrains) continue;
-        slab.from = slab.lowest / slab.a[0];
-        slab.to = slab.highest / slab.a[0];
-        if (slab.from > slab.to) std::swap(slab.from, slab.to);
-        const double rest = std::abs(slab.perY) * largest_[1] + std::abs(slab.perZ) * largest_[2];
-        const double slack = kTargetSlack + kRelativeSlack * (std::abs(slab.from) + std::abs(slab.to) + rest);
-        slab.from -= slack;
-        slab.to += slack;
-    }
+    takeSliceBoxes(mask);
 
     if (!invertible_) {
         takeEveryIndex();
+        takeIndexRanges();
         return;
     }
     std::array<double, 3> uLow{HUGE_VAL, HUGE_VAL, HUGE_VAL};
     std::array<double, 3> uHigh{-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
     for (int corner = 0; corner < 8; ++corner) {
-        const double q[3] = {(corner & 1) ? slabs_[0].highest : slabs_[0].lowest,
-                             (corner & 2) ? slabs_[1].highest : slabs_[1].lowest,
-                             (corner & 4) ? slabs_[2].highest : slabs_[2].lowest};
+        const double q[3] = {(corner & 1) ? highest[0] : lowest[0], (corner & 2) ? highest[1] : lowest[1],
+                             (corner & 4) ? highest[2] : lowest[2]};
         for (std::size_t axis = 0; axis < 3; ++axis) {
             const double u = inverse_[axis][0] * q[0] + inverse_[axis][1] * q[1] + inverse_[axis][2] * q[2];
             uLow[axis] = std::min(uLow[axis], u);
@@ -152,17 +168,118 @@ void ScanBounds::reset(const CellBox& box) {
     }
     for (std::size_t axis = 0; axis < 3; ++axis) {
         const double slack = kTargetSlack + kRelativeSlack * std::max(std::abs(uLow[axis]), std::abs(uHigh[axis]));
-        const double lowest = uLow[axis] - slack;
-        const double highest = uHigh[axis] + slack;
-        if (!std::isfinite(lowest) || !std::isfinite(highest)) {
+        const double low = uLow[axis] - slack;
+        const double high = uHigh[axis] + slack;
+        if (!std::isfinite(low) || !std::isfinite(high)) {
             takeEveryIndex();
+            takeIndexRanges();
             return;
         }
         for (int n = 0; n < kTargetSize; ++n) {
             const double u = centred_[axis][static_cast<std::size_t>(n)];
-            if (u >= lowest && u <= highest) indices_[axis].push_back(static_cast<std::uint8_t>(n));
+            if (u >= low && u <= high) indices_[axis].push_back(static_cast<std::uint8_t>(n));
         }
     }
+    takeIndexRanges();
+}
+
+void ScanBounds::takeIndexRanges() {
+    for (std::size_t axis = 0; axis < 2; ++axis) {
+        indexLow_[axis] = 0.0;
+        indexHigh_[axis] = 0.0;
+        bool any = false;
+        for (const std::uint8_t n : indices_[axis]) {
+            const double u = centred_[axis][n];
+            if (!std::isfinite(u)) continue;
+            indexLow_[axis] = any ? std::min(indexLow_[axis], u) : u;
+            indexHigh_[axis] = any ? std::max(indexHigh_[axis], u) : u;
+            any = true;
+        }
+    }
+}
+
+namespace {
+
+// Narrows [low, high] to the ux for which the exact position a[0]*ux + offset of the slab's
+// axis can lie in [lowEdge, highEdge]; no change when the axis does not divide.
+template <typename Slab>
+void clip(const Slab& slab, double offset, double lowEdge, double highEdge, double& low, double& high) {
+    if (!slab.divides) return;
+    double from = (lowEdge - offset) * slab.inverse;
+    double to = (highEdge - offset) * slab.inverse;
+    if (slab.inverse < 0.0) std::swap(from, to);
+    low = std::max(low, from - slab.slack);
+    high = std::min(high, to + slab.slack);
+}
+
+// The cells n from boxFirst to boxLast (boxFirst >= 0) with lower <= n <= upper; false when
+// there are none, or a bound is NaN.
+bool cellsBetween(double lower, double upper, std::int32_t boxFirst, std::int32_t boxLast, std::int32_t& first,
+                  std::int32_t& last) {
+    if (!(lower <= boxLast && upper >= boxFirst)) return false;
+    // Between boxFirst >= 0 and boxLast, truncation is rounding down.
+    if (lower <= boxFirst) {
+        first = boxFirst;
+    } else {
+        first = static_cast<std::int32_t>(lower);
+        first += static_cast<double>(first) < lower ? 1 : 0;
+    }
+    last = upper >= boxLast ? boxLast : static_cast<std::int32_t>(upper);
+    return first <= last;
+}
+
+}  // namespace
+
+// Every kept point of the slice has a first and second centred coordinate within the ranges
+// of the index lists, so its exact z lies between the extremes of the plane's z over that
+// rectangle (at its corners), which bounds the slices of the box it can reach; their boxes
+// bound x and y.
+bool ScanBounds::plane(float uz, Plane& plane) const {
+    for (std::size_t r = 0; r < 3; ++r) {
+        const Slab& slab = slabs_[r];
+        plane.partial[r] = slab.a[2] * static_cast<double>(uz) + slab.shift;
+        plane.lowEdge[r] = box_.min[r] - slab.widening;
+        plane.highEdge[r] = box_.max[r] + slab.widening;
+    }
+    if (!bounded_) return true;
+    const Slab& slab = slabs_[2];
+    const double fromX[2] = {slab.a[0] * indexLow_[0], slab.a[0] * indexHigh_[0]};
+    const double fromY[2] = {slab.a[1] * indexLow_[1], slab.a[1] * indexHigh_[1]};
+    const double reach = slab.widening + slab.offsetError;
+    const double lowest = std::min(fromX[0], fromX[1]) + std::min(fromY[0], fromY[1]) + plane.partial[2] - reach;
+    const double highest = std::max(fromX[0], fromX[1]) + std::max(fromY[0], fromY[1]) + plane.partial[2] + reach;
+    std::int32_t first = 0;
+    std::int32_t last = 0;
+    if (!cellsBetween(lowest, highest, box_.min[2], box_.max[2], first, last)) return false;  // also for NaN
+    SliceBox reached;
+    for (std::int32_t z = first; z <= last; ++z) {
+        const SliceBox& slice = sliceBoxes_[static_cast<std::size_t>(z - box_.min[2])];
+        for (std::size_t r = 0; r < 2; ++r) {
+            reached.first[r] = std::min(reached.first[r], slice.first[r]);
+            reached.last[r] = std::max(reached.last[r], slice.last[r]);
+        }
+    }
+    if (reached.first[0] > reached.last[0]) return false;
+    for (std::size_t r = 0; r < 2; ++r) {
+        plane.lowEdge[r] = reached.first[r] - slabs_[r].widening;
+        plane.highEdge[r] = reached.last[r] + slabs_[r].widening;
+    }
+    plane.lowEdge[2] = first - slab.widening;
+    plane.highEdge[2] = last + slab.widening;
+    return true;
+}
+
+bool ScanBounds::rowRange(float uy, const Plane& plane, double& low, double& high) const {
+    // Only finite first coordinates can give a kept point.
+    low = lowestFirst_;
+    high = highestFirst_;
+    if (!bounded_) return low <= high;
+    for (std::size_t r = 0; r < 3; ++r) {
+        const Slab& slab = slabs_[r];
+        const double offset = slab.a[1] * static_cast<double>(uy) + plane.partial[r];
+        clip(slab, offset, plane.lowEdge[r], plane.highEdge[r], low, high);
+    }
+    return low <= high;
 }
 
 }  // namespace zandrel

@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "formats/tal_record.h"
@@ -29,9 +30,13 @@ struct ScanSetup {
     bool talairachForm = false; // TAL FileVersion != -1: triples (128 - k, 128 - i, 128 - j)
 };
 
+// The triple written for kept target point (i, j, k).
+template <bool talairachForm>
+inline VoxelTriple formTriple(std::int32_t i, std::int32_t j, std::int32_t k) {
+    return talairachForm ? VoxelTriple{128 - k, 128 - i, 128 - j} : VoxelTriple{i, j, k};
+}
 inline VoxelTriple keptTriple(const ScanSetup& setup, std::int32_t i, std::int32_t j, std::int32_t k) {
-    if (setup.talairachForm) return VoxelTriple{128 - k, 128 - i, 128 - j};
-    return VoxelTriple{i, j, k};
+    return setup.talairachForm ? formTriple<true>(i, j, k) : formTriple<false>(i, j, k);
 }
 
 // Inclusive bounds of the marked cells of one mask, per axis (x, y, z).
@@ -59,116 +64,137 @@ inline std::int32_t cellInRange(float v) {
     return t + (v - static_cast<float>(t) >= 0.5f ? 1 : 0);
 }
 
-// Which target points can reach a box of functional cells: per-axis index lists (the
-// bounding box of the box's preimage) and, per target row (j, k), the interval of the
-// centred first coordinate that can reach it. Both are supersets of the kept points.
-// What depends on the chain only is prepared once per set; `reset` takes one box.
+// Which target points can reach the marked cells of a mask: per-axis index lists (the
+// bounding box of the preimage of the cells' box) and, per target row (j, k), an interval of
+// the centred first coordinate. Both are supersets of the kept points. What depends on the
+// chain only is prepared once per set; `reset` takes one mask.
 class ScanBounds {
 public:
     using Centred = std::array<std::array<float, kTargetSize>, 3>;
 
     ScanBounds(const ScanSetup& setup, const Centred& centred);
 
-    // Bounds for the points that can reach `box`, replacing those of the previous box.
-    void reset(const CellBox& box);
+    // Bounds for the points that can reach the marked cells of `mask`, all of which lie in
+    // `box`; replaces those of the previous mask.
+    void reset(const VolumeGrid& mask, const CellBox& box);
 
     // Target indices per axis (i, j, k), ascending.
     const std::vector<std::uint8_t>& indices(int axis) const { return indices_[static_cast<std::size_t>(axis)]; }
 
-    // Share of the row interval that depends on the third centred coordinate only.
-    using Partial = std::array<double, 3>;
-    Partial partial(float uz) const {
-        return {slabs_[0].perZ * static_cast<double>(uz), slabs_[1].perZ * static_cast<double>(uz),
-                slabs_[2].perZ * static_cast<double>(uz)};
-    }
+    // What the rows of one target slice k share, per functional axis r: the part of the
+    // exact position that depends on its centred coordinate uz (chain(r, 2) * uz +
+    // chain(r, 3) + centre), and the edges between which the exact position of a kept point
+    // of the slice lies.
+    struct Plane {
+        std::array<double, 3> partial{};
+        std::array<double, 3> lowEdge{};
+        std::array<double, 3> highEdge{};
+    };
+    // The plane of the target slice with centred coordinate uz; false when no point of the
+    // slice can reach a marked cell.
+    bool plane(float uz, Plane& plane) const;
+
     // Interval [low, high] of the centred first coordinate for the row with centred
-    // coordinates uy and uz (`partial` of uz); false when the row cannot reach the box.
-    bool rowRange(float uy, const Partial& partialOfZ, double& low, double& high) const {
-        low = -HUGE_VAL;
-        high = HUGE_VAL;
-        for (std::size_t r = 0; r < 3; ++r) {
-            const Slab& slab = slabs_[r];
-            if (!slab.constrains) continue;
-            const double rest = slab.perY * static_cast<double>(uy) + partialOfZ[r];
-            low = std::max(low, slab.from - rest);
-            high = std::min(high, slab.to - rest);
-        }
-        return low <= high;  // false for NaN
-    }
+    // coordinate uy in `plane`; false when the row can reach no marked cell.
+    bool rowRange(float uy, const Plane& plane, double& low, double& high) const;
 
 private:
-    // One functional axis r: lowest <= a[0]*ux + a[1]*uy + a[2]*uz <= highest, in exact
-    // arithmetic, for every kept point; divided by a[0] it bounds ux per row.
+    // One functional axis r: for every kept point the exact position a[0]*ux + offset, with
+    // offset = a[1]*uy + a[2]*uz + chain(r, 3) + centre, lies within `widening` of the centre
+    // of its cell.
     struct Slab {
-        bool constrains = false;  // false when the x coefficient is too small to divide by
+        bool divides = false;  // false when a[0] is too small to divide by: ux is not bounded
         double a[3] = {0.0, 0.0, 0.0};
-        double widening = 0.0;    // from the box's cell bounds to the slab, in cells
-        double centre = 0.0;      // functional centre plus translation
-        double lowest = 0.0;
-        double highest = 0.0;
-        // ux in [from - rest, to - rest] with rest = perY * uy + perZ * uz.
-        double perY = 0.0;
-        double perZ = 0.0;
-        double from = 0.0;
-        double to = 0.0;
+        double inverse = 0.0;  // 1 / a[0]
+        double widening = 0.0;
+        double shift = 0.0;        // chain(r, 3) + centre
+        double offsetError = 0.0;  // bound of the double rounding of a[0]*ux + offset
+        double largestOffset = 0.0;
+        double slack = 0.0;        // for ux bounds computed from this axis, for the current box
+    };
+    // Bounding box, along x and y, of the marked cells of one slice of the box.
+    struct SliceBox {
+        std::array<std::int32_t, 2> first{std::numeric_limits<std::int32_t>::max(),
+                                          std::numeric_limits<std::int32_t>::max()};  // first > last: none
+        std::array<std::int32_t, 2> last{std::numeric_limits<std::int32_t>::min(),
+                                         std::numeric_limits<std::int32_t>::min()};
     };
     using Matrix3 = std::array<std::array<double, 3>, 3>;
 
     void takeEveryIndex();
+    void takeSliceBoxes(const VolumeGrid& mask);
+    void takeIndexRanges();
 
     const Centred& centred_;
     std::array<double, 3> largest_{};  // largest finite magnitude of each centred coordinate
+    double lowestFirst_ = HUGE_VAL;    // range of the finite centred first coordinates
+    double highestFirst_ = -HUGE_VAL;
     std::array<Slab, 3> slabs_;
     Matrix3 inverse_{};
     bool invertible_ = false;
+    bool bounded_ = false;  // the box and its slabs are finite
+    CellBox box_;
+    std::vector<SliceBox> sliceBoxes_;  // per slice of the box
+    // Range of the finite centred values of the indices of the first and second axes.
+    std::array<double, 2> indexLow_{};
+    std::array<double, 2> indexHigh_{};
     std::array<std::vector<std::uint8_t>, 3> indices_;
 };
 
-// One target row (j, k) of the production scan: what its kernel adds to the first-axis
-// products, per functional axis, and where the mask's cell range ends.
-struct ScanRow {
-    std::int32_t j = 0;
-    std::int32_t k = 0;
-    std::array<float, 3> fromJ{};        // chain(r, 1) * centred y of j
-    std::array<float, 3> fromK{};        // chain(r, 2) * centred z of k
-    std::array<float, 3> translation{};  // chain(r, 3) * 1.0f
-    std::array<float, 3> centre{};       // cx, cy, cz
-    std::array<float, 3> cellEnd{};      // cellRangeEnd of the mask's sizes
-    std::int32_t dimX = 0;
-    std::int32_t dimY = 0;
-};
+// How many candidates the production scan tests at a time: four where the processor has the
+// vector instructions for it, or one (the portable way, which tests check on every machine).
+enum class ScanLanes { four, one };
 
 // The production scan. The per-axis values of the reference expression (landmark mapping,
 // centring and the products with the chain's elements) depend on one index each, so they
 // are computed once per set; per point only the same sums remain, in the same order.
 class ProductionScan {
 public:
-    explicit ProductionScan(const ScanSetup& setup);
+    explicit ProductionScan(const ScanSetup& setup, ScanLanes lanes = ScanLanes::four);
 
-    // Same result as scanReference for a mask whose marked cells all lie in `box`. The
-    // mask holds fewer than 2^31 cells (the builder allows far fewer).
+    // Appends to `voxels` what scanReference appends, for a mask whose marked cells all lie
+    // in `box`, which lies in the mask's grid. The mask holds fewer than 2^31 cells (the
+    // builder allows far fewer).
     void scan(const VolumeGrid& mask, const CellBox& box, std::vector<VoxelTriple>& voxels);
 
 private:
-    void scanRow(const VolumeGrid& mask, const ScanRow& row, const std::uint8_t* is, const float* xs,
-                 const float* ys, const float* zs, std::int32_t count, std::vector<VoxelTriple>& voxels);
+    // Groups of four candidates may read three values past a row's end.
+    static constexpr std::size_t kPadding = 3;
+    using PaddedProducts = std::array<float, kTargetSize + kPadding>;
+    using PaddedIndices = std::array<std::uint8_t, kTargetSize + kPadding>;
+
+    void collectKept(const VolumeGrid& mask);
+    template <bool talairachForm>
+    void appendKept(std::vector<VoxelTriple>& voxels) const;
 
     ScanSetup setup_;
+    ScanLanes lanes_;
     // centred[a][n]: coordinate a of target index n after the optional landmark mapping
     // and the subtraction of 127.5f, exactly as the reference forms it.
     ScanBounds::Centred centred_{};
     bool firstAxisAscending_ = false;  // centred_[0] never decreases: rows select a sub-range
-    // product[r][a][n] = chain(r, a) * centred[a][n], the reference's float products.
-    std::array<std::array<std::array<float, kTargetSize>, 3>, 3> product_{};
+    bool firstAxisEven_ = false;       // centred_[0][n] = n - 127.5f (no landmark mapping)
+    // Per functional axis r, the reference's float products chain(r, a) * centred[a][n] of
+    // the first (a = 0), second and third axis.
+    std::array<PaddedProducts, 3> fromI_{};
+    std::array<std::array<float, kTargetSize>, 3> fromJ_{};
+    std::array<std::array<float, kTargetSize>, 3> fromK_{};
     std::array<float, 3> translation_{};  // chain(r, 3) * 1.0f
-    std::array<std::uint8_t, kTargetSize> everyIndex_{};  // n at n
+    PaddedIndices everyIndex_{};          // n at n
     ScanBounds bounds_;
 
-    // Per-row scratch of the kernel, reused from row to row.
-    std::array<std::uint8_t, kTargetSize> kept_{};  // first-axis indices of the kept points
+    // Rows of the current mask with kept points, and those points' first-axis indices.
+    struct KeptRow {
+        std::uint8_t j = 0;
+        std::uint8_t k = 0;
+        std::uint16_t count = 0;
+    };
+    std::vector<KeptRow> keptRows_;
+    std::vector<std::uint8_t> keptIndices_;
+    std::size_t keptCount_ = 0;
     // First-axis candidates of a row and their products, when they are not contiguous.
-    std::array<std::uint8_t, kTargetSize> listed_{};
-    std::array<std::array<float, kTargetSize>, 3> listedProduct_{};
+    PaddedIndices listed_{};
+    std::array<PaddedProducts, 3> listedProduct_{};
 };
 
 }  // namespace zandrel
