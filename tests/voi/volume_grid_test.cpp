@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
+#include <random>
+#include <vector>
 
 #include "geometry/volume_grid.h"
+#include "voi/voi_scan.h"
 
 namespace zandrel {
 namespace {
@@ -48,6 +53,46 @@ TEST(NearestCell, CellCoversFromMinusHalfIncludedToPlusHalfExcluded) {
     for (const Case& c : cases) {
         EXPECT_EQ(nearestCellIndex(c.value, c.size), c.expected)
             << "value " << c.value << " (bits of nextafter matter) in size " << c.size;
+    }
+}
+
+// The production scan decides the cell with float comparisons only: in range when
+// v >= -0.5f && v < cellRangeEnd(size), then cellInRange(v). Sizes beyond 2^23 make size - 0.5
+// unrepresentable and leave no fraction in the floats near the end.
+TEST(NearestCell, FloatLookupAgreesWithTheDoubleSum) {
+    const std::int32_t sizes[] = {1, 2, 3, 10, 64, 255, (1 << 22) - 1, 1 << 22, 1 << 23, (1 << 23) + 1,
+                                  (1 << 24) + 1, (1 << 24) + 3, 1 << 27, 2147483647};
+    std::mt19937 engine(7);
+    for (const std::int32_t size : sizes) {
+        std::vector<float> values = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                                     -std::numeric_limits<float>::infinity(), 1e30f, -1e30f, -0.0f};
+        // Both sides of every half-cell boundary and cell centre near the ends of the range.
+        const double centres[] = {0.0, 1.0, 2.0, size / 2.0, size - 2.0, size - 1.0, static_cast<double>(size)};
+        for (const double centre : centres) {
+            for (const double edge : {centre - 0.5, centre, centre + 0.5}) {
+                const float near = static_cast<float>(edge);
+                float below = near;
+                float above = near;
+                for (int step = 0; step < 3; ++step) {
+                    values.push_back(below);
+                    values.push_back(above);
+                    below = std::nextafter(below, -std::numeric_limits<float>::infinity());
+                    above = std::nextafter(above, std::numeric_limits<float>::infinity());
+                }
+            }
+        }
+        std::uniform_real_distribution<double> anywhere(-2.0, size + 2.0);
+        for (int n = 0; n < 2000; ++n) values.push_back(static_cast<float>(anywhere(engine)));
+
+        const float end = cellRangeEnd(size);
+        for (const float v : values) {
+            const std::int32_t expected = nearestCellIndex(v, size);
+            const bool inRange = v >= -0.5f && v < end;
+            ASSERT_EQ(inRange, expected >= 0) << "value " << v << " in size " << size << ", range end " << end;
+            if (inRange) {
+                EXPECT_EQ(cellInRange(v), expected) << "value " << v << " in size " << size;
+            }
+        }
     }
 }
 
