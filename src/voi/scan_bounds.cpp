@@ -102,7 +102,10 @@ ScanBounds::ScanBounds(const ScanSetup& setup, const Centred& centred) : centred
         for (std::size_t c = 0; c < 3; ++c) slab.a[c] = a[r][c];
         const double norm = std::abs(a[r][0]) + std::abs(a[r][1]) + std::abs(a[r][2]);
         slab.divides = std::abs(a[r][0]) > kNegligibleCoefficient * norm;  // false for NaN
-        if (slab.divides) slab.inverse = 1.0 / a[r][0];
+        if (slab.divides) {
+            slab.inverse = 1.0 / a[r][0];
+            slab.perY = -a[r][1] * slab.inverse;
+        }
     }
 }
 
@@ -200,18 +203,6 @@ void ScanBounds::takeIndexRanges() {
 
 namespace {
 
-// Narrows [low, high] to the ux for which the exact position a[0]*ux + offset of the slab's
-// axis can lie in [lowEdge, highEdge]; no change when the axis does not divide.
-template <typename Slab>
-void clip(const Slab& slab, double offset, double lowEdge, double highEdge, double& low, double& high) {
-    if (!slab.divides) return;
-    double from = (lowEdge - offset) * slab.inverse;
-    double to = (highEdge - offset) * slab.inverse;
-    if (slab.inverse < 0.0) std::swap(from, to);
-    low = std::max(low, from - slab.slack);
-    high = std::min(high, to + slab.slack);
-}
-
 // The cells n from boxFirst to boxLast (boxFirst >= 0) with lower <= n <= upper; false when
 // there are none, or a bound is NaN.
 bool cellsBetween(double lower, double upper, std::int32_t boxFirst, std::int32_t boxLast, std::int32_t& first,
@@ -235,51 +226,56 @@ bool cellsBetween(double lower, double upper, std::int32_t boxFirst, std::int32_
 // rectangle (at its corners), which bounds the slices of the box it can reach; their boxes
 // bound x and y.
 bool ScanBounds::plane(float uz, Plane& plane) const {
+    std::array<double, 3> partial{};
+    std::array<double, 3> lowEdge{};
+    std::array<double, 3> highEdge{};
     for (std::size_t r = 0; r < 3; ++r) {
         const Slab& slab = slabs_[r];
-        plane.partial[r] = slab.a[2] * static_cast<double>(uz) + slab.shift;
-        plane.lowEdge[r] = box_.min[r] - slab.widening;
-        plane.highEdge[r] = box_.max[r] + slab.widening;
+        partial[r] = slab.a[2] * static_cast<double>(uz) + slab.shift;
+        lowEdge[r] = box_.min[r] - slab.widening;
+        highEdge[r] = box_.max[r] + slab.widening;
     }
-    if (!bounded_) return true;
-    const Slab& slab = slabs_[2];
-    const double fromX[2] = {slab.a[0] * indexLow_[0], slab.a[0] * indexHigh_[0]};
-    const double fromY[2] = {slab.a[1] * indexLow_[1], slab.a[1] * indexHigh_[1]};
-    const double reach = slab.widening + slab.offsetError;
-    const double lowest = std::min(fromX[0], fromX[1]) + std::min(fromY[0], fromY[1]) + plane.partial[2] - reach;
-    const double highest = std::max(fromX[0], fromX[1]) + std::max(fromY[0], fromY[1]) + plane.partial[2] + reach;
-    std::int32_t first = 0;
-    std::int32_t last = 0;
-    if (!cellsBetween(lowest, highest, box_.min[2], box_.max[2], first, last)) return false;  // also for NaN
-    SliceBox reached;
-    for (std::int32_t z = first; z <= last; ++z) {
-        const SliceBox& slice = sliceBoxes_[static_cast<std::size_t>(z - box_.min[2])];
-        for (std::size_t r = 0; r < 2; ++r) {
-            reached.first[r] = std::min(reached.first[r], slice.first[r]);
-            reached.last[r] = std::max(reached.last[r], slice.last[r]);
+    if (bounded_) {
+        const Slab& slab = slabs_[2];
+        const double fromX[2] = {slab.a[0] * indexLow_[0], slab.a[0] * indexHigh_[0]};
+        const double fromY[2] = {slab.a[1] * indexLow_[1], slab.a[1] * indexHigh_[1]};
+        const double reach = slab.widening + slab.offsetError;
+        const double lowest = std::min(fromX[0], fromX[1]) + std::min(fromY[0], fromY[1]) + partial[2] - reach;
+        const double highest = std::max(fromX[0], fromX[1]) + std::max(fromY[0], fromY[1]) + partial[2] + reach;
+        std::int32_t first = 0;
+        std::int32_t last = 0;
+        if (!cellsBetween(lowest, highest, box_.min[2], box_.max[2], first, last)) return false;  // also for NaN
+        SliceBox reached;
+        for (std::int32_t z = first; z <= last; ++z) {
+            const SliceBox& slice = sliceBoxes_[static_cast<std::size_t>(z - box_.min[2])];
+            for (std::size_t r = 0; r < 2; ++r) {
+                reached.first[r] = std::min(reached.first[r], slice.first[r]);
+                reached.last[r] = std::max(reached.last[r], slice.last[r]);
+            }
         }
+        if (reached.first[0] > reached.last[0]) return false;
+        for (std::size_t r = 0; r < 2; ++r) {
+            lowEdge[r] = reached.first[r] - slabs_[r].widening;
+            highEdge[r] = reached.last[r] + slabs_[r].widening;
+        }
+        lowEdge[2] = first - slab.widening;
+        highEdge[2] = last + slab.widening;
     }
-    if (reached.first[0] > reached.last[0]) return false;
-    for (std::size_t r = 0; r < 2; ++r) {
-        plane.lowEdge[r] = reached.first[r] - slabs_[r].widening;
-        plane.highEdge[r] = reached.last[r] + slabs_[r].widening;
-    }
-    plane.lowEdge[2] = first - slab.widening;
-    plane.highEdge[2] = last + slab.widening;
-    return true;
-}
-
-bool ScanBounds::rowRange(float uy, const Plane& plane, double& low, double& high) const {
-    // Only finite first coordinates can give a kept point.
-    low = lowestFirst_;
-    high = highestFirst_;
-    if (!bounded_) return low <= high;
+    // Axis r bounds ux by (edge - partial - a[1] * uy) / a[0], for both edges.
     for (std::size_t r = 0; r < 3; ++r) {
         const Slab& slab = slabs_[r];
-        const double offset = slab.a[1] * static_cast<double>(uy) + plane.partial[r];
-        clip(slab, offset, plane.lowEdge[r], plane.highEdge[r], low, high);
+        if (!bounded_ || !slab.divides) {
+            plane.lowAt[r] = -HUGE_VAL;
+            plane.highAt[r] = HUGE_VAL;
+            continue;
+        }
+        double from = (lowEdge[r] - partial[r]) * slab.inverse;
+        double to = (highEdge[r] - partial[r]) * slab.inverse;
+        if (slab.inverse < 0.0) std::swap(from, to);
+        plane.lowAt[r] = from - slab.slack;
+        plane.highAt[r] = to + slab.slack;
     }
-    return low <= high;
+    return true;
 }
 
 }  // namespace zandrel

@@ -81,22 +81,31 @@ public:
     // Target indices per axis (i, j, k), ascending.
     const std::vector<std::uint8_t>& indices(int axis) const { return indices_[static_cast<std::size_t>(axis)]; }
 
-    // What the rows of one target slice k share, per functional axis r: the part of the
-    // exact position that depends on its centred coordinate uz (chain(r, 2) * uz +
-    // chain(r, 3) + centre), and the edges between which the exact position of a kept point
-    // of the slice lies.
+    // What the rows of one target slice k share: per functional axis r, the interval of the
+    // centred first coordinate ux that can reach the slice's marked cells, for the row with
+    // centred second coordinate uy, is [lowAt + perY * uy, highAt + perY * uy] (perY is the
+    // axis' own, fixed for the set).
     struct Plane {
-        std::array<double, 3> partial{};
-        std::array<double, 3> lowEdge{};
-        std::array<double, 3> highEdge{};
+        std::array<double, 3> lowAt{};
+        std::array<double, 3> highAt{};
     };
-    // The plane of the target slice with centred coordinate uz; false when no point of the
-    // slice can reach a marked cell.
+    // The plane of the target slice with centred third coordinate uz; false when no point of
+    // the slice can reach a marked cell.
     bool plane(float uz, Plane& plane) const;
 
-    // Interval [low, high] of the centred first coordinate for the row with centred
+    // Interval [low, high] of the centred first coordinate for the row with centred second
     // coordinate uy in `plane`; false when the row can reach no marked cell.
-    bool rowRange(float uy, const Plane& plane, double& low, double& high) const;
+    bool rowRange(float uy, const Plane& plane, double& low, double& high) const {
+        // Only finite first coordinates can give a kept point.
+        low = lowestFirst_;
+        high = highestFirst_;
+        for (std::size_t r = 0; r < 3; ++r) {
+            const double shift = slabs_[r].perY * static_cast<double>(uy);
+            low = std::max(low, plane.lowAt[r] + shift);
+            high = std::min(high, plane.highAt[r] + shift);
+        }
+        return low <= high;
+    }
 
 private:
     // One functional axis r: for every kept point the exact position a[0]*ux + offset, with
@@ -106,6 +115,7 @@ private:
         bool divides = false;  // false when a[0] is too small to divide by: ux is not bounded
         double a[3] = {0.0, 0.0, 0.0};
         double inverse = 0.0;  // 1 / a[0]
+        double perY = 0.0;     // -a[1] / a[0]: how a row's ux bounds move with uy
         double widening = 0.0;
         double shift = 0.0;        // chain(r, 3) + centre
         double offsetError = 0.0;  // bound of the double rounding of a[0]*ux + offset
