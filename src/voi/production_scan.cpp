@@ -54,11 +54,16 @@ void followRange(const std::array<float, kTargetSize>& ascending, double low, do
     while (end > 0 && at(end - 1) > high) --end;
 }
 
+// Grids up to this many cells take four lanes: their cell indices are formed exactly in
+// float arithmetic.
+constexpr std::size_t kFourLaneCells = std::size_t{1} << 24;
+
 // Which candidates of one target row (j, k) are kept, for one mask. Each coordinate is the
 // reference's ((m0*x + m1*y) + m2*z) + m3*w, then + centre, summed in the same order from the
 // same float products, and the cell lookup agrees with nearestCellIndex for every float.
-// With four lanes (where the processor has the vector instructions for them) four candidates
-// are tested at a time with lane by lane the same float operations.
+// With four lanes (where the processor has the vector instructions for them, and for grids
+// of at most kFourLaneCells cells) four candidates are tested at a time with lane by lane the
+// same float operations.
 class RowKernel {
 public:
     // translation: chain(r, 3) * 1.0f per functional axis; centre: cx, cy, cz.
@@ -67,14 +72,14 @@ public:
         : translation_(translation), centre_(centre), values_(mask.data()), dimX_(mask.dimX()), dimY_(mask.dimY()) {
         cellEnd_ = {cellRangeEnd(mask.dimX()), cellRangeEnd(mask.dimY()), cellRangeEnd(mask.dimZ())};
 #ifdef ZANDREL_SCAN_SSE2
-        four_ = lanes == ScanLanes::four;
+        four_ = lanes == ScanLanes::four && mask.cellCount() <= kFourLaneCells;
         for (std::size_t r = 0; r < 3; ++r) {
             translationFour_[r] = _mm_set1_ps(translation_[r]);
             centreFour_[r] = _mm_set1_ps(centre_[r]);
             cellEndFour_[r] = _mm_set1_ps(cellEnd_[r]);
         }
-        dimXFour_ = _mm_set1_epi32(dimX_);
-        dimYFour_ = _mm_set1_epi32(dimY_);
+        dimXFour_ = _mm_set1_ps(static_cast<float>(dimX_));
+        dimYFour_ = _mm_set1_ps(static_cast<float>(dimY_));
 #else
         (void)lanes;
 #endif
@@ -102,15 +107,16 @@ public:
         std::int32_t keptCount = 0;
 #ifdef ZANDREL_SCAN_SSE2
         if (four_) {
-            for (std::int32_t n = 0; n < count; n += 4) {
-                const std::int32_t left = count - n;
-                const int valid = left < 4 ? (1 << left) - 1 : 0xF;  // lanes past the row's end are dropped
-                const int bits = keepFour(xs + n, ys + n, zs + n) & valid;
+            const auto keepLanes = [&](std::int32_t n, int bits) {
                 for (int lane = 0; lane < 4; ++lane) {
                     kept[keptCount] = is[n + lane];
                     keptCount += (bits >> lane) & 1;
                 }
-            }
+            };
+            std::int32_t n = 0;
+            for (; n + 4 <= count; n += 4) keepLanes(n, keepFour(xs + n, ys + n, zs + n));
+            // Lanes past the row's end are dropped.
+            if (n < count) keepLanes(n, keepFour(xs + n, ys + n, zs + n) & ((1 << (count - n)) - 1));
             return keptCount;
         }
 #endif
@@ -144,18 +150,11 @@ private:
     __m128 inRange(std::size_t r, __m128 v) const {
         return _mm_and_ps(_mm_cmpge_ps(v, _mm_set1_ps(-0.5f)), _mm_cmplt_ps(v, cellEndFour_[r]));
     }
-    // cellInRange of four floats in the cell range (or 0).
-    static __m128i cellsInRange(__m128 v) {
-        const __m128i t = _mm_cvttps_epi32(v);
-        const __m128 upper = _mm_cmpge_ps(_mm_sub_ps(v, _mm_cvtepi32_ps(t)), _mm_set1_ps(0.5f));
-        return _mm_sub_epi32(t, _mm_castps_si128(upper));  // a true comparison is -1
-    }
-    // Low 32 bits of the four products a * b (the instruction multiplies lanes 0 and 2).
-    static __m128i multiplyLow(__m128i a, __m128i b) {
-        const __m128i even = _mm_mul_epu32(a, b);
-        const __m128i odd = _mm_mul_epu32(_mm_srli_epi64(a, 32), _mm_srli_epi64(b, 32));
-        return _mm_unpacklo_epi32(_mm_shuffle_epi32(even, _MM_SHUFFLE(0, 0, 2, 0)),
-                                  _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0)));
+    // cellInRange of four floats in the cell range (or 0), as floats: t + 1 where v - t >= 0.5.
+    static __m128 cellsInRange(__m128 v) {
+        const __m128 t = _mm_cvtepi32_ps(_mm_cvttps_epi32(v));
+        const __m128 upper = _mm_cmpge_ps(_mm_sub_ps(v, t), _mm_set1_ps(0.5f));
+        return _mm_add_ps(t, _mm_and_ps(upper, _mm_set1_ps(1.0f)));
     }
     // keepOne of four candidates: bit n set when candidate n is kept.
     int keepFour(const float* xs, const float* ys, const float* zs) const {
@@ -164,13 +163,14 @@ private:
         const __m128 z = positionOfFour(2, zs);
         const __m128 inside = _mm_and_ps(_mm_and_ps(inRange(0, x), inRange(1, y)), inRange(2, z));
         // Lanes outside the grid become 0.0f: no conversion out of range, and cell 0, which
-        // they look up before they are dropped.
-        const __m128i nx = cellsInRange(_mm_and_ps(inside, x));
-        const __m128i ny = cellsInRange(_mm_and_ps(inside, y));
-        const __m128i nz = cellsInRange(_mm_and_ps(inside, z));
+        // they look up before they are dropped. Every product and sum of the cell index is
+        // an integer below kFourLaneCells = 2^24, so exact in float.
+        const __m128 nx = cellsInRange(_mm_and_ps(inside, x));
+        const __m128 ny = cellsInRange(_mm_and_ps(inside, y));
+        const __m128 nz = cellsInRange(_mm_and_ps(inside, z));
+        const __m128 index = _mm_add_ps(_mm_mul_ps(_mm_add_ps(_mm_mul_ps(nz, dimYFour_), ny), dimXFour_), nx);
         alignas(16) std::int32_t cell[4];
-        _mm_store_si128(reinterpret_cast<__m128i*>(cell),
-                        _mm_add_epi32(multiplyLow(_mm_add_epi32(multiplyLow(nz, dimYFour_), ny), dimXFour_), nx));
+        _mm_store_si128(reinterpret_cast<__m128i*>(cell), _mm_cvttps_epi32(index));
         const __m128 value = _mm_setr_ps(values_[cell[0]], values_[cell[1]], values_[cell[2]], values_[cell[3]]);
         return _mm_movemask_ps(_mm_and_ps(inside, _mm_cmpgt_ps(value, _mm_set1_ps(0.5f))));
     }
@@ -191,8 +191,8 @@ private:
     __m128 translationFour_[3];
     __m128 centreFour_[3];
     __m128 cellEndFour_[3];
-    __m128i dimXFour_;
-    __m128i dimYFour_;
+    __m128 dimXFour_;
+    __m128 dimYFour_;
 #endif
 };
 
