@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstring>
 
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
 #include <emmintrin.h>
@@ -54,6 +55,79 @@ void followRange(const std::array<float, kTargetSize>& ascending, double low, do
     while (end > 0 && at(end - 1) > high) --end;
 }
 
+#ifdef ZANDREL_SCAN_SSE2
+// The kept lanes of a group of four candidates (bit n set for lane n): how many, and their
+// numbers in order, packed one per byte from the lowest (unused bytes 0).
+struct LanesOfFour {
+    std::int32_t count = 0;
+    std::uint32_t packed = 0;
+};
+
+constexpr std::array<LanesOfFour, 16> lanesOfFourTable() {
+    std::array<LanesOfFour, 16> table{};
+    for (std::uint32_t bits = 0; bits < 16; ++bits) {
+        LanesOfFour& lanes = table[bits];
+        for (std::uint32_t lane = 0; lane < 4; ++lane)
+            if ((bits >> lane) & 1u) lanes.packed |= lane << (8 * lanes.count++);
+    }
+    return table;
+}
+
+constexpr std::array<LanesOfFour, 16> kLanesOfFour = lanesOfFourTable();
+#endif
+
+#ifdef ZANDREL_SCAN_SSE2
+// The triples of kept points of one row (j, k), four at a time from their first-axis indices:
+// the twelve values in memory order, as three vectors of four, each blending the indices
+// into the row's constant values.
+template <bool talairachForm>
+class FourTriples {
+public:
+    FourTriples(std::int32_t j, std::int32_t k) {
+        if (talairachForm) {
+            // (128 - k, 128 - i, 128 - j): K I0 J K | I1 J K I2 | J K I3 J
+            const std::int32_t kk = 128 - k;
+            const std::int32_t jj = 128 - j;
+            constants_[0] = _mm_setr_epi32(kk, 0, jj, kk);
+            constants_[1] = _mm_setr_epi32(0, jj, kk, 0);
+            constants_[2] = _mm_setr_epi32(jj, kk, 0, jj);
+        } else {
+            // (i, j, k): i0 j k i1 | j k i2 j | k i3 j k
+            constants_[0] = _mm_setr_epi32(0, j, k, 0);
+            constants_[1] = _mm_setr_epi32(j, k, 0, j);
+            constants_[2] = _mm_setr_epi32(k, 0, j, k);
+        }
+    }
+
+    void write(const std::uint8_t* is, VoxelTriple* out) const {
+        static_assert(sizeof(VoxelTriple) == 12, "three values per triple, no padding");
+        std::int32_t bytes = 0;
+        std::memcpy(&bytes, is, 4);
+        const __m128i zero = _mm_setzero_si128();
+        __m128i i = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(bytes), zero), zero);
+        __m128i v[3];
+        if (talairachForm) {
+            i = _mm_sub_epi32(_mm_set1_epi32(128), i);
+            v[0] = blend(_mm_shuffle_epi32(i, _MM_SHUFFLE(0, 0, 0, 0)), _mm_setr_epi32(0, -1, 0, 0), 0);
+            v[1] = blend(_mm_shuffle_epi32(i, _MM_SHUFFLE(2, 0, 0, 1)), _mm_setr_epi32(-1, 0, 0, -1), 1);
+            v[2] = blend(_mm_shuffle_epi32(i, _MM_SHUFFLE(0, 3, 0, 0)), _mm_setr_epi32(0, 0, -1, 0), 2);
+        } else {
+            v[0] = blend(_mm_shuffle_epi32(i, _MM_SHUFFLE(1, 0, 0, 0)), _mm_setr_epi32(-1, 0, 0, -1), 0);
+            v[1] = blend(_mm_shuffle_epi32(i, _MM_SHUFFLE(0, 2, 0, 0)), _mm_setr_epi32(0, 0, -1, 0), 1);
+            v[2] = blend(_mm_shuffle_epi32(i, _MM_SHUFFLE(0, 0, 3, 0)), _mm_setr_epi32(0, -1, 0, 0), 2);
+        }
+        for (std::size_t n = 0; n < 3; ++n) _mm_storeu_si128(reinterpret_cast<__m128i*>(out) + n, v[n]);
+    }
+
+private:
+    __m128i blend(__m128i indices, __m128i lanes, std::size_t vector) const {
+        return _mm_or_si128(_mm_and_si128(indices, lanes), constants_[vector]);
+    }
+
+    __m128i constants_[3];
+};
+#endif
+
 // Grids up to this many cells take four lanes: their cell indices are formed exactly in
 // float arithmetic.
 constexpr std::size_t kFourLaneCells = std::size_t{1} << 24;
@@ -99,15 +173,27 @@ public:
 
     // Hot kernel: neither throws nor allocates.
     // Copies the kept ones of the candidates is[n], whose first-axis products are xs[n], ys[n]
-    // and zs[n], to `kept` in order; returns how many. The arrays are readable, and `kept`
-    // writable, up to `count` rounded up to a multiple of four. Every candidate is stored and
-    // only kept ones advance, since whether a point is kept is hard to predict.
+    // and zs[n], to `kept` in order; returns how many. With `consecutive`, is[n] = is[0] + n.
+    // The arrays are readable, and `kept` writable, up to `count` rounded up to a multiple of
+    // four. Whether a point is kept is hard to predict: candidates are stored without a
+    // branch, and only kept ones count.
+    template <bool consecutive>
     std::int32_t keep(const std::uint8_t* is, const float* xs, const float* ys, const float* zs, std::int32_t count,
                       std::uint8_t* kept) const {
         std::int32_t keptCount = 0;
 #ifdef ZANDREL_SCAN_SSE2
         if (four_) {
             const auto keepLanes = [&](std::int32_t n, int bits) {
+                if (consecutive) {
+                    // The kept indices are is[n] plus the kept lanes, four bytes at once (the
+                    // vector instructions exist on little-endian processors only; no byte
+                    // carries, since every index, used or not, is at most 255).
+                    const LanesOfFour& lanes = kLanesOfFour[static_cast<std::size_t>(bits)];
+                    const std::uint32_t word = is[n] * 0x01010101u + lanes.packed;
+                    std::memcpy(kept + keptCount, &word, 4);
+                    keptCount += lanes.count;
+                    return;
+                }
                 for (int lane = 0; lane < 4; ++lane) {
                     kept[keptCount] = is[n + lane];
                     keptCount += (bits >> lane) & 1;
@@ -267,8 +353,11 @@ void ProductionScan::collectKept(const VolumeGrid& mask) {
             if (keptIndices_.size() < room) keptIndices_.resize(std::max(room, 2 * keptIndices_.size()));
             for (std::size_t r = 0; r < 3; ++r) fromJ[r] = fromJ_[r][j];
             kernel.setRow(fromJ, fromK);
+            std::uint8_t* const keptIndices = keptIndices_.data() + keptCount_;
             const std::int32_t kept =
-                kernel.keep(candidates, fromI[0], fromI[1], fromI[2], count, keptIndices_.data() + keptCount_);
+                candidates == listed_.data()
+                    ? kernel.keep<false>(candidates, fromI[0], fromI[1], fromI[2], count, keptIndices)
+                    : kernel.keep<true>(candidates, fromI[0], fromI[1], fromI[2], count, keptIndices);
             if (kept == 0) continue;
             keptRows_.push_back(KeptRow{j, k, static_cast<std::uint16_t>(kept)});
             keptCount_ += static_cast<std::size_t>(kept);
@@ -280,13 +369,24 @@ void ProductionScan::collectKept(const VolumeGrid& mask) {
 template <bool talairachForm>
 void ProductionScan::appendKept(std::vector<VoxelTriple>& voxels) const {
     const std::size_t used = voxels.size();
-    voxels.resize(used + keptCount_);
+    // Groups of four may write three triples past a row's end: the next row overwrites them,
+    // and the list is cut to size at the end.
+    voxels.resize(used + keptCount_ + kPadding);
     VoxelTriple* out = voxels.data() + used;
-    const std::uint8_t* i = keptIndices_.data();
+    const std::uint8_t* is = keptIndices_.data();
     for (const KeptRow& row : keptRows_) {
-        const std::uint8_t* const rowEnd = i + row.count;
-        while (i != rowEnd) *out++ = formTriple<talairachForm>(*i++, row.j, row.k);
+        std::size_t n = 0;
+#ifdef ZANDREL_SCAN_SSE2
+        if (lanes_ == ScanLanes::four) {
+            const FourTriples<talairachForm> triples(row.j, row.k);
+            for (; n < row.count; n += 4) triples.write(is + n, out + n);
+        }
+#endif
+        for (; n < row.count; ++n) out[n] = formTriple<talairachForm>(is[n], row.j, row.k);
+        is += row.count;
+        out += row.count;
     }
+    voxels.resize(used + keptCount_);
 }
 
 }  // namespace zandrel
