@@ -74,9 +74,7 @@ constexpr std::array<LanesOfFour, 16> lanesOfFourTable() {
 }
 
 constexpr std::array<LanesOfFour, 16> kLanesOfFour = lanesOfFourTable();
-#endif
 
-#ifdef ZANDREL_SCAN_SSE2
 // The triples of kept points of one row (j, k), four at a time from their first-axis indices:
 // the twelve values in memory order, as three vectors of four, each blending the indices
 // into the row's constant values.

@@ -1,23 +1,27 @@
-// Which target points can reach a box of functional cells.
+// Which target points can reach the marked cells of a mask.
 //
 // A point is kept only when its float position q' = (((m0*x + m1*y) + m2*z) + m3) + c
-// samples a marked cell, so q' lies in [min - 0.5, max + 0.5) on every axis. The float
+// samples a marked cell n, so q' lies in [n - 0.5, n + 0.5) on every axis. The float
 // evaluation differs from the exact value A*u + t + c (u the centred float coordinates,
-// taken as exact numbers) by at most 5 roundings of the sum of the terms' magnitudes; we
-// allow 2^-20 times that sum (16 roundings) plus 1/32 cell. So the exact value of every
-// kept point satisfies, per functional axis r, lowest_r <= A_r * u <= highest_r: three slabs.
+// taken as exact numbers) by at most 7 roundings (3 products, 4 sums) of the sum of the
+// terms' magnitudes; we allow 2^-20 times that sum (16 roundings) plus 1/32 cell. So the
+// exact position of every kept point lies within `widening` of its cell's centre on every
+// axis r, and a[0]*u_x + offset = that position, with offset = a[1]*u_y + a[2]*u_z + t + c.
 //
-// - Per axis, the index lists hold the bounding box of the slabs' intersection (the
-//   preimage parallelepiped, from its 8 corners through the inverse of A in double).
-// - Per target row (j, k), each slab bounds u_x to an interval.
-// Both are widened by 1/8 target voxel plus a relative share (1e-6) for the double rounding
-// of the inverse, the quotients by A's x column and the row sums, which is below 1e-12 of
-// the magnitudes involved for the condition numbers we accept. The float error bound is
-// rigorous by itself; the fixed slacks are far larger than anything left to absorb
-// (realistic float errors are below 1e-5 cells), and small enough not to scan much more
-// than the preimage. A singular or badly conditioned A keeps every index on every axis (the
-// slabs still bound the rows); a slab whose x coefficient is negligible bounds nothing; a
-// non-finite chain bounds nothing.
+// - Per axis, the index lists hold the bounding box of the preimage of the box of marked
+//   cells, widened so (from its 8 corners through the inverse of A in double).
+// - Per target slice k, the exact z of a kept point lies between the extremes of its plane's
+//   z over the index lists' ranges of u_x and u_y; that bounds the slices of the box it can
+//   reach, and the bounding boxes of those slices' marked cells bound x and y.
+// - Per target row (j, k), each axis then bounds u_x to an interval, linear in u_y.
+// Intervals of u are widened by 1/8 target voxel plus a relative share (1e-6) for the double
+// rounding of the inverse, of the quotients by A's x column and of the sums, which is below
+// 1e-12 of the magnitudes involved for the condition numbers we accept. The float error bound
+// is rigorous by itself; the fixed slacks are far larger than anything left to absorb
+// (realistic float errors are below 1e-5 cells), and small enough not to scan much more than
+// the preimage. A singular or badly conditioned A keeps every index on every axis (the rows
+// are still bounded); an axis whose x coefficient is negligible bounds no row; a non-finite
+// chain bounds nothing.
 
 #include <algorithm>
 #include <cmath>

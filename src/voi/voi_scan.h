@@ -152,7 +152,8 @@ private:
 };
 
 // How many candidates the production scan tests at a time: four where the processor has the
-// vector instructions for it, or one (the portable way, which tests check on every machine).
+// vector instructions for it (and the grid at most 2^24 cells), or one (the portable way,
+// which tests check on every machine).
 enum class ScanLanes { four, one };
 
 // The production scan. The per-axis values of the reference expression (landmark mapping,
