@@ -15,8 +15,10 @@ struct VoiBuildReport {
     std::vector<std::int64_t> skippedVoxels;  // per VOI: ROI voxels outside the functional grid
 };
 
-// Largest functional grid the builder accepts, in cells (a mask of 512 MB).
-constexpr std::int64_t kMaxFunctionalCells = std::int64_t{1} << 27;
+// Largest functional grid the builder accepts, in cells: a mask of 128 MB, far above any
+// real functional slice grid (256 x 256 x 128 is 8.4 million cells), so that a short
+// header cannot make a conversion claim half a gigabyte.
+constexpr std::int64_t kMaxFunctionalCells = std::int64_t{1} << 25;
 
 // One VOI per plot of `roi`, in plot order, by inverse mapping of the 256^3 target grid
 // through the landmark mapping (TAL FileVersion > 0) and the chain matrix of `fmr` into

@@ -128,6 +128,17 @@ TEST_F(HostileStudyTest, EmptyFunctionalGridWithoutVolumesIsRefused) {
     convertAndCheck(2, expect(1, {failedEntry(kRoi2, literal("The functional grid of ./subject2/s2_run1.fmr is unusable: ") + ".*")}));
 }
 
+// A header without volumes promises no data, so the .stc size cannot bound its grid: the
+// builder's own bound keeps a 4096 x 4096 x 8 mask (half a gigabyte) from being allocated.
+TEST_F(HostileStudyTest, HugeFunctionalGridWithoutVolumesIsRefused) {
+    setEntry("subject2/s2_run1.fmr", "NrOfVolumes:", "0");
+    setEntry("subject2/s2_run1.fmr", "ResolutionX:", "4096");
+    setEntry("subject2/s2_run1.fmr", "ResolutionY:", "4096");
+    setEntry("subject2/s2_run1.fmr", "NrOfSlices:", "8");
+    convertAndCheck(2, expect(1, {failedEntry(kRoi2, literal("The functional grid of ./subject2/s2_run1.fmr is unusable: "
+                                                             "4096 x 4096 x 8") + ".*")}));
+}
+
 struct VoxelSizeCase {
     const char* name;
     std::vector<std::pair<const char*, const char*>> entries;
