@@ -26,9 +26,14 @@
 
 #include "voi/voi_builder.h"
 #include "voi/voi_file.h"
+#include "voi_fixtures.h"  // in-memory records shared with the VOI tests
 
 namespace zandrel {
 namespace {
+
+using testing::makeTrf;
+using testing::put;
+using testing::rigid;
 
 // Processor time of this process in milliseconds: on a machine shared with other jobs the
 // wall-clock time mostly measures the others.
@@ -52,40 +57,6 @@ double peakResidentMegabytes() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
-}
-
-Matrix4 rigid(double ax, double ay, double az, float tx, float ty, float tz) {
-    const double d = 3.14159265358979323846 / 180.0;
-    const double cx = std::cos(ax * d), sx = std::sin(ax * d);
-    const double cy = std::cos(ay * d), sy = std::sin(ay * d);
-    const double cz = std::cos(az * d), sz = std::sin(az * d);
-    const double r[3][3] = {
-        {cy * cz, sx * sy * cz - cx * sz, cx * sy * cz + sx * sz},
-        {cy * sz, sx * sy * sz + cx * cz, cx * sy * sz - sx * cz},
-        {-sy, sx * cy, cx * cy},
-    };
-    Matrix4 m;
-    for (int row = 0; row < 3; ++row)
-        for (int col = 0; col < 3; ++col) m.at(row, col) = static_cast<float>(r[row][col]);
-    m.at(0, 3) = tx;
-    m.at(1, 3) = ty;
-    m.at(2, 3) = tz;
-    return m;
-}
-
-template <typename Field, typename Value>
-void put(Field& field, Value value) {
-    field.value = value;
-    field.present = true;
-}
-
-TrfRecord transformation(const Matrix4& matrix, std::int32_t fileVersion) {
-    TrfRecord trf;
-    put(trf.FileVersion, fileVersion);
-    trf.matrix = matrix;
-    put(trf.ExtraVMRTransf, 0);
-    put(trf.ToVMRVoxelRes, 1.0f);
-    return trf;
 }
 
 FmrHeader functionalProject() {
@@ -268,9 +239,9 @@ int productionOnly(int rounds, const std::string& only, const RoiFile& roi, cons
 int main(int argc, char** argv) {
     using namespace zandrel;
     const FmrHeader fmr = functionalProject();
-    const TrfRecord ia = transformation(rigid(2.5, -3.0, 4.0, 6.0f, -9.5f, 14.0f), 3);
-    const TrfRecord fa = transformation(rigid(0.6, -0.9, 0.4, 0.7f, -0.5f, 1.2f), 2);
-    const TrfRecord acpc = transformation(rigid(3.2, 1.4, -2.1, -4.0f, 7.5f, 11.0f), 1);
+    const TrfRecord ia = makeTrf(rigid(2.5, -3.0, 4.0, 6.0f, -9.5f, 14.0f), 3);
+    const TrfRecord fa = makeTrf(rigid(0.6, -0.9, 0.4, 0.7f, -0.5f, 1.2f), 2);
+    const TrfRecord acpc = makeTrf(rigid(3.2, 1.4, -2.1, -4.0f, 7.5f, 11.0f), 1);
     const RoiFile roi = regionsOfInterest();
     if (argc > 1 && std::string(argv[1]) == "--production-only")
         return productionOnly(argc > 2 ? std::max(1, std::atoi(argv[2])) : 20, argc > 3 ? argv[3] : "", roi, fmr, ia,
