@@ -54,11 +54,11 @@ int main(int argc, char** argv) {
             return 2;
         }
         const int count = static_cast<int>(subjects);
-        const zandrel::studygen::StudySpec spec =
+        const zandrel::studygen::StudySpec plan =
             example ? zandrel::studygen::exampleStudySpec()
                     : small ? zandrel::studygen::testStudySpec(count, seed)
                             : zandrel::studygen::realisticStudySpec(count, seed);
-        const zandrel::studygen::GeneratedStudy study = zandrel::studygen::writeStudy(outDir, spec);
+        const zandrel::studygen::GeneratedStudy study = zandrel::studygen::writeStudy(outDir, plan);
         std::cout << study.listPath << "\n";
         return 0;
     } catch (const std::exception& error) {

@@ -14,13 +14,13 @@ constexpr int kPlotKeyColumn = 13;
 
 // Header, then per plot its bounding box (FromSlice: first slice; Left/Right: columns;
 // Top/Bottom: rows) and the voxel list, one "column row slice" triple per line.
-void writeRoiFile(const SubjectSpec& spec, const SubjectModel& model, const std::string& path) {
-    KeyedTextBuilder text(spec.crlf, kKeyColumn);
+void writeRoiFile(const SubjectSpec& plan, const SubjectModel& model, const std::string& path) {
+    KeyedTextBuilder text(plan.crlf, kKeyColumn);
     text.line();
     text.entry("FileVersion", 6);
     text.line();
     text.entry("SaveVoxelsInROIs", 1);
-    text.entry("SaveSortedVoxelList", spec.sortedVoxels ? 1 : 0);
+    text.entry("SaveSortedVoxelList", plan.sortedVoxels ? 1 : 0);
     text.entry("SaveROIMaxPSC", 0);
     text.line();
     text.entry("NrOfTCPlots", static_cast<long long>(model.plots.size()));

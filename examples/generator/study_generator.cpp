@@ -33,9 +33,9 @@ SubjectSpec variedSubject(int index, std::uint64_t seed) {
     return subject;
 }
 
-void validate(const StudySpec& spec) {
+void validate(const StudySpec& plan) {
     std::set<std::string> names, stems;
-    for (const SubjectSpec& s : spec.subjects) {
+    for (const SubjectSpec& s : plan.subjects) {
         const std::string label = "subject '" + s.name + "': ";
         for (const std::string* part : {&s.name, &s.stem}) {
             if (part->empty() || *part == "." || *part == ".." ||
@@ -53,20 +53,20 @@ void validate(const StudySpec& spec) {
             !(s.sliceThickness >= 0.5 && s.sliceThickness <= 10.0) || !(s.sliceGap >= 0.0 && s.sliceGap <= 10.0))
             throw std::invalid_argument(label + "voxel size out of range");
     }
-    if (spec.listName.empty() || spec.listName.find_first_of("/\\:") != std::string::npos)
+    if (plan.listName.empty() || plan.listName.find_first_of("/\\:") != std::string::npos)
         throw std::invalid_argument("list name must be a plain file name");
 }
 
 std::string pathString(const fs::path& path) { return path.string(); }
 
-SubjectFiles writeSubject(const fs::path& root, const SubjectSpec& spec) {
-    const fs::path folder = root / spec.name;
+SubjectFiles writeSubject(const fs::path& root, const SubjectSpec& plan) {
+    const fs::path folder = root / plan.name;
     std::error_code error;
     fs::create_directories(folder, error);
     if (error) throw std::runtime_error("Cannot create folder: " + folder.string() + ": " + error.message());
 
-    const SubjectModel model = buildSubjectModel(spec);
-    const SubjectFileNames names(spec.stem);
+    const SubjectModel model = buildSubjectModel(plan);
+    const SubjectFileNames names(plan.stem);
     SubjectFiles files;
     files.roi = pathString(folder / names.roi);
     files.fmr = pathString(folder / names.fmr);
@@ -74,23 +74,23 @@ SubjectFiles writeSubject(const fs::path& root, const SubjectSpec& spec) {
     files.ia = pathString(folder / names.ia);
     files.fa = pathString(folder / names.fa);
     files.acpc = pathString(folder / names.acpc);
-    if (spec.withTal) files.tal = pathString(folder / names.tal);
+    if (plan.withTal) files.tal = pathString(folder / names.tal);
 
-    writeRoiFile(spec, model, files.roi);
-    writeFmrHeader(spec, model, names, files.fmr);
-    writeTimeCourseData(spec, model, files.stc);
-    writeIaFile(spec, model, names, files.ia);
-    writeFaFile(spec, model, names, files.fa);
-    writeAcpcFile(spec, model, names, files.acpc);
-    if (spec.withTal) writeTalFile(spec, model, names, files.tal);
+    writeRoiFile(plan, model, files.roi);
+    writeFmrHeader(plan, model, names, files.fmr);
+    writeTimeCourseData(plan, model, files.stc);
+    writeIaFile(plan, model, names, files.ia);
+    writeFaFile(plan, model, names, files.fa);
+    writeAcpcFile(plan, model, names, files.acpc);
+    if (plan.withTal) writeTalFile(plan, model, names, files.tal);
     return files;
 }
 
 // Line 1 the prefix, then per subject its files in the usual order, relative to the
 // prefix with '/' separators (which the list's consumers accept on every platform).
-std::string listText(const StudySpec& spec, const std::string& prefix) {
+std::string listText(const StudySpec& plan, const std::string& prefix) {
     std::string text = prefix + "\n";
-    for (const SubjectSpec& s : spec.subjects) {
+    for (const SubjectSpec& s : plan.subjects) {
         const SubjectFileNames names(s.stem);
         const std::string folder = s.name + "/";
         for (const std::string* name : {&names.roi, &names.fmr, &names.ia, &names.fa, &names.acpc})
@@ -114,26 +114,26 @@ SubjectFileNames::SubjectFileNames(const std::string& stem)
       anatomy(stem + "_anat") {}
 
 StudySpec realisticStudySpec(int subjects, std::uint64_t seed) {
-    StudySpec spec;
+    StudySpec plan;
     for (int i = 0; i < subjects; ++i) {
         SubjectSpec subject = variedSubject(i, seed);
         subject.slices = subject.sliceThickness == 3.0 ? 30 : 25;
         subject.ascendingSlices = i % 2 == 0;
         subject.extraTransform = i % 4 == 1;
         subject.edgeBlob = i % 2 == 1;
-        spec.subjects.push_back(subject);
+        plan.subjects.push_back(subject);
     }
-    return spec;
+    return plan;
 }
 
 StudySpec exampleStudySpec() {
-    StudySpec spec = realisticStudySpec(2, 20240601u);
-    spec.prefix = "./";
-    return spec;
+    StudySpec plan = realisticStudySpec(2, 20240601u);
+    plan.prefix = "./";
+    return plan;
 }
 
 StudySpec testStudySpec(int subjects, std::uint64_t seed) {
-    StudySpec spec;
+    StudySpec plan;
     for (int i = 0; i < subjects; ++i) {
         SubjectSpec subject = variedSubject(i, seed);
         subject.plots = 2;
@@ -143,13 +143,13 @@ StudySpec testStudySpec(int subjects, std::uint64_t seed) {
         subject.ascendingSlices = i % 3 != 1;
         subject.extraTransform = i % 3 == 2;
         subject.edgeBlob = i % 4 == 3;
-        spec.subjects.push_back(subject);
+        plan.subjects.push_back(subject);
     }
-    return spec;
+    return plan;
 }
 
-GeneratedStudy writeStudy(const std::string& root, const StudySpec& spec) {
-    validate(spec);
+GeneratedStudy writeStudy(const std::string& root, const StudySpec& plan) {
+    validate(plan);
     std::error_code error;
     const fs::path absoluteRoot = fs::absolute(fs::path(root), error).lexically_normal();
     if (error) throw std::runtime_error("Cannot resolve folder: " + root + ": " + error.message());
@@ -159,15 +159,15 @@ GeneratedStudy writeStudy(const std::string& root, const StudySpec& spec) {
     GeneratedStudy study;
     study.root = absoluteRoot.string();
     if (study.root.size() > 1 && (study.root.back() == '/' || study.root.back() == '\\')) study.root.pop_back();
-    for (const SubjectSpec& subject : spec.subjects) study.subjects.push_back(writeSubject(absoluteRoot, subject));
+    for (const SubjectSpec& subject : plan.subjects) study.subjects.push_back(writeSubject(absoluteRoot, subject));
 
-    std::string prefix = spec.prefix;
+    std::string prefix = plan.prefix;
     if (prefix.empty()) {
         prefix = absoluteRoot.generic_string();
         if (prefix.empty() || prefix.back() != '/') prefix += '/';
     }
-    study.listPath = pathString(absoluteRoot / spec.listName);
-    writeBinaryFile(study.listPath, listText(spec, prefix));
+    study.listPath = pathString(absoluteRoot / plan.listName);
+    writeBinaryFile(study.listPath, listText(plan, prefix));
     return study;
 }
 

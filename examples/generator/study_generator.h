@@ -6,7 +6,7 @@
 
 // Writes studies of our own making: per subject an ROI file, an FMR project header with its
 // time-course data, the IA, FA and ACPC transformation files and optionally a landmark file,
-// plus the list file that names them. The output depends only on the spec: the same spec
+// plus the list file that names them. The output depends only on the plan: the same plan
 // gives the same bytes on every platform.
 namespace zandrel::studygen {
 
@@ -56,7 +56,7 @@ StudySpec realisticStudySpec(int subjects, std::uint64_t seed);
 StudySpec testStudySpec(int subjects, std::uint64_t seed);
 
 // Writes the study under `root` (created when missing). Throws std::invalid_argument for a
-// spec it cannot honour and std::runtime_error when a file cannot be written.
-GeneratedStudy writeStudy(const std::string& root, const StudySpec& spec);
+// plan it cannot honour and std::runtime_error when a file cannot be written.
+GeneratedStudy writeStudy(const std::string& root, const StudySpec& plan);
 
 }  // namespace zandrel::studygen

@@ -36,14 +36,14 @@ Affine smallRigid(Random& random, double minDegrees, double maxDegrees, double m
 
 // An oblique axial stack centred near the scanner's isocentre; the slice normal points
 // mostly along z, so the z difference of the first and last slice centres dominates.
-SliceStack makeStack(const SubjectSpec& spec, Random& random) {
+SliceStack makeStack(const SubjectSpec& plan, Random& random) {
     const double tilt = random.uniform(5.0, 15.0);
     const double roll = random.signedMagnitude(0.0, 4.0);
     const Affine orientation = rotationDegrees(tilt, 0.0, roll);
     const double centre[3] = {random.signedMagnitude(0.0, 5.0), random.signedMagnitude(5.0, 20.0),
                               random.signedMagnitude(0.0, 8.0)};
-    const double half = 0.5 * (spec.slices - 1) * (spec.sliceThickness + spec.sliceGap);
-    const double towardsFirst = spec.ascendingSlices ? -half : half;
+    const double half = 0.5 * (plan.slices - 1) * (plan.sliceThickness + plan.sliceGap);
+    const double towardsFirst = plan.ascendingSlices ? -half : half;
 
     SliceStack stack{};
     for (int i = 0; i < 3; ++i) {
@@ -56,14 +56,14 @@ SliceStack makeStack(const SubjectSpec& spec, Random& random) {
     return stack;
 }
 
-Ellipsoid makeBrain(const SubjectSpec& spec, Random& random) {
+Ellipsoid makeBrain(const SubjectSpec& plan, Random& random) {
     Ellipsoid brain{};
-    brain.centre[0] = 0.5 * (spec.resolutionX - 1) + random.uniform(-1.0, 1.0);
-    brain.centre[1] = 0.5 * (spec.resolutionY - 1) + random.uniform(-1.0, 1.0);
-    brain.centre[2] = 0.5 * (spec.slices - 1) + random.uniform(-0.5, 0.5);
-    brain.radius[0] = 0.36 * spec.resolutionX;
-    brain.radius[1] = 0.43 * spec.resolutionY;
-    brain.radius[2] = 0.58 * spec.slices;
+    brain.centre[0] = 0.5 * (plan.resolutionX - 1) + random.uniform(-1.0, 1.0);
+    brain.centre[1] = 0.5 * (plan.resolutionY - 1) + random.uniform(-1.0, 1.0);
+    brain.centre[2] = 0.5 * (plan.slices - 1) + random.uniform(-0.5, 0.5);
+    brain.radius[0] = 0.36 * plan.resolutionX;
+    brain.radius[1] = 0.43 * plan.resolutionY;
+    brain.radius[2] = 0.58 * plan.slices;
     return brain;
 }
 
@@ -75,8 +75,8 @@ double clampCentre(double centre, double radius, int size) {
 
 // One blob: an ellipsoid with a ragged rim, clipped to the grid. Well inside the brain,
 // unless `onFirstSlice`, which centres it on slice 0 so that it touches the grid's edge.
-Plot makePlot(const SubjectSpec& spec, const Ellipsoid& brain, bool onFirstSlice, Random& random) {
-    const double inplaneScale = std::min(1.0, std::max(0.7, spec.resolutionX / 64.0));
+Plot makePlot(const SubjectSpec& plan, const Ellipsoid& brain, bool onFirstSlice, Random& random) {
+    const double inplaneScale = std::min(1.0, std::max(0.7, plan.resolutionX / 64.0));
     Ellipsoid blob{};
     blob.radius[0] = random.uniform(2.2, 4.2) * inplaneScale;
     blob.radius[1] = random.uniform(2.2, 4.2) * inplaneScale;
@@ -85,7 +85,7 @@ Plot makePlot(const SubjectSpec& spec, const Ellipsoid& brain, bool onFirstSlice
     do {
         for (double& o : offset) o = random.uniform(-0.55, 0.55);
     } while (offset[0] * offset[0] + offset[1] * offset[1] + offset[2] * offset[2] > 0.55 * 0.55);
-    const int sizes[3] = {spec.resolutionX, spec.resolutionY, spec.slices};
+    const int sizes[3] = {plan.resolutionX, plan.resolutionY, plan.slices};
     for (int i = 0; i < 3; ++i) {
         blob.centre[i] = clampCentre(brain.centre[i] + offset[i] * brain.radius[i], blob.radius[i], sizes[i]);
     }
@@ -108,7 +108,7 @@ Plot makePlot(const SubjectSpec& spec, const Ellipsoid& brain, bool onFirstSlice
                                static_cast<int>(std::lround(blob.centre[1])),
                                std::max(0, static_cast<int>(std::lround(blob.centre[2])))});
     }
-    if (!spec.sortedVoxels) {
+    if (!plan.sortedVoxels) {
         for (std::size_t i = plot.voxels.size(); i > 1; --i) {
             const auto j = static_cast<std::size_t>(random.integer(0, static_cast<int>(i) - 1));
             std::swap(plot.voxels[i - 1], plot.voxels[j]);
@@ -141,28 +141,28 @@ double Ellipsoid::normalisedDistance2(double x, double y, double z) const {
     return dx * dx + dy * dy + dz * dz;
 }
 
-SubjectModel buildSubjectModel(const SubjectSpec& spec) {
+SubjectModel buildSubjectModel(const SubjectSpec& plan) {
     SubjectModel model;
-    Random geometry(streamSeed(spec.seed, kGeometry));
+    Random geometry(streamSeed(plan.seed, kGeometry));
     model.initialAlignment = smallRigid(geometry, 1.0, 6.0, 2.0, 8.0) * functionalToAnatomicalAxes();
     model.fineAlignment = smallRigid(geometry, 0.1, 0.8, 0.1, 0.9);
     model.acpc = smallRigid(geometry, 1.0, 5.0, 2.0, 6.0);
     // Rotations of at least one degree about every axis keep each diagonal element
     // visibly below 1, so the extra transformation is never mistaken for a shift only.
     model.extra = smallRigid(geometry, 1.0, 2.5, 1.0, 3.0);
-    model.stack = makeStack(spec, geometry);
-    model.brain = makeBrain(spec, geometry);
+    model.stack = makeStack(plan, geometry);
+    model.brain = makeBrain(plan, geometry);
 
-    Random plots(streamSeed(spec.seed, kPlots));
-    for (int i = 0; i < spec.plots; ++i) {
-        const bool onFirstSlice = spec.edgeBlob && i + 1 == spec.plots;
-        model.plots.push_back(makePlot(spec, model.brain, onFirstSlice, plots));
+    Random plots(streamSeed(plan.seed, kPlots));
+    for (int i = 0; i < plan.plots; ++i) {
+        const bool onFirstSlice = plan.edgeBlob && i + 1 == plan.plots;
+        model.plots.push_back(makePlot(plan, model.brain, onFirstSlice, plots));
     }
 
-    Random landmarks(streamSeed(spec.seed, kLandmarks));
+    Random landmarks(streamSeed(plan.seed, kLandmarks));
     model.landmarks = makeLandmarks(landmarks);
 
-    Random style(streamSeed(spec.seed, kStyle));
+    Random style(streamSeed(plan.seed, kStyle));
     model.matrixStyle = style.integer(0, 2);
     return model;
 }

@@ -30,7 +30,7 @@ struct SliceStack {
 // Everything the writers put into the files of one subject. The matrices map:
 // IA: centred functional mm -> centred anatomical mm; FA: a small correction within the
 // anatomical volume; ACPC: centred ACPC grid position -> centred anatomical position;
-// extra: a correction of the anatomical volume, used when spec.extraTransform.
+// extra: a correction of the anatomical volume, used when plan.extraTransform.
 struct SubjectModel {
     Affine initialAlignment, fineAlignment, acpc, extra;
     SliceStack stack;
@@ -40,6 +40,6 @@ struct SubjectModel {
     int matrixStyle = 0;             // 0..2, layout of the written matrices
 };
 
-SubjectModel buildSubjectModel(const SubjectSpec& spec);
+SubjectModel buildSubjectModel(const SubjectSpec& plan);
 
 }  // namespace zandrel::studygen

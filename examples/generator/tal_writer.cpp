@@ -5,10 +5,10 @@
 
 namespace zandrel::studygen {
 
-void writeTalFile(const SubjectSpec& spec, const SubjectModel& model, const SubjectFileNames& names,
+void writeTalFile(const SubjectSpec& plan, const SubjectModel& model, const SubjectFileNames& names,
                   const std::string& path) {
     static const char* const keys[8] = {"AC", "PC", "AP", "PP", "SP", "IP", "RP", "LP"};
-    KeyedTextBuilder text(spec.crlf, 20);
+    KeyedTextBuilder text(plan.crlf, 20);
     text.line();
     text.entry("FileVersion", 3);
     text.entry("Project", quoted(names.anatomy + "_ACPC.vmr"));

@@ -41,20 +41,20 @@ void matrixEntries(KeyedTextBuilder& text, const Affine& matrix, int style) {
 }  // namespace
 
 // IA: centred functional millimetres to centred anatomical millimetres.
-void writeIaFile(const SubjectSpec& spec, const SubjectModel& model, const SubjectFileNames& names,
+void writeIaFile(const SubjectSpec& plan, const SubjectModel& model, const SubjectFileNames& names,
                  const std::string& path) {
-    KeyedTextBuilder text(spec.crlf, kKeyColumn);
+    KeyedTextBuilder text(plan.crlf, kKeyColumn);
     text.line();
     matrixEntries(text, model.initialAlignment, styleOf(model, 0));
     text.entry("TransformationType", 1);
     text.entry("CoordinateSystem", 0);
-    text.entry("NSlicesFMRVMR", spec.slices);
-    text.entry("SlThickFMRVMR", compactDecimals(spec.sliceThickness, 4));
-    text.entry("SlGapFMRVMR", compactDecimals(spec.sliceGap, 4));
+    text.entry("NSlicesFMRVMR", plan.slices);
+    text.entry("SlThickFMRVMR", compactDecimals(plan.sliceThickness, 4));
+    text.entry("SlGapFMRVMR", compactDecimals(plan.sliceGap, 4));
     text.entry("CreateFMR3DMethod", 1);
     text.entry("AlignmentStep", 1);
-    text.entry("ExtraVMRTransf", spec.extraTransform ? 1 : 0);
-    if (spec.extraTransform) appendMatrix(text, model.extra, styleOf(model, 1));
+    text.entry("ExtraVMRTransf", plan.extraTransform ? 1 : 0);
+    if (plan.extraTransform) appendMatrix(text, model.extra, styleOf(model, 1));
     text.entry("ToVMRFramingCube", 256);
     text.entry("ToVMRVoxelRes", 1);
     text.entry("SourceFile", quoted(names.fmr));
@@ -62,16 +62,16 @@ void writeIaFile(const SubjectSpec& spec, const SubjectModel& model, const Subje
     writeBinaryFile(path, text.text());
 }
 
-void writeFaFile(const SubjectSpec& spec, const SubjectModel& model, const SubjectFileNames& names,
+void writeFaFile(const SubjectSpec& plan, const SubjectModel& model, const SubjectFileNames& names,
                  const std::string& path) {
-    KeyedTextBuilder text(spec.crlf, kKeyColumn);
+    KeyedTextBuilder text(plan.crlf, kKeyColumn);
     text.line();
     matrixEntries(text, model.fineAlignment, styleOf(model, 1));
     text.entry("TransformationType", 2);
     text.entry("CoordinateSystem", 0);
-    text.entry("NSlicesFMRVMR", spec.slices);
-    text.entry("SlThickFMRVMR", compactDecimals(spec.sliceThickness, 4));
-    text.entry("SlGapFMRVMR", compactDecimals(spec.sliceGap, 4));
+    text.entry("NSlicesFMRVMR", plan.slices);
+    text.entry("SlThickFMRVMR", compactDecimals(plan.sliceThickness, 4));
+    text.entry("SlGapFMRVMR", compactDecimals(plan.sliceGap, 4));
     text.entry("CreateFMR3DMethod", 1);
     text.entry("AlignmentStep", 2);
     text.entry("ExtraVMRTransf", 0);
@@ -81,9 +81,9 @@ void writeFaFile(const SubjectSpec& spec, const SubjectModel& model, const Subje
 }
 
 // ACPC: centred ACPC grid positions to centred positions of the native anatomical grid.
-void writeAcpcFile(const SubjectSpec& spec, const SubjectModel& model, const SubjectFileNames& names,
+void writeAcpcFile(const SubjectSpec& plan, const SubjectModel& model, const SubjectFileNames& names,
                    const std::string& path) {
-    KeyedTextBuilder text(spec.crlf, kKeyColumn);
+    KeyedTextBuilder text(plan.crlf, kKeyColumn);
     text.line();
     matrixEntries(text, model.acpc, styleOf(model, 2));
     text.entry("TransformationType", 2);

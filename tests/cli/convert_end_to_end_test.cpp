@@ -50,9 +50,9 @@ constexpr int kSubjects = 3;
 
 TEST(ConvertCommand, ConvertsAGeneratedStudyLikeTheReferenceScan) {
     TempDir dir;
-    studygen::StudySpec spec = studygen::testStudySpec(kSubjects, 11);
-    spec.prefix = "./";
-    const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("study"), spec);
+    studygen::StudySpec plan = studygen::testStudySpec(kSubjects, 11);
+    plan.prefix = "./";
+    const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("study"), plan);
 
     const CommandRun run = runConvert(dir, study.root, {fs::path(study.listPath).filename().string(), "--transcript", "t.jsonl"});
     EXPECT_EQ(run.status, 0) << run.err;

@@ -120,12 +120,12 @@ struct CommaPunct : std::numpunct<char> {
 };
 
 TEST(WriteStudy, SameSpecGivesSameBytesWhateverTheLocaleAndOtherSeedsDiffer) {
-    gen::StudySpec spec = gen::testStudySpec(2, 9);
-    spec.prefix = "./";
+    gen::StudySpec plan = gen::testStudySpec(2, 9);
+    plan.prefix = "./";
     TempDir first, second, other;
-    gen::writeStudy(first.path().string(), spec);
+    gen::writeStudy(first.path().string(), plan);
     const std::locale previous = std::locale::global(std::locale(std::locale::classic(), new CommaPunct));
-    gen::writeStudy(second.path().string(), spec);
+    gen::writeStudy(second.path().string(), plan);
     std::locale::global(previous);
     EXPECT_TRUE(snapshot(first.path()) == snapshot(second.path()));
 
@@ -156,11 +156,11 @@ TEST(WriteStudy, RefusesSpecsItCannotHonour) {
         {"list in a folder", [](gen::StudySpec& s) { s.listName = "x/study.txt"; }},
     };
     for (const Case& c : cases) {
-        gen::StudySpec spec = gen::testStudySpec(2, 1);
-        c.change(spec);
+        gen::StudySpec plan = gen::testStudySpec(2, 1);
+        c.change(plan);
         TempDir dir;
-        EXPECT_THROW(gen::writeStudy(dir.path().string(), spec), std::invalid_argument) << c.what;
-        EXPECT_TRUE(fs::is_empty(dir.path())) << c.what << ": nothing is written for a refused spec";
+        EXPECT_THROW(gen::writeStudy(dir.path().string(), plan), std::invalid_argument) << c.what;
+        EXPECT_TRUE(fs::is_empty(dir.path())) << c.what << ": nothing is written for a refused plan";
     }
 }
 

@@ -127,16 +127,16 @@ VoiCounts countVoiPoints(const gen::SubjectFiles& files) {
 
 // Every ROI voxel maps entirely into the grid, so a VOI holds about voxel volume x voxels
 // points (within the Talairach stretch of a few percent and the rim effects of small blobs).
-void expectFullVois(const gen::StudySpec& spec) {
+void expectFullVois(const gen::StudySpec& plan) {
     TempDir dir;
-    const gen::GeneratedStudy study = gen::writeStudy(dir.path().string(), spec);
+    const gen::GeneratedStudy study = gen::writeStudy(dir.path().string(), plan);
     for (std::size_t s = 0; s < study.subjects.size(); ++s) {
         const VoiCounts counts = countVoiPoints(study.subjects[s]);
-        ASSERT_EQ(counts.points.size(), static_cast<std::size_t>(spec.subjects[s].plots));
+        ASSERT_EQ(counts.points.size(), static_cast<std::size_t>(plan.subjects[s].plots));
         for (std::size_t p = 0; p < counts.points.size(); ++p) {
             const double ratio = counts.points[p] / (counts.voxels[p] * counts.voxelVolume);
-            EXPECT_GE(counts.points[p], 200.0) << spec.subjects[s].name << " plot " << p;
-            EXPECT_NEAR(ratio, 1.0, 0.2) << spec.subjects[s].name << " plot " << p << ": " << counts.points[p]
+            EXPECT_GE(counts.points[p], 200.0) << plan.subjects[s].name << " plot " << p;
+            EXPECT_NEAR(ratio, 1.0, 0.2) << plan.subjects[s].name << " plot " << p << ": " << counts.points[p]
                                           << " points for " << counts.voxels[p] << " voxels";
         }
     }

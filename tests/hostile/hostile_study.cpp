@@ -78,9 +78,9 @@ void HostileStudyTest::SetUpTestSuite() {
     if (baseline) return;
     auto made = std::make_unique<Baseline>();
     made->dir = std::make_unique<TempDir>();
-    studygen::StudySpec spec = studygen::testStudySpec(3, 7);
-    spec.prefix = "./";
-    const studygen::GeneratedStudy study = studygen::writeStudy(made->dir->file("study"), spec);
+    studygen::StudySpec plan = studygen::testStudySpec(3, 7);
+    plan.prefix = "./";
+    const studygen::GeneratedStudy study = studygen::writeStudy(made->dir->file("study"), plan);
     made->root = study.root;
     for (const auto& subject : study.subjects) made->withTal.push_back(!subject.tal.empty());
     const CliRun run = runCli(ZANDREL_EXE, {"convert", "study.txt", "--transcript", kTranscript}, made->root);

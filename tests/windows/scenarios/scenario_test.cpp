@@ -145,9 +145,9 @@ void replaceAll(std::string& text, const std::string& from, const std::string& t
 
 // A study whose list names its files with Windows paths on drive Z:, as a user of the
 // desktop host writes it ("Z:\...\study\" then "subject1/s1.roi" and so on).
-zandrel::studygen::GeneratedStudy windowsStudy(const fs::path& root, zandrel::studygen::StudySpec spec) {
-    spec.prefix = windowsPath(root) + "\\";
-    return zandrel::studygen::writeStudy(root.string(), spec);
+zandrel::studygen::GeneratedStudy windowsStudy(const fs::path& root, zandrel::studygen::StudySpec plan) {
+    plan.prefix = windowsPath(root) + "\\";
+    return zandrel::studygen::writeStudy(root.string(), plan);
 }
 
 const Version kCurrentHost{2, 8, 0};
@@ -156,12 +156,12 @@ const Version kCurrentHost{2, 8, 0};
 // and the .voi files must agree. `locale` is the C locale the host runs with.
 void convertLikeTheCommandLine(const std::string& locale) {
     TempDir dir;
-    const auto spec = zandrel::studygen::testStudySpec(4, 20240611u);
+    const auto plan = zandrel::studygen::testStudySpec(4, 20240611u);
     const fs::path winRoot = dir.path() / "win-study";
     const fs::path nativeRoot = dir.path() / "native-study";
-    const auto study = windowsStudy(winRoot, spec);
+    const auto study = windowsStudy(winRoot, plan);
     // The same study for the native command line: same files, a Linux prefix.
-    auto nativeSpec = spec;
+    auto nativeSpec = plan;
     nativeSpec.prefix = nativeRoot.string() + "/";
     const auto nativeStudy = zandrel::studygen::writeStudy(nativeRoot.string(), nativeSpec);
 
