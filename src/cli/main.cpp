@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/build_features.h"
 #include "cli/commands.h"
 
 namespace {
@@ -46,7 +47,7 @@ int dispatch(const std::vector<std::string>& words) {
         return kSuccess;
     }
     if (command == "--version") {
-        std::cout << "zandrel 1.4\n";
+        std::cout << "zandrel 1.4\n" << featureList() << "\n";
         return kSuccess;
     }
     if (command == "help") {
