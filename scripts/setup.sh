@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when any is missing.
-# Usage: scripts/setup.sh [native|windows|fuzz|all]   (default: all)
+# Usage: scripts/setup.sh [native|windows|package|fuzz|all]   (default: all)
 set -euo pipefail
 
 want="${1:-all}"
-packages=(build-essential cmake libgtest-dev nlohmann-json3-dev)
+# man-db renders the generated manual page in the native tests.
+packages=(build-essential cmake libgtest-dev nlohmann-json3-dev man-db)
 case "$want" in
   native) ;;
   windows) packages+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 zip) ;;
+  package) packages+=(dpkg-dev file) ;;
   fuzz) packages+=(clang libclang-rt-dev) ;;
-  all) packages+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 zip clang libclang-rt-dev) ;;
+  all) packages+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 zip dpkg-dev file clang libclang-rt-dev) ;;
   *) echo "setup.sh: unknown set '$want'" >&2; exit 2 ;;
 esac
 
