@@ -1,6 +1,6 @@
 // The binaries as a host sees them before running anything: what Zandrel.dll exports and
-// what it (and the host emulator) import, read with the cross toolchain's objdump, and what
-// the package holds.
+// what it, the host emulator and zandrel.exe import, read with the cross toolchain's
+// objdump, and what the package holds.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -104,7 +104,7 @@ TEST(PluginDll, ExportsExactlyTheEntryPointsWithUndecoratedNames) {
 }
 
 TEST(WindowsBinaries, ImportOnlySystemDlls) {
-    for (const std::string& binary : {pluginDll(), hostExecutable()}) {
+    for (const std::string& binary : {pluginDll(), hostExecutable(), commandLineExecutable()}) {
         const auto dlls = importedDlls(objdump(binary));
         EXPECT_FALSE(dlls.empty()) << binary << ": no import table found";
         for (const auto& dll : dlls) {
@@ -114,7 +114,13 @@ TEST(WindowsBinaries, ImportOnlySystemDlls) {
     }
 }
 
-TEST(PluginPackage, HoldsTheDllAndItsHelpPage) {
+TEST(WindowsBinaries, CommandLineIsA64BitWindowsProgram) {
+    const std::string dump = objdump(commandLineExecutable());
+    EXPECT_NE(dump.find("file format pei-x86-64"), std::string::npos) << dump.substr(0, 400);
+    EXPECT_NE(dump.find("(Windows CUI)"), std::string::npos) << "zandrel.exe is not a console program";
+}
+
+TEST(PluginPackage, HoldsTheDllItsHelpPageAndTheCommandLine) {
     TempDir dir;
     std::string zip;
     for (const auto& entry : std::filesystem::directory_iterator(windowsBuildDir() + "/package")) {
@@ -130,6 +136,9 @@ TEST(PluginPackage, HoldsTheDllAndItsHelpPage) {
     for (const auto& line : lines(commandOutput(output))) entries.insert(trimmed(line));
     EXPECT_EQ(entries.count("Zandrel.dll"), 1u) << commandOutput(output);
     EXPECT_EQ(entries.count("HelpFolder/index.html"), 1u) << commandOutput(output);
+    EXPECT_EQ(entries.count("zandrel.exe"), 1u) << commandOutput(output);
+    EXPECT_TRUE(std::filesystem::is_regular_file(windowsBuildDir() + "/package/zandrel.exe"))
+        << "no zandrel.exe in the package folder";
 }
 
 }  // namespace

@@ -4,12 +4,12 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <map>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "generator/study_generator.h"
+#include "scenarios/study_files.h"
 #include "scenarios/transcript_reader.h"
 #include "scenarios/wine_host.h"
 #include "temp_dir.h"
@@ -18,7 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
-using zandrel::testing::readFile;
 using zandrel::testing::TempDir;
 using namespace zandrel::wintest;
 
@@ -107,17 +106,6 @@ void expectTranscript(const HostResult& result, const Transcript& expected) {
                                               << "host output:\n" << result.output;
 }
 
-// Every .voi file below `root`, relative to it, with its content.
-std::map<std::string, std::string> voiFiles(const fs::path& root) {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        if (entry.is_regular_file() && entry.path().extension() == ".voi") {
-            files[fs::relative(entry.path(), root).generic_string()] = readFile(entry.path().string());
-        }
-    }
-    return files;
-}
-
 // Every file below `root`, relative to it, except the list file.
 std::set<std::string> fileNames(const fs::path& root) {
     std::set<std::string> names;
@@ -135,19 +123,6 @@ std::string withoutCarriageReturns(std::string text) {
         out += text[i];
     }
     return out;
-}
-
-void replaceAll(std::string& text, const std::string& from, const std::string& to) {
-    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
-        text.replace(at, from.size(), to);
-    }
-}
-
-// A study whose list names its files with Windows paths on drive Z:, as a user of the
-// desktop host writes it ("Z:\...\study\" then "subject1/s1.roi" and so on).
-zandrel::studygen::GeneratedStudy windowsStudy(const fs::path& root, zandrel::studygen::StudySpec plan) {
-    plan.prefix = windowsPath(root) + "\\";
-    return zandrel::studygen::writeStudy(root.string(), plan);
 }
 
 const Version kCurrentHost{2, 8, 0};

@@ -13,6 +13,7 @@ namespace fs = std::filesystem;
 std::string windowsBuildDir() { return ZANDREL_WINDOWS_BUILD_DIR; }
 std::string pluginDll() { return windowsBuildDir() + "/package/Zandrel/Zandrel.dll"; }
 std::string hostExecutable() { return windowsBuildDir() + "/host/GyrafexZN.exe"; }
+std::string commandLineExecutable() { return windowsBuildDir() + "/package/Zandrel/zandrel.exe"; }
 
 std::string windowsPath(const fs::path& path) {
     std::string text = fs::absolute(path).lexically_normal().string();
@@ -48,6 +49,12 @@ std::string commandOutput(const std::string& outputFile) {
     return text.str();
 }
 
+std::string wineCommand(const fs::path& workDir, const fs::path& program) {
+    return "cd " + shellQuoted(workDir.string()) + " && WINEPREFIX=" + shellQuoted(ZANDREL_WINE_PREFIX) +
+           " WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' timeout -k 10 120 " + shellQuoted(ZANDREL_WINE) + " " +
+           shellQuoted(program.string());
+}
+
 HostResult runHost(const fs::path& workDir, const HostRun& run) {
     fs::path host = hostExecutable();
     if (run.hostName != host.filename().string()) {
@@ -58,13 +65,9 @@ HostResult runHost(const fs::path& workDir, const HostRun& run) {
     const fs::path transcript = workDir / (run.hostName + ".transcript.jsonl");
     const fs::path output = workDir / (run.hostName + ".output.txt");
 
-    // The Wine process starts in workDir (Z:\...), with the run's own private prefix; a hung
-    // process is ended after two minutes rather than blocking the whole test run.
-    std::string command = "cd " + shellQuoted(workDir.string()) + " && WINEPREFIX=" +
-                          shellQuoted(ZANDREL_WINE_PREFIX) + " WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' " +
-                          "timeout -k 10 120 " + shellQuoted(ZANDREL_WINE) + " " + shellQuoted(host.string()) +
-                          " --dll " + shellQuoted(windowsPath(pluginDll())) + " --transcript " +
-                          shellQuoted(windowsPath(transcript)) + " --version " + shellQuoted(run.version);
+    std::string command = wineCommand(workDir, host) + " --dll " + shellQuoted(windowsPath(pluginDll())) +
+                          " --transcript " + shellQuoted(windowsPath(transcript)) + " --version " +
+                          shellQuoted(run.version);
     if (!run.locale.empty()) command += " --locale " + shellQuoted(run.locale);
     if (run.cancelDialog) {
         command += " --cancel-dialog";

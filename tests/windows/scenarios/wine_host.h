@@ -11,6 +11,7 @@ namespace zandrel::wintest {
 std::string windowsBuildDir();
 std::string pluginDll();      // the packaged Zandrel.dll, as it ships
 std::string hostExecutable(); // GyrafexZN.exe
+std::string commandLineExecutable();  // the packaged zandrel.exe, as it ships
 
 // The Windows form of a Linux absolute path on Wine's drive Z:, which maps to "/":
 // "/tmp/a/b.txt" becomes "Z:\tmp\a\b.txt".
@@ -22,6 +23,11 @@ int runCommand(const std::string& command, const std::string& outputFile);
 
 // Everything read back from the output file, for failure messages.
 std::string commandOutput(const std::string& outputFile);
+
+// The shell command that starts the Windows `program` under Wine in `workDir`, with the
+// tests' private prefix; a hung process is ended after two minutes rather than blocking the
+// whole test run. Arguments follow, each through shellQuoted().
+std::string wineCommand(const std::filesystem::path& workDir, const std::filesystem::path& program);
 
 // One run of the host emulator under Wine in `workDir`.
 struct HostRun {
