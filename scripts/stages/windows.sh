@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The Windows plug-in: cross-builds Zandrel.dll, the host emulator GyrafexZN.exe and the
-# package (build/mingw), then runs the tests labelled `windows` from the native build: the
-# DLL's export and import tables, the package, and the scenarios in which the emulator
-# drives the DLL under Wine, compared with the native command line.
+# The Windows plug-in and command line: cross-builds Zandrel.dll, zandrel.exe, the host
+# emulator GyrafexZN.exe and the package (build/mingw), then runs the tests labelled
+# `windows` from the native build: the DLL's export and import tables, the package, the
+# scenarios in which the emulator drives the DLL under Wine, and zandrel.exe converting
+# studies under Wine, each compared with the native command line.
 #
 # The native build (build/default, or ZANDREL_NATIVE_BUILD_DIR) registers these tests only
 # while ZANDREL_WINDOWS_BUILD_DIR is set; the stage removes the setting again when it ends,
