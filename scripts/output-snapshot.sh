@@ -44,7 +44,7 @@ for dir in "${studies[@]}"; do
     echo "$?" >dry.status
     "$zandrel" convert "$list" --transcript convert.jsonl >convert.out 2>convert.err
     echo "$?" >convert.status
-    mkdir -p crlf && cp -r . crlf/ 2>/dev/null
+    copy="$(mktemp -d)" && cp -r . "$copy/" && mv "$copy" crlf
     find crlf -name '*.voi' -delete
     cd crlf && "$zandrel" convert "$list" --crlf >crlf.out 2>crlf.err; echo "$?" >crlf.status
   )
