@@ -23,7 +23,7 @@ ScanBounds::Centred centredCoordinates(const ScanSetup& setup) {
         p.y = static_cast<float>(n);
         p.z = static_cast<float>(n);
         p.w = 1.0f;
-        if (setup.mapLandmarks) p.mapTalairachToAcpc(*setup.tal);
+        if (setup.talairachToAcpc.applies) setup.talairachToAcpc.map(p);
         const auto at = static_cast<std::size_t>(n);
         centred[0][at] = p.x - 127.5f;
         centred[1][at] = p.y - 127.5f;
@@ -287,11 +287,11 @@ ProductionScan::ProductionScan(const ScanSetup& setup, ScanLanes lanes)
     for (std::size_t r = 0; r < 3; ++r) {
         const int row = static_cast<int>(r);
         for (std::size_t n = 0; n < kTargetSize; ++n) {
-            fromI_[r][n] = setup.chain.at(row, 0) * centred_[0][n];
-            fromJ_[r][n] = setup.chain.at(row, 1) * centred_[1][n];
-            fromK_[r][n] = setup.chain.at(row, 2) * centred_[2][n];
+            fromI_[r][n] = setup.gridToFunctional.at(row, 0) * centred_[0][n];
+            fromJ_[r][n] = setup.gridToFunctional.at(row, 1) * centred_[1][n];
+            fromK_[r][n] = setup.gridToFunctional.at(row, 2) * centred_[2][n];
         }
-        translation_[r] = setup.chain.at(row, 3) * 1.0f;  // the product with w = 1
+        translation_[r] = setup.gridToFunctional.at(row, 3) * 1.0f;  // the product with w = 1
     }
     firstAxisAscending_ = true;
     for (std::size_t n = 1; n < kTargetSize; ++n)

@@ -13,12 +13,12 @@ void scanReference(const ScanSetup& setup, const VolumeGrid& mask, std::vector<V
                 p.y = static_cast<float>(j);
                 p.z = static_cast<float>(k);
                 p.w = 1.0f;
-                if (setup.mapLandmarks) p.mapTalairachToAcpc(*setup.tal);
+                if (setup.talairachToAcpc.applies) setup.talairachToAcpc.map(p);
                 p.x = p.x - 127.5f;
                 p.y = p.y - 127.5f;
                 p.z = p.z - 127.5f;
                 Point4 q;
-                setup.chain.transform(p, q);
+                setup.gridToFunctional.transform(p, q);
                 const float x = q.x + setup.cx;
                 const float y = q.y + setup.cy;
                 const float z = q.z + setup.cz;

@@ -80,7 +80,7 @@ float cellRangeEnd(std::int32_t size) {
 ScanBounds::ScanBounds(const ScanSetup& setup, const Centred& centred) : centred_(centred) {
     Matrix3 a;
     for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c) a[r][c] = setup.chain.at(r, c);
+        for (int c = 0; c < 3; ++c) a[r][c] = setup.gridToFunctional.at(r, c);
     invertible_ = invert(a, inverse_);
 
     // Non-finite centred values never give a kept point.
@@ -96,7 +96,7 @@ ScanBounds::ScanBounds(const ScanSetup& setup, const Centred& centred) : centred
     const std::array<double, 3> centre{setup.cx, setup.cy, setup.cz};
     for (std::size_t r = 0; r < 3; ++r) {
         Slab& slab = slabs_[r];
-        const double t = setup.chain.at(static_cast<int>(r), 3) * 1.0f;
+        const double t = setup.gridToFunctional.at(static_cast<int>(r), 3) * 1.0f;
         const double magnitude = std::abs(a[r][0]) * largest_[0] + std::abs(a[r][1]) * largest_[1] +
                                  std::abs(a[r][2]) * largest_[2] + std::abs(t) + std::abs(centre[r]);
         slab.widening = magnitude * kFloatErrorFactor + kCellSlack + 0.5;

@@ -10,7 +10,9 @@
 #include <limits>
 #include <vector>
 
-#include "formats/tal_record.h"
+#include "chain/landmark_mapping.h"
+#include "chain/set_chain.h"
+#include "formats/fmr_header.h"
 #include "geometry/matrix4.h"
 #include "geometry/volume_grid.h"
 #include "geometry/voxel_triple.h"
@@ -21,14 +23,16 @@ constexpr int kTargetSize = 256;  // points per axis of the anatomical grid
 
 // Everything a scan needs besides the mask, fixed for one set.
 struct ScanSetup {
-    Matrix4 chain;              // centred target position -> centred functional position
-    float cx = 0.0f;            // functional grid centre, (dim - 1) * 0.5f
+    Matrix4 gridToFunctional;         // centred grid position -> centred functional position
+    float cx = 0.0f;                  // functional grid centre, (dim - 1) * 0.5f
     float cy = 0.0f;
     float cz = 0.0f;
-    const TalRecord* tal = nullptr;
-    bool mapLandmarks = false;  // TAL FileVersion > 0: landmark mapping before the chain
-    bool talairachForm = false; // TAL FileVersion != -1: triples (128 - k, 128 - i, 128 - j)
+    TalairachToAcpc talairachToAcpc;  // applied before centring when it applies
+    bool talairachForm = false;       // triples (128 - k, 128 - i, 128 - j)
 };
+
+// The setup of one set's scans: its chain, centred on the functional grid of `fmr`.
+ScanSetup scanSetupOf(const SetChain& chain, const FmrHeader& fmr);
 
 // The triple written for kept target point (i, j, k).
 template <bool talairachForm>
