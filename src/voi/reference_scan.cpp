@@ -5,9 +5,9 @@ namespace zandrel {
 
 void scanReference(const ScanSetup& setup, const VolumeGrid& mask, std::vector<VoxelTriple>& voxels) {
     // Allocates nothing except when the voxel list grows; throws nothing else.
-    for (std::int32_t k = 0; k < kTargetSize; ++k) {
-        for (std::int32_t j = 0; j < kTargetSize; ++j) {
-            for (std::int32_t i = 0; i < kTargetSize; ++i) {
+    for (std::int32_t k = 0; k < kAnatomicalGridSize; ++k) {
+        for (std::int32_t j = 0; j < kAnatomicalGridSize; ++j) {
+            for (std::int32_t i = 0; i < kAnatomicalGridSize; ++i) {
                 Point4 p;
                 p.x = static_cast<float>(i);
                 p.y = static_cast<float>(j);
