@@ -148,30 +148,5 @@ TEST(SetChain, BrokenRecordsAreRefusedNamingTheirFiles) {
     }
 }
 
-TEST(SetChain, SpaceTripleFormAndLandmarkStepFollowTheRecords) {
-    struct Case {
-        int acpcVersion, talVersion;
-        GridSpace space;
-        bool talairachForm, landmarksApply;
-    };
-    const Case cases[] = {
-        {-1, -1, GridSpace::native, false, false}, {-1, 2, GridSpace::native, true, true},
-        {4, -1, GridSpace::acpc, false, false},    {4, 0, GridSpace::talairach, true, false},
-        {4, -2, GridSpace::talairach, true, false}, {4, 1, GridSpace::talairach, true, true},
-    };
-    for (const Case& c : cases) {
-        Records records = realisticSet();
-        records.acpc.FileVersion.value = c.acpcVersion;
-        records.tal.FileVersion.value = c.talVersion;
-        records.tal.landmarks[landmark::PP].x = 231;
-        const SetChain chain = chainOf(records);
-        const std::string what = "ACPC " + std::to_string(c.acpcVersion) + ", TAL " + std::to_string(c.talVersion);
-        EXPECT_EQ(chain.space, c.space) << what;
-        EXPECT_EQ(chain.talairachForm, c.talairachForm) << what;
-        EXPECT_EQ(chain.talairachToAcpc.applies, c.landmarksApply) << what;
-        EXPECT_EQ(chain.talairachToAcpc.landmarks[landmark::PP].x, 231) << what;
-    }
-}
-
 }  // namespace
 }  // namespace zandrel
