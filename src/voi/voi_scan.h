@@ -23,7 +23,7 @@ constexpr int kAnatomicalGridSize = 256;  // points per axis of the anatomical g
 
 // Everything a scan needs besides the mask, fixed for one set.
 struct ScanSetup {
-    Matrix4 gridToFunctional;         // centred grid position -> centred functional position
+    Matrix4 gridToFunctional;         // centred anatomical grid position -> centred functional position
     float cx = 0.0f;                  // functional grid centre, (dim - 1) * 0.5f
     float cy = 0.0f;
     float cz = 0.0f;
