@@ -1,17 +1,16 @@
 #include "batch/convert_set.h"
 
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
 
 #include "batch/set_check.h"
+#include "chain/set_chain.h"
 #include "formats/fmr_header.h"
 #include "formats/roi_file.h"
 #include "formats/tal_record.h"
 #include "formats/trf_record.h"
-#include "geometry/matrix4.h"
 #include "voi/voi_builder.h"
 #include "voi/voi_file.h"
 
@@ -40,40 +39,9 @@ SetRecords readSetRecords(const FileSet& set, bool readTimeCourse) {
     return records;
 }
 
-// A chain whose linear part is singular or nearly so (an FA matrix of zeros, say) maps the
-// whole anatomical grid onto a plane, a line or a point: the ROI voxel there would receive
-// a whole slab of the grid, or all of it. The volume of the grid's image is |det| times
-// its 256^3 points; below one functional voxel the chain cannot describe a real
-// alignment. The determinant is formed in double from the float elements, where no
-// product of them can underflow.
-bool isDegenerate(const Matrix4& m) {
-    const auto e = [&m](int row, int column) { return static_cast<double>(m.at(row, column)); };
-    const double determinant = e(0, 0) * (e(1, 1) * e(2, 2) - e(1, 2) * e(2, 1)) -
-                               e(0, 1) * (e(1, 0) * e(2, 2) - e(1, 2) * e(2, 0)) +
-                               e(0, 2) * (e(1, 0) * e(2, 1) - e(1, 1) * e(2, 0));
-    constexpr double kGridPoints = 256.0 * 256.0 * 256.0;
-    return !(std::fabs(determinant) * kGridPoints >= 1.0);
-}
-
-// The builder computes the chain itself; checking it first turns a singular fine
-// alignment or sizes that make the chain non-finite into an error naming the files,
-// instead of a VOI file that is silently empty or wrong.
-void checkChainMatrix(const FileSet& set, const SetRecords& records) {
-    Matrix4 gridToFunctional;
-    if (!records.fmr.computeChainMatrix(records.ia, records.fa, records.acpc, gridToFunctional)) {
-        throw std::runtime_error("The fine-alignment matrix could not be inverted: " + set.faTrfPath);
-    }
-    if (!gridToFunctional.isFinite()) {
-        throw std::runtime_error(
-            "The transformation chain has non-finite elements (check the voxel sizes and "
-            "slice distance of " + set.fmrPath + " and ToVMRVoxelRes of " + set.iaTrfPath + ")");
-    }
-    if (isDegenerate(gridToFunctional)) {
-        throw std::runtime_error(
-            "The transformation chain maps the whole anatomical grid into less than one functional voxel (check "
-            "the voxel sizes of " + set.fmrPath + ", the matrices of " + set.iaTrfPath + ", " + set.faTrfPath +
-            " and " + set.acpcTrfPath + ", and ToVMRVoxelRes of " + set.iaTrfPath + ")");
-    }
+// The set's chain, computed once; its verdict names the files as the list gives them.
+SetChain chainOf(const SetRecords& records) {
+    return computeSetChain(records.fmr, records.ia, records.fa, records.acpc, records.tal);
 }
 
 }  // namespace
@@ -84,9 +52,9 @@ SetOutcome convertFileSet(const FileSet& set, std::ostream& log, bool crlf) {
     VoiBuildReport report;
     {
         const SetRecords records = readSetRecords(set, true);
-        checkChainMatrix(set, records);
-        VoiFile voiFile = buildVoiFile(records.roi, records.fmr, records.ia, records.fa,
-                                       records.acpc, records.tal, &report);
+        const SetChain chain = chainOf(records);
+        requireUsable(chain);
+        VoiFile voiFile = buildVoiFile(records.roi, records.fmr, chain, &report);
         voiFile.fileName = outputPathFor(set);
         voiFile.crlf = crlf;
         voiFile.save();
@@ -107,7 +75,7 @@ SetOutcome convertFileSet(const FileSet& set, std::ostream& log, bool crlf) {
 SetOutcome describeFileSet(const FileSet& set, std::ostream& log) {
     if (!checkFileSet(set, log)) return SetOutcome::reported;
     const SetRecords records = readSetRecords(set, false);
-    checkChainMatrix(set, records);
+    requireUsable(chainOf(records));
     log << "Would write " << outputPathFor(set) << " from "
         << set.roiPath << std::flush;
     return SetOutcome::converted;

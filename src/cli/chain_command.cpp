@@ -3,11 +3,12 @@
 #include <string>
 #include <vector>
 
+#include "chain/chain_factors.h"
+#include "chain/chain_verdict.h"
 #include "cli/chain_format.h"
 #include "cli/commands.h"
 #include "formats/fmr_header.h"
 #include "formats/trf_record.h"
-#include "geometry/chain_matrix.h"
 
 namespace zandrel::cli {
 
@@ -32,11 +33,13 @@ const char* chainHelp() {
            "            are null\n"
            "  --help    show this text\n"
            "\n"
-           "Exit status: 0 when the chain is usable; 1 when a file cannot be read, when\n"
-           "the fine-alignment matrix cannot be inverted (FA^-1 is then shown as the\n"
-           "identity) or when M has a non-finite element (for example from a voxel size\n"
-           "of 0): a conversion refuses such a set. The matrices are printed in the last\n"
-           "two cases too, with a warning on standard error. 2 for usage errors.\n";
+           "Exit status: 0 when the chain is usable; 1 when a file cannot be read or when\n"
+           "a conversion refuses the chain: the fine-alignment matrix cannot be inverted\n"
+           "(FA^-1 is then shown as the identity), M has a non-finite element (for\n"
+           "example from a voxel size of 0), or M maps the whole anatomical grid into\n"
+           "less than one functional voxel (for example from an FA matrix of zeros).\n"
+           "The matrices are printed in these cases too, followed by the conversion's\n"
+           "reason on standard error. 2 for usage errors.\n";
 }
 
 int runChain(const std::vector<std::string>& args) {
@@ -69,20 +72,11 @@ int runChain(const std::vector<std::string>& args) {
 
     std::cout << (json ? formatChainJson(factors) : formatChainText(factors)) << std::flush;
 
-    int status = kSuccess;
-    if (!factors.faInverted) {
-        std::cerr << "zandrel: warning: the fine-alignment matrix could not be inverted; FA^-1 "
-                     "is shown as the identity: "
-                  << fa.path << "\n";
-        status = kFailure;
-    }
-    if (!factors.chain.isFinite()) {
-        std::cerr << "zandrel: warning: the chain matrix has non-finite elements (check the voxel "
-                     "sizes and slice distance of "
-                  << fmr.path << " and ToVMRVoxelRes of " << ia.path << ")\n";
-        status = kFailure;
-    }
-    return status;
+    // The judgement of `zandrel convert`, with its reason: a set refused there fails here.
+    const ChainVerdict verdict = judgeChain(factors, ChainFiles{fmr.path, ia.path, fa.path, acpc.path});
+    if (verdict.usable) return kSuccess;
+    std::cerr << "zandrel: " << verdict.reason << "\n";
+    return kFailure;
 }
 
 }  // namespace zandrel::cli

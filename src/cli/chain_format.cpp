@@ -17,14 +17,14 @@ struct NamedMatrix {
 
 // Printing order: the product first, then its factors from left to right.
 const NamedMatrix kMatrices[] = {
-    {"M", "= F * S_fmr * IA^-1 * X * S_vmr * FA^-1 * A", &ChainFactors::chain},
-    {"F", "slice-direction flip", &ChainFactors::flip},
-    {"S_fmr", "millimetres to functional voxels", &ChainFactors::fmrScale},
-    {"IA^-1", "inverse initial alignment", &ChainFactors::iaInverse},
-    {"X", "extra anatomical transformation", &ChainFactors::extra},
-    {"S_vmr", "anatomical voxels to millimetres", &ChainFactors::vmrScale},
-    {"FA^-1", "inverse fine alignment", &ChainFactors::faInverse},
-    {"A", "ACPC transformation", &ChainFactors::acpc},
+    {"M", "= F * S_fmr * IA^-1 * X * S_vmr * FA^-1 * A", &ChainFactors::gridToFunctional},
+    {"F", "slice-direction flip", &ChainFactors::sliceFlip},
+    {"S_fmr", "millimetres to functional voxels", &ChainFactors::millimetresToFunctional},
+    {"IA^-1", "inverse initial alignment", &ChainFactors::anatomicalToFunctional},
+    {"X", "extra anatomical transformation", &ChainFactors::extraAnatomical},
+    {"S_vmr", "anatomical voxels to millimetres", &ChainFactors::voxelsToMillimetres},
+    {"FA^-1", "inverse fine alignment", &ChainFactors::anatomicalToAligned},
+    {"A", "ACPC transformation", &ChainFactors::acpcToAnatomical},
 };
 
 }  // namespace
@@ -88,7 +88,7 @@ std::string formatChainJson(const ChainFactors& factors) {
     json += ",\n  \"faInverted\": ";
     json += factors.faInverted ? "true" : "false";
     json += ",\n  \"finite\": ";
-    json += factors.chain.isFinite() ? "true" : "false";
+    json += factors.gridToFunctional.isFinite() ? "true" : "false";
     json += "\n}\n";
     return json;
 }

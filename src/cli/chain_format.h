@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "geometry/chain_matrix.h"
+#include "chain/chain_factors.h"
 
 namespace zandrel::cli {
 

@@ -1,4 +1,4 @@
-// Which target points can reach the marked cells of a mask.
+// Which anatomical grid points can reach the marked cells of a mask.
 //
 // A point is kept only when its float position q' = (((m0*x + m1*y) + m2*z) + m3) + c
 // samples a marked cell n, so q' lies in [n - 0.5, n + 0.5) on every axis. The float
@@ -10,11 +10,11 @@
 //
 // - Per axis, the index lists hold the bounding box of the preimage of the box of marked
 //   cells, widened so (from its 8 corners through the inverse of A in double).
-// - Per target slice k, the exact z of a kept point lies between the extremes of its plane's
+// - Per anatomical grid slice k, the exact z of a kept point lies between the extremes of its plane's
 //   z over the index lists' ranges of u_x and u_y; that bounds the slices of the box it can
 //   reach, and the bounding boxes of those slices' marked cells bound x and y.
-// - Per target row (j, k), each axis then bounds u_x to an interval, linear in u_y.
-// Intervals of u are widened by 1/8 target voxel plus a relative share (1e-6) for the double
+// - Per anatomical grid row (j, k), each axis then bounds u_x to an interval, linear in u_y.
+// Intervals of u are widened by 1/8 anatomical grid step plus a relative share (1e-6) for the double
 // rounding of the inverse, of the quotients by A's x column and of the sums, which is below
 // 1e-12 of the magnitudes involved for the condition numbers we accept. The float error bound
 // is rigorous by itself; the fixed slacks are far larger than anything left to absorb
@@ -35,7 +35,7 @@ namespace {
 
 constexpr double kFloatErrorFactor = 1.0 / 1048576.0;  // 2^-20
 constexpr double kCellSlack = 1.0 / 32.0;
-constexpr double kTargetSlack = 1.0 / 8.0;
+constexpr double kAnatomicalGridSlack = 1.0 / 8.0;
 constexpr double kRelativeSlack = 1e-6;
 constexpr double kMaxCondition = 1e8;
 constexpr double kNegligibleCoefficient = 1e-6;  // relative to the row's norm
@@ -80,7 +80,7 @@ float cellRangeEnd(std::int32_t size) {
 ScanBounds::ScanBounds(const ScanSetup& setup, const Centred& centred) : centred_(centred) {
     Matrix3 a;
     for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c) a[r][c] = setup.chain.at(r, c);
+        for (int c = 0; c < 3; ++c) a[r][c] = setup.gridToFunctional.at(r, c);
     invertible_ = invert(a, inverse_);
 
     // Non-finite centred values never give a kept point.
@@ -96,7 +96,7 @@ ScanBounds::ScanBounds(const ScanSetup& setup, const Centred& centred) : centred
     const std::array<double, 3> centre{setup.cx, setup.cy, setup.cz};
     for (std::size_t r = 0; r < 3; ++r) {
         Slab& slab = slabs_[r];
-        const double t = setup.chain.at(static_cast<int>(r), 3) * 1.0f;
+        const double t = setup.gridToFunctional.at(static_cast<int>(r), 3) * 1.0f;
         const double magnitude = std::abs(a[r][0]) * largest_[0] + std::abs(a[r][1]) * largest_[1] +
                                  std::abs(a[r][2]) * largest_[2] + std::abs(t) + std::abs(centre[r]);
         slab.widening = magnitude * kFloatErrorFactor + kCellSlack + 0.5;
@@ -115,8 +115,9 @@ ScanBounds::ScanBounds(const ScanSetup& setup, const Centred& centred) : centred
 
 void ScanBounds::takeEveryIndex() {
     for (auto& indices : indices_) {
-        indices.resize(kTargetSize);
-        for (int n = 0; n < kTargetSize; ++n) indices[static_cast<std::size_t>(n)] = static_cast<std::uint8_t>(n);
+        indices.resize(kAnatomicalGridSize);
+        for (int n = 0; n < kAnatomicalGridSize; ++n)
+            indices[static_cast<std::size_t>(n)] = static_cast<std::uint8_t>(n);
     }
 }
 
@@ -148,7 +149,8 @@ void ScanBounds::reset(const VolumeGrid& mask, const CellBox& box) {
         lowest[r] = static_cast<double>(box.min[r]) - slab.widening - slab.shift;
         highest[r] = static_cast<double>(box.max[r]) + slab.widening - slab.shift;
         const double reach = std::max(std::abs(static_cast<double>(box.min[r])), std::abs(static_cast<double>(box.max[r])));
-        slab.slack = kTargetSlack + kRelativeSlack * (reach + slab.widening + slab.largestOffset) * std::abs(slab.inverse);
+        slab.slack = kAnatomicalGridSlack +
+                     kRelativeSlack * (reach + slab.widening + slab.largestOffset) * std::abs(slab.inverse);
         bounded_ = bounded_ && std::isfinite(lowest[r]) && std::isfinite(highest[r]) && std::isfinite(slab.slack);
     }
     if (!bounded_) {
@@ -174,7 +176,8 @@ void ScanBounds::reset(const VolumeGrid& mask, const CellBox& box) {
         }
     }
     for (std::size_t axis = 0; axis < 3; ++axis) {
-        const double slack = kTargetSlack + kRelativeSlack * std::max(std::abs(uLow[axis]), std::abs(uHigh[axis]));
+        const double slack =
+            kAnatomicalGridSlack + kRelativeSlack * std::max(std::abs(uLow[axis]), std::abs(uHigh[axis]));
         const double low = uLow[axis] - slack;
         const double high = uHigh[axis] + slack;
         if (!std::isfinite(low) || !std::isfinite(high)) {
@@ -182,7 +185,7 @@ void ScanBounds::reset(const VolumeGrid& mask, const CellBox& box) {
             takeIndexRanges();
             return;
         }
-        for (int n = 0; n < kTargetSize; ++n) {
+        for (int n = 0; n < kAnatomicalGridSize; ++n) {
             const double u = centred_[axis][static_cast<std::size_t>(n)];
             if (u >= low && u <= high) indices_[axis].push_back(static_cast<std::uint8_t>(n));
         }

@@ -51,23 +51,24 @@ Voi newVoi(std::size_t position) {
     return voi;
 }
 
-VoiFile build(const RoiFile& roi, const FmrHeader& fmr, const TrfRecord& ia, const TrfRecord& fa,
-              const TrfRecord& acpc, const TalRecord& tal, VoiBuildReport* report, ScanKind kind) {
+const char* referenceSpaceOf(GridSpace space) {
+    switch (space) {
+        case GridSpace::native: return "GF";
+        case GridSpace::talairach: return "TAL";
+        case GridSpace::acpc: break;
+    }
+    return "ACPC";
+}
+
+// Whether the chain is usable is the caller's judgement (its verdict); an unusable chain
+// only keeps no points, or wrong ones, here.
+VoiFile build(const RoiFile& roi, const FmrHeader& fmr, const SetChain& chain, VoiBuildReport* report,
+              ScanKind kind) {
     checkFunctionalGrid(fmr);
     const std::int32_t dimX = fmr.ResolutionX.value;
     const std::int32_t dimY = fmr.ResolutionY.value;
     const std::int32_t dimZ = fmr.NrOfSlices.value;
-
-    ScanSetup setup;
-    // Whether the fine alignment could be inverted and the chain is finite is the caller's
-    // judgement; a non-finite chain only keeps no points here.
-    fmr.computeChainMatrix(ia, fa, acpc, setup.chain);
-    setup.cx = static_cast<float>(dimX - 1) * 0.5f;
-    setup.cy = static_cast<float>(dimY - 1) * 0.5f;
-    setup.cz = static_cast<float>(dimZ - 1) * 0.5f;
-    setup.tal = &tal;
-    setup.mapLandmarks = tal.FileVersion.value > 0;
-    setup.talairachForm = tal.FileVersion.value != -1;
+    const ScanSetup setup = scanSetupOf(chain, fmr);
 
     VoiFile result;
     VolumeGrid mask(dimX, dimY, dimZ);
@@ -114,24 +115,37 @@ VoiFile build(const RoiFile& roi, const FmrHeader& fmr, const TrfRecord& ia, con
     }
 
     result.NrOfVOIs.value = static_cast<std::int32_t>(result.vois.size());
-    if (acpc.FileVersion.value == -1) result.ReferenceSpace.value = "GF";
-    else if (tal.FileVersion.value == -1) result.ReferenceSpace.value = "ACPC";
-    else result.ReferenceSpace.value = "TAL";
+    result.ReferenceSpace.value = referenceSpaceOf(chain.space);
     if (report != nullptr) report->skippedVoxels = std::move(skipped);
     return result;
 }
 
 }  // namespace
 
+ScanSetup scanSetupOf(const SetChain& chain, const FmrHeader& fmr) {
+    ScanSetup setup;
+    setup.gridToFunctional = chain.gridToFunctional();
+    setup.cx = static_cast<float>(fmr.ResolutionX.value - 1) * 0.5f;
+    setup.cy = static_cast<float>(fmr.ResolutionY.value - 1) * 0.5f;
+    setup.cz = static_cast<float>(fmr.NrOfSlices.value - 1) * 0.5f;
+    setup.talairachToAcpc = chain.talairachToAcpc;
+    setup.talairachForm = chain.talairachForm;
+    return setup;
+}
+
+VoiFile buildVoiFile(const RoiFile& roi, const FmrHeader& fmr, const SetChain& chain, VoiBuildReport* report) {
+    return build(roi, fmr, chain, report, ScanKind::production);
+}
+
 VoiFile buildVoiFile(const RoiFile& roi, const FmrHeader& fmr, const TrfRecord& ia, const TrfRecord& fa,
                      const TrfRecord& acpc, const TalRecord& tal, VoiBuildReport* report) {
-    return build(roi, fmr, ia, fa, acpc, tal, report, ScanKind::production);
+    return buildVoiFile(roi, fmr, computeSetChain(fmr, ia, fa, acpc, tal), report);
 }
 
 VoiFile buildVoiFileReference(const RoiFile& roi, const FmrHeader& fmr, const TrfRecord& ia,
                               const TrfRecord& fa, const TrfRecord& acpc, const TalRecord& tal,
                               VoiBuildReport* report) {
-    return build(roi, fmr, ia, fa, acpc, tal, report, ScanKind::reference);
+    return build(roi, fmr, computeSetChain(fmr, ia, fa, acpc, tal), report, ScanKind::reference);
 }
 
 }  // namespace zandrel

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "chain/set_chain.h"
 #include "formats/fmr_header.h"
 #include "formats/roi_file.h"
 #include "formats/tal_record.h"
@@ -20,16 +21,21 @@ struct VoiBuildReport {
 // header cannot make a conversion claim half a gigabyte.
 constexpr std::int64_t kMaxFunctionalCells = std::int64_t{1} << 25;
 
-// One VOI per plot of `roi`, in plot order, by inverse mapping of the 256^3 target grid
-// through the landmark mapping (TAL FileVersion > 0) and the chain matrix of `fmr` into
-// the functional grid. The file name stays empty. ROI voxels outside the functional grid
-// are skipped and counted in `report`. Throws std::runtime_error when the functional grid's
-// sizes are not all positive or exceed kMaxFunctionalCells; std::bad_alloc on exhaustion.
-// Visits only the target points that can reach each plot's voxels.
+// One VOI per plot of `roi`, in plot order, by inverse mapping of the 256^3 anatomical grid
+// through the set's chain (the landmark step when it applies, then gridToFunctional) into
+// the functional grid of `fmr`. The file name stays empty. ROI voxels outside the functional
+// grid are skipped and counted in `report`. Judges nothing about the chain: callers check
+// its verdict first. Throws std::runtime_error when the functional grid's sizes are not all
+// positive or exceed kMaxFunctionalCells; std::bad_alloc on exhaustion. Visits only the
+// anatomical grid points that can reach each plot's voxels.
+VoiFile buildVoiFile(const RoiFile& roi, const FmrHeader& fmr, const SetChain& chain,
+                     VoiBuildReport* report = nullptr);
+
+// The same from the set's records: computes the chain (computeSetChain) and builds with it.
 VoiFile buildVoiFile(const RoiFile& roi, const FmrHeader& fmr, const TrfRecord& ia, const TrfRecord& fa,
                      const TrfRecord& acpc, const TalRecord& tal, VoiBuildReport* report = nullptr);
 
-// The same result by the straightforward scan: every target point for every plot.
+// The same result by the straightforward scan: every anatomical grid point for every plot.
 // Kept as the reference the faster scan is compared with.
 VoiFile buildVoiFileReference(const RoiFile& roi, const FmrHeader& fmr, const TrfRecord& ia,
                               const TrfRecord& fa, const TrfRecord& acpc, const TalRecord& tal,

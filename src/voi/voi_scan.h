@@ -1,7 +1,7 @@
 #pragma once
 
 // The grid scans behind the VOI builder: the straightforward reference scan and the
-// production scan, which evaluates the same float expression on fewer target points.
+// production scan, which evaluates the same float expression on fewer anatomical grid points.
 
 #include <algorithm>
 #include <array>
@@ -10,27 +10,31 @@
 #include <limits>
 #include <vector>
 
-#include "formats/tal_record.h"
+#include "chain/landmark_mapping.h"
+#include "chain/set_chain.h"
+#include "formats/fmr_header.h"
 #include "geometry/matrix4.h"
 #include "geometry/volume_grid.h"
 #include "geometry/voxel_triple.h"
 
 namespace zandrel {
 
-constexpr int kTargetSize = 256;  // points per axis of the anatomical grid
+constexpr int kAnatomicalGridSize = 256;  // points per axis of the anatomical grid
 
 // Everything a scan needs besides the mask, fixed for one set.
 struct ScanSetup {
-    Matrix4 chain;              // centred target position -> centred functional position
-    float cx = 0.0f;            // functional grid centre, (dim - 1) * 0.5f
+    Matrix4 gridToFunctional;         // centred anatomical grid position -> centred functional position
+    float cx = 0.0f;                  // functional grid centre, (dim - 1) * 0.5f
     float cy = 0.0f;
     float cz = 0.0f;
-    const TalRecord* tal = nullptr;
-    bool mapLandmarks = false;  // TAL FileVersion > 0: landmark mapping before the chain
-    bool talairachForm = false; // TAL FileVersion != -1: triples (128 - k, 128 - i, 128 - j)
+    TalairachToAcpc talairachToAcpc;  // applied before centring when it applies
+    bool talairachForm = false;       // triples (128 - k, 128 - i, 128 - j)
 };
 
-// The triple written for kept target point (i, j, k).
+// The setup of one set's scans: its chain, centred on the functional grid of `fmr`.
+ScanSetup scanSetupOf(const SetChain& chain, const FmrHeader& fmr);
+
+// The triple written for kept anatomical grid point (i, j, k).
 template <bool talairachForm>
 inline VoxelTriple formTriple(std::int32_t i, std::int32_t j, std::int32_t k) {
     return talairachForm ? VoxelTriple{128 - k, 128 - i, 128 - j} : VoxelTriple{i, j, k};
@@ -45,7 +49,7 @@ struct CellBox {
     std::array<std::int32_t, 3> max{};
 };
 
-// Every one of the 256^3 target points, k outermost, then j, then i; appends the points
+// Every one of the 256^3 anatomical grid points, k outermost, then j, then i; appends the points
 // whose functional position samples a mask value above 0.5.
 void scanReference(const ScanSetup& setup, const VolumeGrid& mask, std::vector<VoxelTriple>& voxels);
 
@@ -64,13 +68,13 @@ inline std::int32_t cellInRange(float v) {
     return t + (v - static_cast<float>(t) >= 0.5f ? 1 : 0);
 }
 
-// Which target points can reach the marked cells of a mask: per-axis index lists (the
-// bounding box of the preimage of the cells' box) and, per target row (j, k), an interval of
+// Which anatomical grid points can reach the marked cells of a mask: per-axis index lists (the
+// bounding box of the preimage of the cells' box) and, per anatomical grid row (j, k), an interval of
 // the centred first coordinate. Both are supersets of the kept points. What depends on the
 // chain only is prepared once per set; `reset` takes one mask.
 class ScanBounds {
 public:
-    using Centred = std::array<std::array<float, kTargetSize>, 3>;
+    using Centred = std::array<std::array<float, kAnatomicalGridSize>, 3>;
 
     ScanBounds(const ScanSetup& setup, const Centred& centred);
 
@@ -78,10 +82,10 @@ public:
     // `box`; replaces those of the previous mask.
     void reset(const VolumeGrid& mask, const CellBox& box);
 
-    // Target indices per axis (i, j, k), ascending.
+    // Anatomical grid indices per axis (i, j, k), ascending.
     const std::vector<std::uint8_t>& indices(int axis) const { return indices_[static_cast<std::size_t>(axis)]; }
 
-    // What the rows of one target slice k share: per functional axis r, the interval of the
+    // What the rows of one anatomical grid slice k share: per functional axis r, the interval of the
     // centred first coordinate ux that can reach the slice's marked cells, for the row with
     // centred second coordinate uy, is [lowAt + perY * uy, highAt + perY * uy] (perY is the
     // axis' own, fixed for the set).
@@ -89,7 +93,7 @@ public:
         std::array<double, 3> lowAt{};
         std::array<double, 3> highAt{};
     };
-    // The plane of the target slice with centred third coordinate uz; false when no point of
+    // The plane of the anatomical grid slice with centred third coordinate uz; false when no point of
     // the slice can reach a marked cell.
     bool plane(float uz, Plane& plane) const;
 
@@ -171,8 +175,8 @@ public:
 private:
     // Groups of four candidates may read three values past a row's end.
     static constexpr std::size_t kPadding = 3;
-    using PaddedProducts = std::array<float, kTargetSize + kPadding>;
-    using PaddedIndices = std::array<std::uint8_t, kTargetSize + kPadding>;
+    using PaddedProducts = std::array<float, kAnatomicalGridSize + kPadding>;
+    using PaddedIndices = std::array<std::uint8_t, kAnatomicalGridSize + kPadding>;
 
     void collectKept(const VolumeGrid& mask);
     template <bool talairachForm>
@@ -180,7 +184,7 @@ private:
 
     ScanSetup setup_;
     ScanLanes lanes_;
-    // centred[a][n]: coordinate a of target index n after the optional landmark mapping
+    // centred[a][n]: coordinate a of anatomical grid index n after the optional landmark mapping
     // and the subtraction of 127.5f, exactly as the reference forms it.
     ScanBounds::Centred centred_{};
     bool firstAxisAscending_ = false;  // centred_[0] never decreases: rows select a sub-range
@@ -188,8 +192,8 @@ private:
     // Per functional axis r, the reference's float products chain(r, a) * centred[a][n] of
     // the first (a = 0), second and third axis.
     std::array<PaddedProducts, 3> fromI_{};
-    std::array<std::array<float, kTargetSize>, 3> fromJ_{};
-    std::array<std::array<float, kTargetSize>, 3> fromK_{};
+    std::array<std::array<float, kAnatomicalGridSize>, 3> fromJ_{};
+    std::array<std::array<float, kAnatomicalGridSize>, 3> fromK_{};
     std::array<float, 3> translation_{};  // chain(r, 3) * 1.0f
     PaddedIndices everyIndex_{};          // n at n
     ScanBounds bounds_;

@@ -9,7 +9,8 @@
 
 #include "formats/fmr_header.h"
 #include "formats/trf_record.h"
-#include "geometry/chain_matrix.h"
+#include "chain/chain_factors.h"
+#include "generator/study_generator.h"
 #include "program_run.h"
 #include "temp_dir.h"
 
@@ -101,8 +102,8 @@ TEST(ChainCommand, JsonHoldsTheSameMatricesUnderTheirNames) {
     const Json json = Json::parse(run.out);
     const ChainFactors f = factorsOf(set);
     const std::pair<const char*, const Matrix4*> named[] = {
-        {"M", &f.chain}, {"F", &f.flip}, {"S_fmr", &f.fmrScale}, {"IA^-1", &f.iaInverse},
-        {"X", &f.extra}, {"S_vmr", &f.vmrScale}, {"FA^-1", &f.faInverse}, {"A", &f.acpc}};
+        {"M", &f.gridToFunctional}, {"F", &f.sliceFlip}, {"S_fmr", &f.millimetresToFunctional}, {"IA^-1", &f.anatomicalToFunctional},
+        {"X", &f.extraAnatomical}, {"S_vmr", &f.voxelsToMillimetres}, {"FA^-1", &f.anatomicalToAligned}, {"A", &f.acpcToAnatomical}};
     for (const auto& [name, matrix] : named) {
         ASSERT_TRUE(json.contains(name)) << name;
         for (int r = 0; r < 4; ++r) {
@@ -114,18 +115,18 @@ TEST(ChainCommand, JsonHoldsTheSameMatricesUnderTheirNames) {
     }
     EXPECT_EQ(json["faInverted"], true);
     EXPECT_EQ(json["finite"], true);
-    EXPECT_NE(f.flip, Matrix4()) << "the set should exercise the slice flip";
+    EXPECT_NE(f.sliceFlip, Matrix4()) << "the set should exercise the slice flip";
 }
 
 // A header without voxel sizes gives infinite scales: the matrices are still printed
-// (null in JSON), with a warning, and the exit status says the set is unusable.
-TEST(ChainCommand, NonFiniteChainIsPrintedWithAWarningAndFails) {
+// (null in JSON), with the reason a conversion gives, and the exit status says the set is unusable.
+TEST(ChainCommand, NonFiniteChainIsPrintedWithTheReasonAndFails) {
     TempDir dir;
     const SetFiles set = writeSet(dir, "FileVersion: 7\nResolutionX: 64\n", kIdentityIa);
     const ProgramRun text = chain(dir, set.args());
     EXPECT_EQ(text.status, 1);
     EXPECT_NE(text.out.find("inf"), std::string::npos) << text.out;
-    EXPECT_EQ(text.err, "zandrel: warning: the chain matrix has non-finite elements (check the voxel "
+    EXPECT_EQ(text.err, "zandrel: The transformation chain has non-finite elements (check the voxel "
                         "sizes and slice distance of " + set.fmr + " and ToVMRVoxelRes of " + set.ia +
                         ")\n");
 
@@ -138,6 +139,34 @@ TEST(ChainCommand, NonFiniteChainIsPrintedWithAWarningAndFails) {
     EXPECT_TRUE(parsed["S_fmr"][2][2].is_null());
     EXPECT_EQ(parsed["S_fmr"][3][3], 1.0);
     EXPECT_EQ(parsed["finite"], false);
+}
+
+// An FA matrix of zeros inverts to zeros: the chain is finite but maps the whole grid onto
+// one point. The command refuses it exactly as the conversion of the same set does.
+TEST(ChainCommand, ChainThatConvertRefusesFailsWithConvertsReason) {
+    TempDir dir;
+    studygen::StudySpec plan = studygen::testStudySpec(1, 7);
+    const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("study"), plan);
+    const studygen::SubjectFiles& files = study.subjects.at(0);
+    dir.write("study/subject1/s1_FA.trf", "FileVersion: 5\nDataFormat: Matrix\n"
+                                          "0 0 0 0\n0 0 0 0\n0 0 0 0\n0 0 0 0\n");
+    ASSERT_EQ(dir.file("study/subject1/s1_FA.trf"), files.fa);
+
+    const ProgramRun convert = testing::runProgram(ZANDREL_EXECUTABLE, {"convert", study.listPath}, dir);
+    EXPECT_EQ(convert.status, 1);
+    const std::string refusal = "!!!! Could not convert " + files.roi + ": ";
+    ASSERT_EQ(convert.out.rfind(refusal, 0), 0u) << convert.out;
+    const std::string reason = convert.out.substr(refusal.size(), convert.out.find('\n') - refusal.size());
+    EXPECT_NE(reason.find("less than one functional voxel"), std::string::npos) << reason;
+
+    for (const bool json : {false, true}) {
+        std::vector<std::string> args{files.fmr, files.ia, files.fa, files.acpc};
+        if (json) args.push_back("--json");
+        const ProgramRun run = chain(dir, args);
+        EXPECT_EQ(run.status, 1) << (json ? "--json" : "text");
+        EXPECT_EQ(run.err, "zandrel: " + reason + "\n") << (json ? "--json" : "text");
+        EXPECT_FALSE(run.out.empty()) << "the matrices are still printed";
+    }
 }
 
 TEST(ChainCommand, UnreadableFileIsReportedWithItsPath) {

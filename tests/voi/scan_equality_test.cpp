@@ -214,14 +214,7 @@ RandomSet randomSet(std::uint32_t seed) {
 // time.
 std::vector<VoxelTriple> scanOneAtATime(const RandomSet& set, const std::vector<VoxelTriple>& marked) {
     const FmrHeader& fmr = set.c.fmr;
-    ScanSetup setup;
-    fmr.computeChainMatrix(set.c.ia, set.c.fa, set.c.acpc, setup.chain);
-    setup.cx = static_cast<float>(fmr.ResolutionX.value - 1) * 0.5f;
-    setup.cy = static_cast<float>(fmr.ResolutionY.value - 1) * 0.5f;
-    setup.cz = static_cast<float>(fmr.NrOfSlices.value - 1) * 0.5f;
-    setup.tal = &set.c.tal;
-    setup.mapLandmarks = set.c.tal.FileVersion.value > 0;
-    setup.talairachForm = set.c.tal.FileVersion.value != -1;
+    const ScanSetup setup = scanSetupOf(computeSetChain(fmr, set.c.ia, set.c.fa, set.c.acpc, set.c.tal), fmr);
 
     VolumeGrid mask(fmr.ResolutionX.value, fmr.ResolutionY.value, fmr.NrOfSlices.value);
     CellBox box;

@@ -216,5 +216,72 @@ TEST(VoiBuilder, DegenerateChainsNeitherCrashNorDisagree) {
     EXPECT_EQ(file.vois[0].voxels.back(), (VoxelTriple{125, 126, 255}));
 }
 
+// The complete .voi text of a built file and its report, for whole-file comparison.
+std::string textOf(const VoiFile& file, const VoiBuildReport& report) {
+    std::ostringstream out;
+    file.write(out, true);
+    for (const std::int64_t skipped : report.skippedVoxels) out << "skipped " << skipped << "\n";
+    return out.str();
+}
+
+// A set with a slice flip, rotated alignments, 3 mm voxels and landmarks that stretch
+// every axis, and plots with voxels inside and outside the functional grid.
+ChainRecords alignedSet(std::int32_t talVersion) {
+    FmrShape shape;
+    shape.dimX = 20;
+    shape.dimY = 18;
+    shape.dimZ = 9;
+    shape.resolutionX = shape.resolutionY = 3.0f;
+    shape.thickness = 3.0f;
+    shape.gap = 0.5f;
+    shape.sliceDirection[2] = 12.0f;
+    ChainRecords c{makeFmr(shape), makeTrf(rigid(4, -3, 90, 6.5f, -2.0f, 1.25f), 3),
+                   makeTrf(rigid(1, 0.5, -1, 0.7f, -0.3f, 0.2f), 4), makeTrf(rigid(-5, 2, 1, -1.8f, 4.2f, 2.6f), 4),
+                   atlasTal(talVersion)};
+    c.tal.landmarks[landmark::AP].x = 62;
+    c.tal.landmarks[landmark::PP].x = 236;
+    c.tal.landmarks[landmark::SP].y = 50;
+    c.tal.landmarks[landmark::LP].z = 190;
+    return c;
+}
+
+const RoiFile kAlignedRoi = makeRoi({{{9, 9, 4}, {10, 9, 4}, {10, 10, 5}, {30, 0, 0}},
+                                     {{0, 0, 0}, {19, 17, 8}},
+                                     {},
+                                     {{5, 12, 2}, {6, 12, 2}, {6, 13, 2}, {6, 13, 3}}});
+
+TEST(VoiBuilder, PrecomputedChainGivesTheSameFileAsTheRecords) {
+    for (const std::int32_t talVersion : {-1, 0, 1}) {
+        const ChainRecords c = alignedSet(talVersion);
+        const SetChain chain = computeSetChain(c.fmr, c.ia, c.fa, c.acpc, c.tal);
+        ASSERT_TRUE(chain.verdict.usable) << chain.verdict.reason;
+        VoiBuildReport fromRecords;
+        VoiBuildReport fromChain;
+        const VoiFile built = buildVoiFile(kAlignedRoi, c.fmr, c.ia, c.fa, c.acpc, c.tal, &fromRecords);
+        EXPECT_EQ(textOf(buildVoiFile(kAlignedRoi, c.fmr, chain, &fromChain), fromChain), textOf(built, fromRecords))
+            << "TAL FileVersion " << talVersion;
+        ASSERT_EQ(built.vois.size(), 4u);
+        EXPECT_GT(built.vois[0].voxels.size(), 50u) << "the set should keep points";
+        EXPECT_EQ(fromRecords.skippedVoxels, (std::vector<std::int64_t>{1, 0, 0, 0}));
+    }
+}
+
+// The builder scans with the chain it is handed, not one of its own from the header: a
+// chain computed from other alignment records gives what those records give.
+TEST(VoiBuilder, HandedChainIsTheOneScanned) {
+    const ChainRecords own = alignedSet(1);
+    ChainRecords other = alignedSet(-1);
+    other.acpc = makeTrf(rigid(10, 0, -4, 3.0f, 0.0f, -2.0f), 4);
+    const SetChain otherChain = computeSetChain(own.fmr, other.ia, other.fa, other.acpc, other.tal);
+    VoiBuildReport fromRecords;
+    VoiBuildReport fromChain;
+    const std::string expected = textOf(
+        buildVoiFile(kAlignedRoi, own.fmr, other.ia, other.fa, other.acpc, other.tal, &fromRecords), fromRecords);
+    EXPECT_EQ(textOf(buildVoiFile(kAlignedRoi, own.fmr, otherChain, &fromChain), fromChain), expected);
+    VoiBuildReport ownReport;
+    EXPECT_NE(textOf(buildVoiFile(kAlignedRoi, own.fmr, own.ia, own.fa, own.acpc, own.tal, &ownReport), ownReport),
+              expected);
+}
+
 }  // namespace
 }  // namespace zandrel

@@ -1,4 +1,4 @@
-#include "geometry/chain_matrix.h"
+#include "chain/chain_factors.h"
 
 #include <cmath>
 
@@ -26,41 +26,43 @@ Matrix4 sliceFlipOf(const FmrHeader& fmr) {
 ChainFactors computeChainFactors(const FmrHeader& fmr, const TrfRecord& ia, const TrfRecord& fa,
                                  const TrfRecord& acpc) {
     ChainFactors f;
-    invertRigid(ia.matrix, f.iaInverse);
-    f.flip = sliceFlipOf(fmr);
+    invertRigid(ia.matrix, f.anatomicalToFunctional);
+    f.sliceFlip = sliceFlipOf(fmr);
 
     const float sliceSpacing = fmr.SliceThickness.value + fmr.SliceGap.value;
-    f.fmrScale.setDiagonal(1.0f / fmr.InplaneResolutionX.value, 1.0f / fmr.InplaneResolutionY.value,
-                           1.0f / sliceSpacing);
+    f.millimetresToFunctional.setDiagonal(1.0f / fmr.InplaneResolutionX.value,
+                                          1.0f / fmr.InplaneResolutionY.value, 1.0f / sliceSpacing);
 
     const float voxelSize = ia.ToVMRVoxelRes.value;
-    f.vmrScale.setDiagonal(voxelSize, voxelSize, voxelSize);
+    f.voxelsToMillimetres.setDiagonal(voxelSize, voxelSize, voxelSize);
 
     // An extra matrix whose diagonal is exactly (1, 1, 1) is ignored, whatever else it holds.
     const Matrix4& e = ia.extraMatrix;
     if (ia.ExtraVMRTransf.value == 1 &&
         !(e.at(0, 0) == 1.0f && e.at(1, 1) == 1.0f && e.at(2, 2) == 1.0f)) {
-        f.flip.multiply(e, f.extra);
+        f.sliceFlip.multiply(e, f.extraAnatomical);
     }
 
     // On failure the general inverse leaves its result as it was: the identity.
-    if (fa.FileVersion.value != -1) f.faInverted = invertGeneral(fa.matrix, f.faInverse);
-    if (acpc.FileVersion.value != -1) f.acpc = acpc.matrix;
+    if (fa.FileVersion.value != -1) f.faInverted = invertGeneral(fa.matrix, f.anatomicalToAligned);
+    if (acpc.FileVersion.value != -1) f.acpcToAnatomical = acpc.matrix;
 
-    Matrix4 t1, t2, t3, t4, t5;
-    f.flip.multiply(f.fmrScale, t1);
-    t1.multiply(f.iaInverse, t2);
-    t2.multiply(f.extra, t3);
-    t3.multiply(f.vmrScale, t4);
-    t4.multiply(f.faInverse, t5);
-    t5.multiply(f.acpc, f.chain);
+    // Left to right, each partial product into a fresh matrix: the order is part of the result.
+    Matrix4 flippedScale, toFunctionalMm, withExtra, fromAnatomicalVoxels, fromAligned;
+    f.sliceFlip.multiply(f.millimetresToFunctional, flippedScale);
+    flippedScale.multiply(f.anatomicalToFunctional, toFunctionalMm);
+    toFunctionalMm.multiply(f.extraAnatomical, withExtra);
+    withExtra.multiply(f.voxelsToMillimetres, fromAnatomicalVoxels);
+    fromAnatomicalVoxels.multiply(f.anatomicalToAligned, fromAligned);
+    fromAligned.multiply(f.acpcToAnatomical, f.gridToFunctional);
     return f;
 }
 
+// Declared with the header record; the chain layer owns its arithmetic.
 bool FmrHeader::computeChainMatrix(const TrfRecord& ia, const TrfRecord& fa, const TrfRecord& acpc,
                                    Matrix4& result) const {
     const ChainFactors factors = computeChainFactors(*this, ia, fa, acpc);
-    result = factors.chain;
+    result = factors.gridToFunctional;
     return factors.faInverted;
 }
 

@@ -1,7 +1,6 @@
-#include <cstdint>
+#include "chain/landmark_mapping.h"
 
-#include "formats/tal_record.h"
-#include "geometry/point4.h"
+#include <cstdint>
 
 namespace zandrel {
 
@@ -27,16 +26,17 @@ inline float segment(float difference, float extent, float offset, float base) {
 
 }  // namespace
 
-// Hot path (every grid point of a Talairach set): no allocation, no throw, two
-// comparisons at most per axis.
-void Point4::mapTalairachToAcpc(const TalRecord& tal) {
-    const Landmark& pc = tal.landmarks[landmark::PC];
-    const Landmark& ap = tal.landmarks[landmark::AP];
-    const Landmark& pp = tal.landmarks[landmark::PP];
-    const Landmark& sp = tal.landmarks[landmark::SP];
-    const Landmark& ip = tal.landmarks[landmark::IP];
-    const Landmark& rp = tal.landmarks[landmark::RP];
-    const Landmark& lp = tal.landmarks[landmark::LP];
+void mapTalairachToAcpc(const Landmarks& landmarks, Point4& point) {
+    const Landmark& pc = landmarks[landmark::PC];
+    const Landmark& ap = landmarks[landmark::AP];
+    const Landmark& pp = landmarks[landmark::PP];
+    const Landmark& sp = landmarks[landmark::SP];
+    const Landmark& ip = landmarks[landmark::IP];
+    const Landmark& rp = landmarks[landmark::RP];
+    const Landmark& lp = landmarks[landmark::LP];
+    float& x = point.x;
+    float& y = point.y;
+    float& z = point.z;
 
     if (x < kAc) {
         x = segment(static_cast<float>(ap.x) - kAc, -kAnterior, x - kAc, kAc);
@@ -61,5 +61,15 @@ void Point4::mapTalairachToAcpc(const TalRecord& tal) {
         z = segment(static_cast<float>(lp.z) - kAc, kLateral, z - kAc, kAc);
     }
 }
+
+TalairachToAcpc talairachToAcpcOf(const TalRecord& tal) {
+    TalairachToAcpc mapping;
+    mapping.applies = tal.FileVersion.value > 0;
+    mapping.landmarks = tal.landmarks;
+    return mapping;
+}
+
+// Declared with the point type, which knows no file record; defined here with the mapping.
+void Point4::mapTalairachToAcpc(const TalRecord& tal) { zandrel::mapTalairachToAcpc(tal.landmarks, *this); }
 
 }  // namespace zandrel

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "geometry/chain_matrix.h"
+#include "chain/chain_factors.h"
 #include "geometry/point4.h"
 #include "geometry_test_util.h"
 
@@ -68,9 +68,9 @@ TEST(ChainMatrix, SliceFlipFollowsTheLargestCentreDifference) {
                                                    TrfRecord(), TrfRecord());
         Matrix4 expected;
         expected.setDiagonal(c.column, 1.0f, c.slice);
-        EXPECT_EQ(f.flip, expected) << c.name;
-        EXPECT_EQ(f.chain.at(0, 0), 0.5f * c.column) << c.name;  // F is the leftmost factor
-        EXPECT_EQ(f.chain.at(2, 2), 0.25f * c.slice) << c.name;
+        EXPECT_EQ(f.sliceFlip, expected) << c.name;
+        EXPECT_EQ(f.gridToFunctional.at(0, 0), 0.5f * c.column) << c.name;  // F is the leftmost factor
+        EXPECT_EQ(f.gridToFunctional.at(2, 2), 0.25f * c.slice) << c.name;
     }
 }
 
@@ -78,12 +78,12 @@ TEST(ChainMatrix, ExtraMatrixCountsOnlyWithExtraVMRTransfOneAndADiagonalOtherTha
     TrfRecord ia = trf(Matrix4());
     ia.ExtraVMRTransf.value = 1;
     ia.extraMatrix = fromRows({1, 0.5f, 0, 12, 0, 1, 0, -3, 0.25f, 0, 1, 7, 0, 0, 0, 4});
-    EXPECT_EQ(computeChainFactors(fmrWith(), ia, TrfRecord(), TrfRecord()).chain, kWorkedExample);
+    EXPECT_EQ(computeChainFactors(fmrWith(), ia, TrfRecord(), TrfRecord()).gridToFunctional, kWorkedExample);
 
     ia.extraMatrix.setDiagonal(2.0f, 2.0f, 2.0f);
     for (int value : {0, 2, -1}) {
         ia.ExtraVMRTransf.value = value;
-        EXPECT_EQ(computeChainFactors(fmrWith(), ia, TrfRecord(), TrfRecord()).extra, Matrix4())
+        EXPECT_EQ(computeChainFactors(fmrWith(), ia, TrfRecord(), TrfRecord()).extraAnatomical, Matrix4())
             << "ExtraVMRTransf " << value;
     }
 }
@@ -96,8 +96,8 @@ TEST(ChainMatrix, ExtraMatrixIsAppliedTogetherWithTheFlip) {
     ia.extraMatrix.setDiagonal(2.0f, 2.0f, 1.0f);
     ia.extraMatrix.at(0, 3) = 4.0f;
     const ChainFactors f = computeChainFactors(fmrWith(60, 0, 0), ia, TrfRecord(), TrfRecord());
-    EXPECT_EQ(f.extra, fromRows({-2, 0, 0, -4, 0, 2, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}));
-    EXPECT_EQ(f.chain, fromRows({1, 0, 0, 2, 0, 1, 0, 0, 0, 0, 0.25f, 0, 0, 0, 0, 1}));
+    EXPECT_EQ(f.extraAnatomical, fromRows({-2, 0, 0, -4, 0, 2, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}));
+    EXPECT_EQ(f.gridToFunctional, fromRows({1, 0, 0, 2, 0, 1, 0, 0, 0, 0, 0.25f, 0, 0, 0, 0, 1}));
 }
 
 TEST(ChainMatrix, FailedFineAlignmentInverseIsReportedAndLeavesIdentity) {
@@ -105,7 +105,7 @@ TEST(ChainMatrix, FailedFineAlignmentInverseIsReportedAndLeavesIdentity) {
     broken.at(1, 1) = std::numeric_limits<float>::quiet_NaN();
     const ChainFactors f = computeChainFactors(fmrWith(), trf(Matrix4()), trf(broken), TrfRecord());
     EXPECT_FALSE(f.faInverted);
-    EXPECT_EQ(f.faInverse, Matrix4());
+    EXPECT_EQ(f.anatomicalToAligned, Matrix4());
     Matrix4 result;
     EXPECT_FALSE(fmrWith().computeChainMatrix(trf(Matrix4()), trf(broken), TrfRecord(), result));
     EXPECT_EQ(result, kWorkedExample);
@@ -146,7 +146,7 @@ TEST(ChainMatrix, RealisticChainAgreesWithDoubleReference) {
             const float g[3] = {float(i % 256) - 127.5f, float(i / 256 % 256) - 127.5f,
                                 float(i / 65536) - 127.5f};
             Point4 q;
-            f.chain.transform(Point4{g[0], g[1], g[2], 1.0f}, q);
+            f.gridToFunctional.transform(Point4{g[0], g[1], g[2], 1.0f}, q);
             const float qf[3] = {q.x, q.y, q.z};
             for (int r = 0; r < 3; ++r) {
                 const double expected = reference.at(r, 0) * g[0] + reference.at(r, 1) * g[1] +
