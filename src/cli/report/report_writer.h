@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "cli/report/report_model.h"
+
+namespace zandrel::report {
+
+struct ReportOptions {
+    std::int32_t sampledVolumes = 5;  // volumes of the time-course data averaged per set
+};
+
+// Writes `dir`/index.html and its pictures (PNG files beside it), replacing an earlier
+// report in that folder and nothing else (see ReportFolder). Every file goes through a
+// temporary file and a rename. A set whose pictures cannot be made (its time-course data
+// unreadable, for instance) keeps its table and outcome, with a note in their place.
+// Throws std::runtime_error when the folder is refused or a file cannot be written.
+void writeReport(const std::string& dir, const ReportModel& model, const ReportOptions& options = {});
+
+}  // namespace zandrel::report
