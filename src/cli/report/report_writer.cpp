@@ -37,6 +37,8 @@ double pointEdgeOf(const ReportSet& set) {
 
 }  // namespace
 
+void prepareReportFolder(const std::string& dir) { ReportFolder folder(dir); }
+
 void writeReport(const std::string& dir, const ReportModel& model, const ReportOptions& options) {
     ReportFolder folder(dir);
     std::vector<std::string> names = {"index.html"};

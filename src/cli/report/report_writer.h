@@ -18,4 +18,9 @@ struct ReportOptions {
 // Throws std::runtime_error when the folder is refused or a file cannot be written.
 void writeReport(const std::string& dir, const ReportModel& model, const ReportOptions& options = {});
 
+// Checks, before a batch starts, that `dir` can take a report (a new or empty folder, or one
+// holding an earlier report), creating it when missing, so that a refused folder is known
+// before the sets are converted. Throws std::runtime_error as writeReport would.
+void prepareReportFolder(const std::string& dir);
+
 }  // namespace zandrel::report
