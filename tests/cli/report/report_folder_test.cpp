@@ -82,8 +82,9 @@ TEST(ReportFolder, RefusesFoldersThatAreNotItsOwn) {
         c.prepare(dir);
         const std::set<std::string> before = fs::is_directory(dir.file("report")) ? filesIn(dir.file("report")) : std::set<std::string>{};
         const std::string index = fs::is_directory(dir.file("report")) ? testing::readText(dir.file("report/index.html")) : "";
-        if (std::string(c.name) != "a picture name not listed in the marker")
+        if (std::string(c.name) != "a picture name not listed in the marker") {
             EXPECT_THROW(prepareReportFolder(dir.file("report")), std::runtime_error) << c.name;
+        }
         EXPECT_THROW(writeReport(dir.file("report"), mixed.model), std::runtime_error) << c.name;
         if (!fs::is_directory(dir.file("report"))) continue;
         EXPECT_EQ(filesIn(dir.file("report")), before) << c.name;
