@@ -150,6 +150,11 @@ TEST(ReportBuilder, SortsEventsIntoSetsAndCountsOutcomes) {
     EXPECT_EQ(counts.failed, 1);
     EXPECT_TRUE(model.dryRun);
     EXPECT_GE(model.totalSeconds, 0.0);
+    // A dry run builds no VOIs: its converted sets say so instead of showing a table.
+    const std::string page = renderPage(model, std::vector<SetPage>(4));
+    EXPECT_NE(page.find("Zandrel batch report (dry run)"), std::string::npos);
+    EXPECT_NE(testing::sectionOf(page, 2).find("Dry run: no VOIs were built."), std::string::npos);
+    EXPECT_EQ(testing::sectionOf(page, 1).find("Dry run: no VOIs were built."), std::string::npos);
 }
 
 }  // namespace
