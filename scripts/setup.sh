@@ -4,8 +4,9 @@
 set -euo pipefail
 
 want="${1:-all}"
-# man-db renders the generated manual page in the native tests.
-packages=(build-essential cmake libgtest-dev nlohmann-json3-dev man-db)
+# man-db renders the generated manual page; libpng and chromium serve the picture report and its
+# browser test.
+packages=(build-essential cmake libgtest-dev nlohmann-json3-dev man-db libpng-dev python3 chromium)
 case "$want" in
   native) ;;
   windows) packages+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 zip) ;;

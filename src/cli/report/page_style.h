@@ -1,0 +1,40 @@
+#pragma once
+
+namespace zandrel::report {
+
+// The page's style sheet, for the screen of a laptop and for print; nothing loaded.
+inline const char* pageStyle() {
+    return R"css(
+body { font-family: system-ui, sans-serif; margin: 0 auto; max-width: 72rem; padding: 1rem 1.5rem; color: #1b1b1b; background: #fff; line-height: 1.4; }
+h1 { font-size: 1.5rem; margin: 0 0 .5rem; }
+h2 { font-size: 1.2rem; margin: 2rem 0 .5rem; border-bottom: 1px solid #ccc; padding-bottom: .2rem; }
+table { border-collapse: collapse; margin: .5rem 0; }
+th, td { border: 1px solid #ccc; padding: .2rem .5rem; text-align: left; vertical-align: top; }
+td.num { text-align: right; font-variant-numeric: tabular-nums; }
+code, .path { font-family: ui-monospace, monospace; font-size: .9em; word-break: break-all; }
+.outcome { font-weight: bold; text-transform: uppercase; font-size: .85em; padding: .05rem .35rem; border-radius: .2rem; color: #fff; }
+.converted { background: #2e7d32; }
+.reported { background: #b35c00; }
+.failed { background: #c62828; }
+tr.attention { background: #fff3e0; }
+.summary td { border: none; padding: .1rem .8rem .1rem 0; }
+.notice { border-left: .3rem solid #c62828; background: #fdecea; padding: .4rem .8rem; margin: .8rem 0; }
+.swatch { display: inline-block; width: 1em; height: 1em; border: 1px solid #555; vertical-align: middle; }
+ul.log { margin: .3rem 0; padding-left: 1.2rem; }
+ul.log li { font-family: ui-monospace, monospace; font-size: .85em; white-space: pre-wrap; word-break: break-all; }
+.pictures { display: flex; flex-wrap: wrap; gap: .6rem; margin: .5rem 0 1rem; }
+figure { margin: 0; max-width: 256px; }
+figure img { display: block; width: 256px; height: auto; image-rendering: pixelated; background: #000; }
+figcaption { font-size: .8em; color: #444; }
+.note { font-style: italic; color: #555; }
+@media print {
+  body { max-width: none; padding: 0; font-size: 10pt; }
+  a { color: inherit; text-decoration: none; }
+  .outcome { color: #000; border: 1px solid #000; background: none; }
+  section.set { break-before: page; }
+  .pictures, figure, table { break-inside: avoid; }
+}
+)css";
+}
+
+}  // namespace zandrel::report

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "cli/report/report_model.h"
+#include "cli/report/report_page.h"
+#include "cli/report/rgb_image.h"
+
+namespace zandrel::report {
+
+// Names of the pictures of VOI `voi` of set `set` (both from 0): three cuts, then the
+// functional slice. Known before anything is drawn, so the folder can be checked first.
+std::vector<std::string> pictureNames(std::size_t set, std::size_t voi);
+
+// Draws the pictures of one built set and hands each to `store` (name, picture); returns
+// them per VOI for the page. Throws when the time-course data cannot be read.
+std::vector<std::vector<PagePicture>> drawSetPictures(
+    std::size_t setNumber, const ReportSet& set, std::int32_t sampledVolumes,
+    const std::function<void(const std::string&, const RgbImage&)>& store);
+
+}  // namespace zandrel::report

@@ -1,0 +1,178 @@
+#!/usr/bin/env python3
+"""Opens a report page from disk in headless Chromium and fails on a broken picture, a
+console message, or a request the page makes to anything but file://.
+
+  browser_check.py CHROMIUM PAGE SCREENSHOT   check PAGE, keep a screenshot of its first screen
+  browser_check.py CHROMIUM --self-test       show that each kind of fault is caught
+"""
+import html.parser
+import json
+import os
+import struct
+import subprocess
+import sys
+import tempfile
+import zlib
+
+FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+         "--disable-background-networking", "--disable-component-update", "--disable-sync",
+         "--enable-logging=stderr", "--v=0", "--host-resolver-rules=MAP * ~NOTFOUND"]
+
+
+def run_chromium(chromium, url, extra, work):
+    profile = tempfile.mkdtemp(dir=work)
+    netlog = os.path.join(work, "netlog-%d.json" % len(os.listdir(work)))
+    done = subprocess.run([chromium, *FLAGS, "--user-data-dir=" + profile, "--log-net-log=" + netlog, *extra, url],
+                          capture_output=True, text=True, timeout=120)
+    return done, netlog
+
+
+class Page(html.parser.HTMLParser):
+    def __init__(self):
+        super().__init__()
+        self.images, self.faults = [], []
+
+    def handle_starttag(self, tag, attrs):
+        a = dict(attrs)
+        if tag == "img":
+            self.images.append(a)
+        if tag in ("script", "iframe", "object", "embed") or (tag == "link" and "stylesheet" in (a.get("rel") or "")):
+            self.faults.append("page loads or runs something: <%s>" % tag)
+        href = a.get("href")
+        if href is not None and not href.startswith("#"):
+            self.faults.append("link leaves the page: " + href)
+        if "url(" in (a.get("style") or ""):
+            self.faults.append("style loads something: " + a["style"])
+
+
+def png_faults(path, width, height):
+    """Why the file is not a complete RGB PNG of width x height, or None."""
+    try:
+        data = open(path, "rb").read()
+    except OSError as error:
+        return "cannot be read: %s" % error
+    if data[:8] != b"\x89PNG\r\n\x1a\n":
+        return "is not a PNG"
+    at, idat, size = 8, b"", None
+    while at + 8 <= len(data):
+        length, kind = struct.unpack(">I4s", data[at:at + 8])
+        body = data[at + 8:at + 8 + length]
+        if kind == b"IHDR":
+            size = struct.unpack(">II", body[:8]) + (body[8], body[9])
+        elif kind == b"IDAT":
+            idat += body
+        at += 12 + length
+    if size is None or size[:2] != (width, height):
+        return "is %s, the page states %dx%d" % (size and "%dx%d" % size[:2], width, height)
+    channels = {2: 3, 6: 4, 0: 1}.get(size[3], 0)
+    try:
+        raw = zlib.decompress(idat)
+    except zlib.error as error:
+        return "has broken image data: %s" % error
+    if size[2] != 8 or len(raw) != height * (1 + width * channels):
+        return "has image data of the wrong size"
+    return None
+
+
+def check(chromium, page, screenshot, work):
+    faults = []
+    url = "file://" + os.path.abspath(page)
+    done, netlog = run_chromium(chromium, url, ["--dump-dom"], work)
+    if done.returncode != 0 or "<body" not in done.stdout:
+        return ["chromium could not open the page (exit %d)" % done.returncode]
+    parsed = Page()
+    parsed.feed(done.stdout)
+    faults += parsed.faults
+    folder = os.path.dirname(os.path.abspath(page))
+    for image in parsed.images:
+        src = image.get("src") or ""
+        if not image.get("alt"):
+            faults.append("picture without alt text: " + src)
+        if ":" in src or src.startswith("/") or ".." in src.split("/"):
+            faults.append("picture outside the report folder: " + src)
+            continue
+        try:
+            width, height = int(image.get("width")), int(image.get("height"))
+        except (TypeError, ValueError):
+            faults.append("picture without its size: " + src)
+            continue
+        why = png_faults(os.path.join(folder, src), width, height)
+        if why:
+            faults.append("broken picture %s: %s" % (src, why))
+    for line in done.stderr.splitlines():
+        if ":CONSOLE" in line or "Not allowed to load local resource" in line:
+            faults.append("console: " + line.strip())
+    faults += page_requests(netlog)
+    if screenshot:
+        shot, _ = run_chromium(chromium, url, ["--screenshot=" + os.path.abspath(screenshot), "--window-size=1280,900"], work)
+        if shot.returncode != 0 or not os.path.exists(screenshot):
+            faults.append("no screenshot was taken")
+    return faults
+
+
+def page_requests(netlog):
+    """Requests the page started (not the browser's own) for anything but file://."""
+    try:
+        log = json.load(open(netlog))
+    except (OSError, ValueError):
+        # An unfinished log still lists its events; close it to read them.
+        text = open(netlog).read().rstrip().rstrip(",")
+        log = json.loads(text + "]}")
+    start = log["constants"]["logEventTypes"]["URL_REQUEST_START_JOB"]
+    faults = []
+    for event in log.get("events", []):
+        params = event.get("params", {})
+        if event.get("type") != start or "url" not in params:
+            continue
+        from_page = params.get("initiator") != "not an origin" or "file://" in params.get("network_isolation_key", "")
+        if from_page and not params["url"].startswith("file:"):
+            faults.append("request to " + params["url"])
+    return faults
+
+
+def self_test(chromium, work):
+    folder = os.path.join(work, "canary")
+    os.makedirs(folder)
+    cases = {
+        "remote.html": ('<img src="http://example.invalid/x.png" width="1" height="1" alt="x">', "request to"),
+        "broken.html": ('<img src="missing.png" width="1" height="1" alt="x">', "broken picture"),
+        "console.html": ('<p>x</p><script>console.error("boom")</script>', "console:"),
+        "alt.html": ('<img src="ok.png" width="1" height="1">', "without alt text"),
+    }
+    with open(os.path.join(folder, "ok.png"), "wb") as png:
+        chunk = lambda kind, body: struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+        png.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 1, 1, 8, 2, 0, 0, 0)) +
+                  chunk(b"IDAT", zlib.compress(b"\x00\x00\x00\x00")) + chunk(b"IEND", b""))
+    failed = []
+    for name, (body, expected) in cases.items():
+        with open(os.path.join(folder, name), "w") as out:
+            out.write("<!DOCTYPE html><html><body>%s</body></html>" % body)
+        faults = check(chromium, os.path.join(folder, name), None, work)
+        if not any(expected in f for f in faults):
+            failed.append("%s: expected a fault '%s', got %s" % (name, expected, faults))
+    with open(os.path.join(folder, "clean.html"), "w") as out:
+        out.write('<!DOCTYPE html><html><body><img src="ok.png" width="1" height="1" alt="x"></body></html>')
+    clean = check(chromium, os.path.join(folder, "clean.html"), None, work)
+    if clean:
+        failed.append("clean.html: unexpected faults %s" % clean)
+    return failed
+
+
+def main():
+    if len(sys.argv) == 3 and sys.argv[2] == "--self-test":
+        with tempfile.TemporaryDirectory() as work:
+            faults = self_test(sys.argv[1], work)
+    elif len(sys.argv) == 4:
+        with tempfile.TemporaryDirectory() as work:
+            faults = check(sys.argv[1], sys.argv[2], sys.argv[3], work)
+    else:
+        print(__doc__)
+        return 2
+    for fault in faults:
+        print("FAULT:", fault)
+    print("%d fault(s)" % len(faults))
+    return 1 if faults else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

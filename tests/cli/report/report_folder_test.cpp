@@ -1,0 +1,114 @@
+// The report folder: a report replaces its own earlier report and nothing else.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <stdexcept>
+#include <string>
+
+#include "cli/report/report_folder.h"
+#include "cli/report/report_writer.h"
+#include "report_fixture.h"
+
+namespace zandrel::report {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TempDir;
+
+std::set<std::string> filesIn(const std::string& dir) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) names.insert(entry.path().filename().string());
+    return names;
+}
+
+// A model of one set with one empty VOI and no pictures, or of no set at all.
+ReportModel smallModel(bool withSet) {
+    ReportModel model;
+    model.listPath = "list.txt";
+    if (!withSet) return model;
+    ReportSet set;
+    set.outcome = ReportOutcome::converted;
+    set.voiFile = VoiFile();
+    model.sets.push_back(set);
+    return model;
+}
+
+TEST(ReportFolder, ReplacesItsOwnReportAndKeepsForeignFiles) {
+    TempDir dir;
+    const testing::MixedStudy mixed(dir);
+    const std::string report = dir.file("report");
+    writeReport(report, mixed.model);
+    const std::set<std::string> first = filesIn(report);
+    EXPECT_EQ(first.size(), 1u + 8u + 1u) << "index, pictures, marker";
+    // A file the user puts beside the report stays through every later report.
+    dir.write("report/my notes.txt", "keep me");
+
+    writeReport(report, smallModel(true));
+    EXPECT_EQ(filesIn(report), (std::set<std::string>{"index.html", "my notes.txt", ReportFolder::kMarkerName}));
+    EXPECT_EQ(testing::readText(dir.file("report/my notes.txt")), "keep me");
+    EXPECT_EQ(testing::readText(dir.file("report/index.html")).find("set-001-voi"), std::string::npos);
+
+    writeReport(report, mixed.model);
+    std::set<std::string> again = first;
+    again.insert("my notes.txt");
+    EXPECT_EQ(filesIn(report), again);
+}
+
+TEST(ReportFolder, RefusesFoldersThatAreNotItsOwn) {
+    struct Case {
+        const char* name;
+        void (*prepare)(const TempDir&);
+    };
+    const Case cases[] = {
+        {"files without a marker",
+         [](const TempDir& d) { d.write("report/index.html", "someone else's page"); }},
+        {"a marker written by someone else",
+         [](const TempDir& d) {
+             d.write("report/index.html", "someone else's page");
+             d.write(std::string("report/") + ReportFolder::kMarkerName, "index.html\n");
+         }},
+        {"a picture name not listed in the marker",
+         [](const TempDir& d) {
+             writeReport(d.file("report"), smallModel(false));
+             d.write("report/set-001-voi-01-axial.png", "a picture of the user's");
+         }},
+        {"a path that is a file", [](const TempDir& d) { d.write("report", "a file"); }},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const testing::MixedStudy mixed(dir);
+        if (std::string(c.name) != "a path that is a file") fs::create_directories(dir.file("report"));
+        c.prepare(dir);
+        const std::set<std::string> before = fs::is_directory(dir.file("report")) ? filesIn(dir.file("report")) : std::set<std::string>{};
+        const std::string index = fs::is_directory(dir.file("report")) ? testing::readText(dir.file("report/index.html")) : "";
+        if (std::string(c.name) != "a picture name not listed in the marker") {
+            EXPECT_THROW(prepareReportFolder(dir.file("report")), std::runtime_error) << c.name;
+        }
+        EXPECT_THROW(writeReport(dir.file("report"), mixed.model), std::runtime_error) << c.name;
+        if (!fs::is_directory(dir.file("report"))) continue;
+        EXPECT_EQ(filesIn(dir.file("report")), before) << c.name;
+        EXPECT_EQ(testing::readText(dir.file("report/index.html")), index) << c.name;
+    }
+}
+
+TEST(ReportFolder, MarkerEntriesCannotReachOutsideTheFolder) {
+    TempDir dir;
+    writeReport(dir.file("report"), smallModel(false));
+    const std::string outside = dir.write("outside.txt", "not the report's");
+    const std::string marker = dir.file(std::string("report/") + ReportFolder::kMarkerName);
+    dir.write(std::string("report/") + ReportFolder::kMarkerName,
+              testing::readText(marker) + "../outside.txt\n" + outside + "\n.\n..\n");
+    writeReport(dir.file("report"), smallModel(false));
+    EXPECT_EQ(testing::readText(outside), "not the report's");
+    EXPECT_EQ(filesIn(dir.file("report")), (std::set<std::string>{"index.html", ReportFolder::kMarkerName}));
+}
+
+TEST(ReportFolder, PlainNames) {
+    for (const char* name : {"index.html", "set-001-voi-01-axial.png", "a b.png"}) EXPECT_TRUE(isPlainName(name)) << name;
+    for (const char* name : {"", ".", "..", "../x", "a/b", "a\\b", "c:x", ReportFolder::kMarkerName})
+        EXPECT_FALSE(isPlainName(name)) << name;
+}
+
+}  // namespace
+}  // namespace zandrel::report

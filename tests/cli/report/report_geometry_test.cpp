@@ -1,0 +1,224 @@
+// What the pictures show: the functional image through the very mapping the VOIs were built
+// with, the VOI outline where the mapped ROI lies, and the figures of the VOI table.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "cli/report/report_writer.h"
+#include "cli/report/set_pictures.h"
+#include "cli/report/target_mapping.h"
+#include "cli/report/voi_figures.h"
+#include "cli/report/voi_pictures.h"
+#include "png_read.h"
+#include "report_fixture.h"
+#include "voi/voi_builder.h"
+#include "voi/voi_scan.h"
+
+namespace zandrel::report {
+namespace {
+
+using testing::TempDir;
+
+SetRecords recordsOf(const studygen::SubjectFiles& files) {
+    SetRecords records;
+    records.roi = readRoiFile(files.roi);
+    records.fmr = readFmrHeader(files.fmr, false);
+    records.ia = readTrfFile(files.ia);
+    records.fa = readTrfFile(files.fa);
+    records.acpc = readTrfFile(files.acpc);
+    if (!files.tal.empty()) records.tal = readTalFile(files.tal);
+    return records;
+}
+
+TEST(TargetMapping, KeepsExactlyThePointsOfTheReferenceScan) {
+    TempDir dir;
+#ifdef ZANDREL_SANITIZE
+    const int subjects = 2;  // one with landmarks, one without: each is two full grid passes
+#else
+    const int subjects = 3;
+#endif
+    const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("s"), studygen::testStudySpec(subjects, 5));
+    for (const studygen::SubjectFiles& files : study.subjects) {
+        const SetRecords records = recordsOf(files);
+        const TargetMapping mapping(records);
+        VolumeGrid mask(mapping.dim(0), mapping.dim(1), mapping.dim(2));
+        mask.fill(0.0f);
+        for (const VoxelTriple& v : records.roi.plots.at(0).voxels)
+            if (mask.contains(v.x, v.y, v.z)) mask.set(v.x, v.y, v.z, 1.0f);
+        std::vector<VoxelTriple> expected;
+        scanReference(mapping.setup(), mask, expected);
+        ASSERT_FALSE(expected.empty()) << files.roi;
+
+        std::vector<VoxelTriple> kept;
+        std::array<std::int32_t, 3> cell{};
+        for (std::int32_t k = 0; k < kTargetSize; ++k)
+            for (std::int32_t j = 0; j < kTargetSize; ++j)
+                for (std::int32_t i = 0; i < kTargetSize; ++i)
+                    if (mapping.cellOf(i, j, k, cell) && mask.get(cell[0], cell[1], cell[2]) > 0.5f)
+                        kept.push_back(keptTriple(mapping.setup(), i, j, k));
+        EXPECT_EQ(kept.size(), expected.size()) << files.roi;
+        EXPECT_TRUE(kept == expected) << files.roi << (files.tal.empty() ? " (ACPC)" : " (TAL)");
+        // And back: every kept triple names the grid point it came from.
+        for (std::size_t n = 0; n < expected.size(); n += 97) {
+            const std::array<std::int32_t, 3> p = mapping.gridOf(expected[n]);
+            ASSERT_TRUE(mapping.cellOf(p[0], p[1], p[2], cell)) << files.roi;
+            EXPECT_GT(mask.get(cell[0], cell[1], cell[2]), 0.5f) << files.roi << " triple " << n;
+        }
+    }
+}
+
+// A 16 x 16 x 8 functional grid of 1 mm voxels and identity transformations: target point
+// (i, j, k) samples cell (i - 120, j - 120, k - 124).
+struct IdentitySet {
+    ReportModel model;
+    explicit IdentitySet(const TempDir& dir) {
+        std::string bytes;
+        for (int z = 0; z < 8; ++z)
+            for (int y = 0; y < 16; ++y)
+                for (int x = 0; x < 16; ++x) {
+                    const float value = static_cast<float>(x + 16 * y + 256 * z);
+                    std::uint32_t bits;
+                    std::memcpy(&bits, &value, sizeof bits);
+                    for (int b = 0; b < 4; ++b) bytes += static_cast<char>((bits >> (8 * b)) & 0xFF);
+                }
+        dir.write("run.stc", bytes);
+        SetRecords records;
+        FmrHeader& fmr = records.fmr;
+        fmr.path = dir.file("run.fmr");
+        fmr.Prefix.value = "run";
+        fmr.NrOfVolumes.value = 1;
+        fmr.ResolutionX.value = 16;
+        fmr.ResolutionY.value = 16;
+        fmr.NrOfSlices.value = 8;
+        fmr.DataType.value = 2;
+        fmr.DataType.present = true;
+        fmr.InplaneResolutionX.value = 1.0f;
+        fmr.InplaneResolutionY.value = 1.0f;
+        fmr.SliceThickness.value = 1.0f;
+        fmr.SliceGap.value = 0.0f;
+        records.ia.ToVMRVoxelRes.value = 1.0f;
+        RoiPlot plot;
+        for (std::int32_t z = 2; z <= 4; ++z)
+            for (std::int32_t y = 5; y <= 9; ++y)
+                for (std::int32_t x = 4; x <= 7; ++x) plot.voxels.push_back({x, y, z});
+        records.roi.plots.push_back(plot);
+
+        ReportSet set;
+        set.outcome = ReportOutcome::converted;
+        set.voiFile = buildVoiFile(records.roi, records.fmr, records.ia, records.fa, records.acpc, records.tal);
+        set.skippedVoxels = {0};
+        set.records = records;
+        model.sets.push_back(set);
+    }
+};
+
+TEST(ReportPictures, VoiOutlineLiesWhereTheMappedRoiLies) {
+    TempDir dir;
+    const IdentitySet identity(dir);
+    const Voi& voi = identity.model.sets[0].voiFile->vois.at(0);
+    ASSERT_EQ(voi.voxels.size(), 60u) << "the chain is not the identity the test assumes";
+    writeReport(dir.file("report"), identity.model);
+    const std::vector<std::string> names = pictureNames(0, 0);
+    const std::uint32_t red = static_cast<std::uint32_t>(voi.red) << 16 | static_cast<std::uint32_t>(voi.green) << 8 |
+                              static_cast<std::uint32_t>(voi.blue);
+
+    // Cuts through the VOI's centre (126, 127, 127): the VOI spans i 124..127, j 125..129,
+    // k 126..128; the functional grid covers i and j 120..135.
+    struct Cut {
+        std::size_t picture;
+        std::int32_t columnLow, columnHigh, rowLow, rowHigh;  // the VOI's rectangle in the cut
+        std::int32_t gridColumnLow, gridColumnHigh, gridRowLow, gridRowHigh;  // the functional grid's
+    };
+    const Cut cuts[] = {
+        {0, 124, 127, 125, 129, 120, 135, 120, 135},  // sagittal: columns i, rows j
+        {1, 126, 128, 125, 129, 124, 131, 120, 135},  // coronal: columns k, rows j
+        {2, 126, 128, 124, 127, 124, 131, 120, 135},  // axial: columns k, rows i
+    };
+    for (const Cut& c : cuts) {
+        const testing::PngPicture png = testing::readPng(dir.file("report/" + names[c.picture]));
+        ASSERT_TRUE(png.valid) << names[c.picture];
+        for (std::int32_t y = 0; y < png.height; ++y) {
+            for (std::int32_t x = 0; x < png.width; ++x) {
+                const bool inVoi = x >= c.columnLow && x <= c.columnHigh && y >= c.rowLow && y <= c.rowHigh;
+                const bool border = inVoi && (x == c.columnLow || x == c.columnHigh || y == c.rowLow || y == c.rowHigh);
+                const bool inGrid = x >= c.gridColumnLow && x <= c.gridColumnHigh && y >= c.gridRowLow && y <= c.gridRowHigh;
+                const std::uint32_t pixel = png.at(x, y);
+                if (border) {
+                    ASSERT_EQ(pixel, red) << names[c.picture] << " at " << x << "," << y;
+                } else if (!inGrid) {
+                    ASSERT_EQ(pixel, 0u) << names[c.picture] << " at " << x << "," << y;
+                } else {
+                    ASSERT_EQ(pixel >> 16, pixel & 0xFF) << names[c.picture] << " at " << x << "," << y << " not grey";
+                }
+            }
+        }
+    }
+    // The functional slice 2 (the lowest of three equal ones), 16 pixels a cell: the ROI's
+    // cells x 4..7, y 5..9 are pixels 64..127 and 80..159.
+    const testing::PngPicture slice = testing::readPng(dir.file("report/" + names[3]));
+    ASSERT_TRUE(slice.valid);
+    ASSERT_EQ(slice.width, 256);
+    for (std::int32_t y = 0; y < 256; ++y)
+        for (std::int32_t x = 0; x < 256; ++x) {
+            const bool border = x >= 64 && x <= 127 && y >= 80 && y <= 159 && (x == 64 || x == 127 || y == 80 || y == 159);
+            EXPECT_EQ(slice.at(x, y) == red, border) << "slice at " << x << "," << y;
+        }
+    EXPECT_NE(testing::readText(dir.file("report/index.html")).find("Functional slice 2 of 8, 20 of 60 ROI voxels"),
+              std::string::npos);
+}
+
+TEST(VoiFigures, CountsCentroidVolumeAndSharedVoxels) {
+    VoiFile file;
+    file.vois.resize(3);
+    file.vois[0].voxels = {{0, 0, 0}, {2, 0, 0}, {1, 3, -6}};
+    file.vois[1].voxels = {{2, 0, 0}, {1, 3, -6}, {9, 9, 9}};
+    file.vois[2].voxels = {{-127, 128, 5}};
+    const std::vector<VoiFigures> f = computeVoiFigures(file, 2.0);
+    ASSERT_EQ(f.size(), 3u);
+    EXPECT_EQ(f[0].voxels, 3);
+    EXPECT_EQ(f[0].volumeMm3, 24.0);
+    EXPECT_EQ(f[0].centroid, (std::array<double, 3>{1.0, 1.0, -2.0}));
+    EXPECT_EQ(f[0].sharedVoxels, 2);
+    EXPECT_EQ(f[1].sharedVoxels, 2);
+    EXPECT_EQ(f[2].sharedVoxels, 0);
+    EXPECT_EQ(f[2].centroid, (std::array<double, 3>{-127.0, 128.0, 5.0}));
+    // Triples that differ in one coordinate only are not shared.
+    file.vois[1].voxels = {{0, 0, 1}, {0, 1, 0}, {1, 0, 0}};
+    for (const VoiFigures& figures : computeVoiFigures(file, 1.0)) EXPECT_EQ(figures.sharedVoxels, 0);
+}
+
+TEST(ReportPictures, WindowIgnoresAFewExtremeCells) {
+    VolumeGrid image(100, 10, 1);
+    for (std::size_t c = 0; c < image.cellCount(); ++c) image.data()[c] = static_cast<float>(c % 100);
+    image.data()[3] = 1e9f;
+    image.data()[4] = -1e9f;
+    image.data()[5] = std::numeric_limits<float>::quiet_NaN();
+    const Window window = robustWindow(image);
+    // 999 finite values, ten of each of 0..99 but three: positions 19 and 978 once sorted.
+    EXPECT_EQ(window.low, 1.0f);
+    EXPECT_EQ(window.high, 98.0f);
+    EXPECT_EQ(greyLevel(window.low, window), 0);
+    EXPECT_EQ(greyLevel(window.high, window), 255);
+    EXPECT_EQ(greyLevel(std::numeric_limits<float>::quiet_NaN(), window), 0);
+}
+
+TEST(ReportPictures, PngFailureLeavesNoFile) {
+    TempDir dir;
+    try {
+        writePng(dir.file("missing/a.png"), RgbImage(2, 2));
+        ADD_FAILURE() << "no error";
+    } catch (const std::runtime_error& error) {
+        EXPECT_EQ(std::string(error.what()), "Cannot Create file: " + dir.file("missing/a.png"));
+    }
+    writePng(dir.file("a.png"), RgbImage(3, 2));
+    const testing::PngPicture png = testing::readPng(dir.file("a.png"));
+    EXPECT_TRUE(png.valid && png.width == 3 && png.height == 2);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("a.png.part")));
+}
+
+}  // namespace
+}  // namespace zandrel::report
