@@ -14,6 +14,7 @@
 #include "chain/set_chain.h"
 #include "formats/fmr_header.h"
 #include "geometry/matrix4.h"
+#include "geometry/point4.h"
 #include "geometry/volume_grid.h"
 #include "geometry/voxel_triple.h"
 
@@ -41,6 +42,27 @@ inline VoxelTriple formTriple(std::int32_t i, std::int32_t j, std::int32_t k) {
 }
 inline VoxelTriple keptTriple(const ScanSetup& setup, std::int32_t i, std::int32_t j, std::int32_t k) {
     return setup.talairachForm ? formTriple<true>(i, j, k) : formTriple<false>(i, j, k);
+}
+
+// The functional position (column, row, slice) that anatomical grid point (i, j, k) maps to:
+// landmark mapping when it applies, centring, the chain, the functional grid's centre, each
+// float operation in this order. Every scan and every picture of a mapping goes through here.
+inline void functionalPositionOf(const ScanSetup& setup, std::int32_t i, std::int32_t j, std::int32_t k,
+                                 float& x, float& y, float& z) {
+    Point4 p;
+    p.x = static_cast<float>(i);
+    p.y = static_cast<float>(j);
+    p.z = static_cast<float>(k);
+    p.w = 1.0f;
+    if (setup.talairachToAcpc.applies) setup.talairachToAcpc.map(p);
+    p.x = p.x - 127.5f;
+    p.y = p.y - 127.5f;
+    p.z = p.z - 127.5f;
+    Point4 q;
+    setup.gridToFunctional.transform(p, q);
+    x = q.x + setup.cx;
+    y = q.y + setup.cy;
+    z = q.z + setup.cz;
 }
 
 // Inclusive bounds of the marked cells of one mask, per axis (x, y, z).

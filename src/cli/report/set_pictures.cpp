@@ -26,7 +26,7 @@ std::array<std::int32_t, 3> centreOf(const std::vector<std::array<std::int32_t, 
         for (std::size_t a = 0; a < 3; ++a) sum[a] += p[a];
     std::array<std::int32_t, 3> centre{};
     for (std::size_t a = 0; a < 3; ++a)
-        centre[a] = std::clamp(static_cast<std::int32_t>(sum[a] / static_cast<double>(points.size()) + 0.5), 0, kTargetSize - 1);
+        centre[a] = std::clamp(static_cast<std::int32_t>(sum[a] / static_cast<double>(points.size()) + 0.5), 0, kAnatomicalGridSize - 1);
     return centre;
 }
 
@@ -74,7 +74,7 @@ std::vector<std::vector<PagePicture>> drawSetPictures(
     const TargetMapping mapping(records);
     const bool anatomicalSpace = file.ReferenceSpace.value != "GF";
     const std::int32_t largest = std::max(functional.mean.dimX(), functional.mean.dimY());
-    const std::int32_t scale = std::max(1, kTargetSize / largest);
+    const std::int32_t scale = std::max(1, kAnatomicalGridSize / largest);
 
     std::vector<std::vector<PagePicture>> pictures(file.vois.size());
     for (std::size_t v = 0; v < file.vois.size(); ++v) {
@@ -92,7 +92,7 @@ std::vector<std::vector<PagePicture>> drawSetPictures(
             const CutText& text = kCuts[c];
             const std::int32_t position = centre[text.axis];
             store(names[c], renderCut(mapping, functional.mean, window, points, text.cut, position, colour));
-            pictures[v].push_back({names[c], kTargetSize, kTargetSize,
+            pictures[v].push_back({names[c], kAnatomicalGridSize, kAnatomicalGridSize,
                                    name + ": " + text.title + " cut of the functional image on the anatomical grid, with the VOI outline",
                                    cutCaption(text, position, anatomicalSpace)});
         }

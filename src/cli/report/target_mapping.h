@@ -29,7 +29,6 @@ public:
     std::int32_t dim(int axis) const { return dims_[static_cast<std::size_t>(axis)]; }
 
 private:
-    TalRecord tal_;
     ScanSetup setup_;
     std::array<std::int32_t, 3> dims_{};
 };

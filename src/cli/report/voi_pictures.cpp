@@ -40,7 +40,7 @@ std::array<std::int32_t, 3> cutPoint(Cut cut, std::int32_t position, std::int32_
 RgbImage renderCut(const TargetMapping& mapping, const VolumeGrid& functional, const Window& window,
                    const std::vector<std::array<std::int32_t, 3>>& voiPoints, Cut cut, std::int32_t position,
                    const Rgb& colour) {
-    constexpr std::int32_t size = kTargetSize;
+    constexpr std::int32_t size = kAnatomicalGridSize;
     RgbImage image(size, size);
     std::array<std::int32_t, 3> cell{};
     for (std::int32_t y = 0; y < size; ++y) {

@@ -55,9 +55,9 @@ TEST(TargetMapping, KeepsExactlyThePointsOfTheReferenceScan) {
 
         std::vector<VoxelTriple> kept;
         std::array<std::int32_t, 3> cell{};
-        for (std::int32_t k = 0; k < kTargetSize; ++k)
-            for (std::int32_t j = 0; j < kTargetSize; ++j)
-                for (std::int32_t i = 0; i < kTargetSize; ++i)
+        for (std::int32_t k = 0; k < kAnatomicalGridSize; ++k)
+            for (std::int32_t j = 0; j < kAnatomicalGridSize; ++j)
+                for (std::int32_t i = 0; i < kAnatomicalGridSize; ++i)
                     if (mapping.cellOf(i, j, k, cell) && mask.get(cell[0], cell[1], cell[2]) > 0.5f)
                         kept.push_back(keptTriple(mapping.setup(), i, j, k));
         EXPECT_EQ(kept.size(), expected.size()) << files.roi;
