@@ -7,7 +7,7 @@
 #include "fuzz_support.h"
 
 using namespace zandrel;
-using zandrel::fuzz::checkKeyed;
+using zandrel::fuzz::checkKeyedFields;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string input(reinterpret_cast<const char*>(data), size);
@@ -16,10 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const TalRecord tal = readTalFile(path);
 
     FUZZ_CHECK(tal.path == path);
-    checkKeyed(tal.FileVersion, "FileVersion", input, -1);
-    checkKeyed(tal.Project, "Project", input);
-    checkKeyed(tal.TALVMRFramingCube, "TALVMRFramingCube", input);
-    checkKeyed(tal.TALVMRVoxelRes, "TALVMRVoxelRes", input);
+    checkKeyedFields(tal, talKeys(), input);
 
     // A landmark whose key word is not in the file stays (0, 0, 0); every non-zero
     // coordinate is an integer that stood in the file.

@@ -7,7 +7,7 @@
 #include "fuzz_support.h"
 
 using namespace zandrel;
-using zandrel::fuzz::checkKeyed;
+using zandrel::fuzz::checkKeyedFields;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string input(reinterpret_cast<const char*>(data), size);
@@ -16,22 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const TrfRecord trf = readTrfFile(path);
 
     FUZZ_CHECK(trf.path == path);
-    checkKeyed(trf.FileVersion, "FileVersion", input, -1);
-    checkKeyed(trf.DataFormat, "DataFormat", input);
-    checkKeyed(trf.TransformationType, "TransformationType", input);
-    checkKeyed(trf.CoordinateSystem, "CoordinateSystem", input);
-    checkKeyed(trf.NSlicesFMRVMR, "NSlicesFMRVMR", input);
-    checkKeyed(trf.SlThickFMRVMR, "SlThickFMRVMR", input);
-    checkKeyed(trf.SlGapFMRVMR, "SlGapFMRVMR", input);
-    checkKeyed(trf.CreateFMR3DMethod, "CreateFMR3DMethod", input);
-    checkKeyed(trf.AlignmentStep, "AlignmentStep", input);
-    checkKeyed(trf.ExtraVMRTransf, "ExtraVMRTransf", input);
-    checkKeyed(trf.ToVMRFramingCube, "ToVMRFramingCube", input);
-    checkKeyed(trf.ToVMRVoxelRes, "ToVMRVoxelRes", input);
-    checkKeyed(trf.SourceFile, "SourceFile", input);
-    checkKeyed(trf.TargetFile, "TargetFile", input);
-    checkKeyed(trf.ACPCVMRFramingCube, "ACPCVMRFramingCube", input);
-    checkKeyed(trf.ACPCVMRVoxelRes, "ACPCVMRVoxelRes", input);
+    checkKeyedFields(trf, trfKeys(), input);
 
     // Matrices are read only after their announcing entries; otherwise they stay the identity.
     const Matrix4 identity;

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/file_probe.h"
 #include "formats/key_table.h"
 #include "formats/keyed_field.h"
 #include "geometry/matrix4.h"
@@ -107,8 +108,5 @@ void readTimeCourseData(FmrHeader& header);
 
 // Name of the time-course data file: directoryOf(path) + Prefix + ".stc".
 std::string timeCourseFileName(const FmrHeader& header);
-
-// The part of `path` up to and including its last '/' or '\\'; empty when it has neither.
-std::string directoryOf(const std::string& path);
 
 }  // namespace zandrel

@@ -44,12 +44,9 @@ TalRecord readTalFile(const std::string& path) {
     tal.FileVersion.value = -1;
     std::ifstream in = openForReading(path);
 
-    const KeyTable<TalRecord> keys = talKeys();
-    std::string word;
-    while (in.good()) {
-        if (!readWord(in, word)) break;
-        if (readKeyedEntry(in, word, keys, tal) == nullptr) readLandmarkEntry(in, word, tal);
-    }
+    scanKeys(in, talKeys(), tal, [&](const std::string& word, const KeyEntry<TalRecord>* entry) {
+        if (entry == nullptr) readLandmarkEntry(in, word, tal);
+    });
     return tal;
 }
 

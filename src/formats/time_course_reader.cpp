@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fstream>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -51,13 +52,10 @@ bool multiplyChecked(std::uint64_t a, std::uint64_t b, std::uint64_t& product) {
     return true;
 }
 
-// Size of the open file in bytes; the read position is left at the start.
-std::uint64_t fileSize(std::ifstream& in, const std::string& name) {
-    in.seekg(0, std::ios::end);
-    const std::streamoff end = in.tellg();
-    in.seekg(0, std::ios::beg);
-    if (!in || end < 0) throw std::runtime_error(failurePrefix(name) + "its size cannot be determined");
-    return static_cast<std::uint64_t>(end);
+std::uint64_t sizeOf(const std::string& name) {
+    const std::optional<std::uint64_t> bytes = fileSize(name);
+    if (!bytes) throw std::runtime_error(failurePrefix(name) + "its size cannot be determined");
+    return *bytes;
 }
 
 void checkFileHoldsData(const FmrHeader& header, const std::string& name, std::uint64_t available,
@@ -134,11 +132,6 @@ void readSamples(std::ifstream& in, const std::string& name, std::vector<unsigne
 
 }  // namespace
 
-std::string directoryOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
 std::string timeCourseFileName(const FmrHeader& header) {
     return directoryOf(header.path) + header.Prefix.value + ".stc";
 }
@@ -151,7 +144,7 @@ void readTimeCourseData(FmrHeader& header) {
     const bool floatSamples = header.DataType.present && header.DataType.value == 2;
     const std::size_t sampleBytes = floatSamples ? 4 : 2;
     checkGridSizes(header, name);
-    checkFileHoldsData(header, name, fileSize(in, name), sampleBytes);
+    checkFileHoldsData(header, name, sizeOf(name), sampleBytes);
     checkVolumeOverhead(header, name);
 
     const std::int32_t volumeCount = header.NrOfVolumes.value;

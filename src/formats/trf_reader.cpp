@@ -46,20 +46,15 @@ TrfRecord readTrfFile(const std::string& path) {
     trf.FileVersion.value = -1;
     std::ifstream in = openForReading(path);
 
-    const KeyTable<TrfRecord> keys = trfKeys();
-    std::string word;
-    while (in.good()) {
-        if (!readWord(in, word)) break;
-        const KeyEntry<TrfRecord>* entry = readKeyedEntry(in, word, keys, trf);
-        if (entry == nullptr) continue;
+    scanKeys(in, trfKeys(), trf, [&](const std::string&, const KeyEntry<TrfRecord>* entry) {
+        if (entry == nullptr) return;
         // Exact text after quote removal: "matrix" or "Matrix 4x4" read no matrix.
-        if (entry->member == KeyedMember<TrfRecord>(&TrfRecord::DataFormat) && trf.DataFormat.value == "Matrix") {
+        if (entry->fills(&TrfRecord::DataFormat) && trf.DataFormat.value == "Matrix") {
             readMatrix(in, trf.matrix);
-        } else if (entry->member == KeyedMember<TrfRecord>(&TrfRecord::ExtraVMRTransf) &&
-                   trf.ExtraVMRTransf.value == 1) {
+        } else if (entry->fills(&TrfRecord::ExtraVMRTransf) && trf.ExtraVMRTransf.value == 1) {
             readMatrix(in, trf.extraMatrix);
         }
-    }
+    });
     return trf;
 }
 
