@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <type_traits>
 
+#include "formats/file_probe.h"
+
 namespace zandrel {
 
 namespace {
@@ -48,11 +50,13 @@ void readTextValue(std::istream& in, KeyedText& field) {
 }  // namespace
 
 std::ifstream openForReading(const std::string& path) {
+    const std::string failure = "Failed opening for reading: " + path;
+    refuseNonRegularFile(path, failure);
     std::ifstream in;
     // Before opening, so that the file buffer never converts with another locale.
     in.imbue(std::locale::classic());
     in.open(path);
-    if (in.fail()) throw std::runtime_error("Failed opening for reading: " + path);
+    if (in.fail()) throw std::runtime_error(failure);
     return in;
 }
 

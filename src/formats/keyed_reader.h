@@ -10,7 +10,9 @@
 namespace zandrel {
 
 // Opens a keyed text file for reading, imbued with the classic locale.
-// Throws std::runtime_error("Failed opening for reading: " + path) on failure.
+// Throws std::runtime_error("Failed opening for reading: " + path) on failure, with
+// " (a folder, not a regular file)" and the like added for a path that exists but is no
+// regular file, which is refused before it is opened (a named pipe would block).
 std::ifstream openForReading(const std::string& path);
 
 // Formatted extraction of one whitespace-delimited word. Returns false (stream failed,
