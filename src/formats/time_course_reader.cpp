@@ -95,7 +95,9 @@ void checkVolumeOverhead(const FmrHeader& header, const std::string& name) {
     }
 }
 
+// 32-bit float samples when DataType is present and 2, signed 16-bit otherwise.
 bool isFloatData(const FmrHeader& header) { return header.DataType.present && header.DataType.value == 2; }
+std::size_t sampleBytesOf(const FmrHeader& header) { return isFloatData(header) ? 4 : 2; }
 
 // Samples are assembled from their bytes, so the result is the same on every host.
 void convertSamples(const unsigned char* bytes, std::size_t count, bool floatSamples, float* target) {
@@ -132,8 +134,6 @@ void readSamples(std::ifstream& in, const std::string& name, std::vector<unsigne
         count -= block;
     }
 }
-
-std::size_t sampleBytesOf(const FmrHeader& header) { return isFloatData(header) ? 4 : 2; }
 
 // Everything the data file must be before any sample is read, in this order: a regular
 // file (anything else is refused unopened: a named pipe would block), open for reading
