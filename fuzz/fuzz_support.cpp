@@ -79,40 +79,8 @@ std::size_t countDigitRuns(const std::string& text) {
 
 namespace {
 
-template <class Field>
-void checkKeyCommon(const Field& field, const char* name, const std::string& input) {
+void checkTextValue(const KeyedText& field) {
     if (!field.present) {
-        FUZZ_CHECK(field.key.empty());
-        FUZZ_CHECK(field.width == 0);
-        return;
-    }
-    const std::string keyWord = std::string(name) + ":";
-    FUZZ_CHECK(field.key == name);
-    FUZZ_CHECK(field.width >= static_cast<std::int32_t>(keyWord.size()));
-    FUZZ_CHECK(input.find(keyWord) != std::string::npos);
-}
-
-}  // namespace
-
-void checkKeyed(const KeyedInt& field, const char* name, const std::string& input, std::int32_t absentValue) {
-    checkKeyCommon(field, name, input);
-    if (!field.present) FUZZ_CHECK(field.value == absentValue);
-}
-
-void checkKeyed(const KeyedFloat& field, const char* name, const std::string& input) {
-    checkKeyCommon(field, name, input);
-    if (!field.present) FUZZ_CHECK(field.value == 0.0f && !std::signbit(field.value));
-}
-
-void checkKeyed(const KeyedBool& field, const char* name, const std::string& input) {
-    checkKeyCommon(field, name, input);
-    if (!field.present) FUZZ_CHECK(!field.value);
-}
-
-void checkKeyed(const KeyedText& field, const char* name, const std::string& input) {
-    checkKeyCommon(field, name, input);
-    if (!field.present) {
-        FUZZ_CHECK(field.value.empty());
         FUZZ_CHECK(!field.quoted);
         return;
     }
@@ -127,5 +95,30 @@ void checkKeyed(const KeyedText& field, const char* name, const std::string& inp
         }
     }
 }
+
+}  // namespace
+
+template <class Value>
+void checkKeyed(const Keyed<Value>& field, const std::string& name, const std::string& input,
+                const Value& absentValue) {
+    if (!field.present) {
+        FUZZ_CHECK(field.key.empty());
+        FUZZ_CHECK(field.width == 0);
+        FUZZ_CHECK(field.value == absentValue);
+        // A float never read is the preset itself, not a negative zero.
+        if constexpr (std::is_same_v<Value, float>) FUZZ_CHECK(std::signbit(field.value) == std::signbit(absentValue));
+    } else {
+        const std::string keyWord = name + ":";
+        FUZZ_CHECK(field.key == name);
+        FUZZ_CHECK(field.width >= static_cast<std::int32_t>(keyWord.size()));
+        FUZZ_CHECK(input.find(keyWord) != std::string::npos);
+    }
+    if constexpr (std::is_same_v<Value, std::string>) checkTextValue(field);
+}
+
+template void checkKeyed(const KeyedInt&, const std::string&, const std::string&, const std::int32_t&);
+template void checkKeyed(const KeyedFloat&, const std::string&, const std::string&, const float&);
+template void checkKeyed(const KeyedBool&, const std::string&, const std::string&, const bool&);
+template void checkKeyed(const KeyedText&, const std::string&, const std::string&, const std::string&);
 
 }  // namespace zandrel::fuzz

@@ -7,6 +7,10 @@
 #include <cstdint>
 #include <string>
 
+#include <type_traits>
+#include <variant>
+
+#include "formats/key_table.h"
 #include "formats/keyed_field.h"
 
 namespace zandrel::fuzz {
@@ -31,15 +35,25 @@ std::string readScratchFile(const std::string& name);
 // how many integers a file can hold.
 std::size_t countDigitRuns(const std::string& text);
 
-// A keyed field that was never met keeps an empty key, width 0 and its default value;
-// one that was met carries the key `name` (without colon), a width of at least the key
-// word's length, and the input contains the key word. `absentValue` is the reader's
-// preset for the field.
-void checkKeyed(const KeyedInt& field, const char* name, const std::string& input,
-                std::int32_t absentValue = 0);
-void checkKeyed(const KeyedFloat& field, const char* name, const std::string& input);
-void checkKeyed(const KeyedBool& field, const char* name, const std::string& input);
-void checkKeyed(const KeyedText& field, const char* name, const std::string& input);
+// A keyed field that was never met keeps an empty key, width 0 and its preset value
+// `absentValue`; one that was met carries the key `name` (without colon), a width of at
+// least the key word's length, and the input contains the key word. A text value is the
+// rest of one line.
+template <class Value>
+void checkKeyed(const Keyed<Value>& field, const std::string& name, const std::string& input,
+                const Value& absentValue);
+
+// checkKeyed for every field of the key table, under the key of its row; the presets are
+// those of a record that was never read.
+template <class Record>
+void checkKeyedFields(const Record& record, const KeyTable<Record>& table, const std::string& input) {
+    const Record preset{};
+    forEachKeyedField(record, table, [&](const KeyEntry<Record>& entry, const auto& field) {
+        const std::string keyWord = entry.keyWord;
+        const auto& absent = preset.*std::get<std::decay_t<decltype(field)> Record::*>(entry.member);
+        checkKeyed(field, keyWord.substr(0, keyWord.size() - 1), input, absent.value);
+    });
+}
 
 }  // namespace zandrel::fuzz
 

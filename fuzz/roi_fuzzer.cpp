@@ -4,10 +4,11 @@
 #include <string>
 
 #include "formats/roi_file.h"
+#include "formats/shortfall.h"
 #include "fuzz_support.h"
 
 using namespace zandrel;
-using zandrel::fuzz::checkKeyed;
+using zandrel::fuzz::checkKeyedFields;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string input(reinterpret_cast<const char*>(data), size);
@@ -16,11 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const RoiFile roi = readRoiFile(path);
 
     FUZZ_CHECK(roi.path == path);
-    checkKeyed(roi.FileVersion, "FileVersion", input, -1);
-    checkKeyed(roi.SaveVoxelsInROIs, "SaveVoxelsInROIs", input);
-    checkKeyed(roi.SaveSortedVoxelList, "SaveSortedVoxelList", input);
-    checkKeyed(roi.SaveROIMaxPSC, "SaveROIMaxPSC", input);
-    checkKeyed(roi.NrOfTCPlots, "NrOfTCPlots", input);
+    checkKeyedFields(roi, roiHeaderKeys(), input);
 
     // Never more plots than announced; none without the announcement.
     const std::int32_t announcedPlots = roi.NrOfTCPlots.present ? roi.NrOfTCPlots.value : 0;
@@ -28,13 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::size_t triples = 0;
     for (const RoiPlot& plot : roi.plots) {
-        checkKeyed(plot.NrOfTCs, "NrOfTCs", input);
-        checkKeyed(plot.FromSlice, "FromSlice", input);
-        checkKeyed(plot.Left, "Left", input);
-        checkKeyed(plot.Right, "Right", input);
-        checkKeyed(plot.Top, "Top", input);
-        checkKeyed(plot.Bottom, "Bottom", input);
-        checkKeyed(plot.NrOfVoxels, "NrOfVoxels", input);
+        checkKeyedFields(plot, roiPlotKeys(), input);
         // A plot is kept only after its voxel count was read.
         FUZZ_CHECK(plot.NrOfVoxels.present);
         const std::int32_t announced = plot.NrOfVoxels.value;
@@ -44,5 +35,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Every voxel is three integers that stood in the file: a triple cut short by the end
     // of the file never becomes a voxel.
     FUZZ_CHECK(triples * 3 <= fuzz::countDigitRuns(input));
+    // Whatever the file lacks is named: fewer plots than announced, or a short voxel list.
+    const RoiShortfall shortfall = roiShortfall(roi);
+    FUZZ_CHECK(shortfall.readPlots == roi.plots.size());
+    FUZZ_CHECK(roiShortfallText(roi).empty() == shortfall.complete());
     return 0;
 }

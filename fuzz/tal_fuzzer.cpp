@@ -3,11 +3,12 @@
 #include <cstdint>
 #include <string>
 
+#include "formats/shortfall.h"
 #include "formats/tal_record.h"
 #include "fuzz_support.h"
 
 using namespace zandrel;
-using zandrel::fuzz::checkKeyed;
+using zandrel::fuzz::checkKeyedFields;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string input(reinterpret_cast<const char*>(data), size);
@@ -16,10 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const TalRecord tal = readTalFile(path);
 
     FUZZ_CHECK(tal.path == path);
-    checkKeyed(tal.FileVersion, "FileVersion", input, -1);
-    checkKeyed(tal.Project, "Project", input);
-    checkKeyed(tal.TALVMRFramingCube, "TALVMRFramingCube", input);
-    checkKeyed(tal.TALVMRVoxelRes, "TALVMRVoxelRes", input);
+    checkKeyedFields(tal, talKeys(), input);
 
     // A landmark whose key word is not in the file stays (0, 0, 0); every non-zero
     // coordinate is an integer that stood in the file.
@@ -27,9 +25,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int i = 0; i < landmark::Count; ++i) {
         const Landmark& point = tal.landmarks[static_cast<std::size_t>(i)];
         const int coordinates = (point.x != 0) + (point.y != 0) + (point.z != 0);
-        if (input.find(landmarkKeys[i]) == std::string::npos) FUZZ_CHECK(coordinates == 0);
+        if (input.find(landmarkKeys[i]) == std::string::npos) {
+            FUZZ_CHECK(coordinates == 0 && !tal.landmarkRead[static_cast<std::size_t>(i)]);
+        }
         nonZero += static_cast<std::size_t>(coordinates);
     }
     FUZZ_CHECK(nonZero <= fuzz::countDigitRuns(input));
+    // Only a positive FileVersion asks for the landmarks; then every one not read is named.
+    const std::size_t missing = missingLandmarks(tal).size();
+    if (tal.FileVersion.value <= 0) FUZZ_CHECK(missing == 0);
+    FUZZ_CHECK(talLandmarkRefusal(tal).empty() == (missing == 0));
     return 0;
 }

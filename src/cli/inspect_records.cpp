@@ -5,65 +5,36 @@
 #include <cstdint>
 #include <limits>
 #include <type_traits>
-#include <variant>
+#include <string>
 
 namespace zandrel::cli {
 
 namespace {
 
-void writeField(JsonWriter& json, const KeyedInt& field) {
+void writeValue(JsonWriter& json, std::int32_t value) { json.integer(value); }
+void writeValue(JsonWriter& json, float value) { json.number(value); }
+void writeValue(JsonWriter& json, bool value) { json.boolean(value); }
+void writeValue(JsonWriter& json, const std::string& value) { json.string(value); }
+
+template <class Value>
+void writeField(JsonWriter& json, const Keyed<Value>& field) {
     json.beginObject(true);
     json.key("key").string(field.key);
-    json.key("value").integer(field.value);
+    json.key("value");
+    writeValue(json, field.value);
     json.key("width").integer(field.width);
+    if constexpr (std::is_same_v<Value, std::string>) json.key("quoted").boolean(field.quoted);
     json.key("present").boolean(field.present);
     json.endObject();
 }
 
-void writeField(JsonWriter& json, const KeyedFloat& field) {
-    json.beginObject(true);
-    json.key("key").string(field.key);
-    json.key("value").number(field.value);
-    json.key("width").integer(field.width);
-    json.key("present").boolean(field.present);
-    json.endObject();
-}
-
-void writeField(JsonWriter& json, const KeyedBool& field) {
-    json.beginObject(true);
-    json.key("key").string(field.key);
-    json.key("value").boolean(field.value);
-    json.key("width").integer(field.width);
-    json.key("present").boolean(field.present);
-    json.endObject();
-}
-
-void writeField(JsonWriter& json, const KeyedText& field) {
-    json.beginObject(true);
-    json.key("key").string(field.key);
-    json.key("value").string(field.value);
-    json.key("width").integer(field.width);
-    json.key("quoted").boolean(field.quoted);
-    json.key("present").boolean(field.present);
-    json.endObject();
-}
-
-// Writes the field of one table entry; section markers have none.
-template <class Record>
-void writeEntry(JsonWriter& json, const Record& record, const KeyEntry<Record>& entry) {
-    std::visit(
-        [&](auto member) {
-            if constexpr (!std::is_same_v<decltype(member), std::monostate>) {
-                json.key(entry.fieldName);
-                writeField(json, record.*member);
-            }
-        },
-        entry.member);
-}
-
+// Every field of the table under its record field name; section markers have none.
 template <class Record>
 void writeTable(JsonWriter& json, const Record& record, const KeyTable<Record>& table) {
-    for (const KeyEntry<Record>& entry : table) writeEntry(json, record, entry);
+    forEachKeyedField(record, table, [&](const KeyEntry<Record>& entry, const auto& field) {
+        json.key(entry.fieldName);
+        writeField(json, field);
+    });
 }
 
 void writeMatrix(JsonWriter& json, const Matrix4& matrix) {
@@ -129,8 +100,9 @@ void writeDataSummary(JsonWriter& json, const FmrHeader& header) {
 void writeFmrMembers(JsonWriter& json, const FmrHeader& header, bool withData) {
     for (const KeyEntry<FmrHeader>& entry : fmrMainKeys()) {
         // The position block's fields stand where its marker stands in the file.
-        if (entry.isSectionMarker()) writeTable(json, header, fmrPositionKeys());
-        writeEntry(json, header, entry);
+        const KeyTable<FmrHeader> fields =
+            entry.isSectionMarker() ? fmrPositionKeys() : KeyTable<FmrHeader>{&entry, 1, nullptr};
+        writeTable(json, header, fields);
     }
     json.key("sliceTimingTable").beginArray(true);
     for (float entry : header.sliceTimingTable) json.number(entry);

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/file_probe.h"
 #include "formats/key_table.h"
 #include "formats/keyed_field.h"
 #include "geometry/matrix4.h"
@@ -105,10 +106,15 @@ FmrHeader readFmrHeader(const std::string& path, bool readData);
 // anything is allocated; a file longer than promised is accepted and its tail ignored.
 void readTimeCourseData(FmrHeader& header);
 
+// Checks the time-course data file as far as loading it depends on it, without reading a
+// sample: the name of timeCourseFileName, a regular file (a named pipe, device or folder
+// is refused unopened), open for reading, sizes that can describe data, and at least the
+// promised bytes. Throws exactly what readTimeCourseData throws for the same file:
+// "Failed opening STC for reading: " + name (with " (a named pipe, not a regular file)"
+// and the like for what is no regular file) and the size refusals.
+void checkTimeCourseFile(const FmrHeader& header);
+
 // Name of the time-course data file: directoryOf(path) + Prefix + ".stc".
 std::string timeCourseFileName(const FmrHeader& header);
-
-// The part of `path` up to and including its last '/' or '\\'; empty when it has neither.
-std::string directoryOf(const std::string& path);
 
 }  // namespace zandrel

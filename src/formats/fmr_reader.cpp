@@ -77,17 +77,6 @@ const Entry kPositionKeys[] = {
     {kPositionEnd, "GapThickness", &FmrHeader::GapThickness},
 };
 
-// Inside the block only its own keys count; the block ends right after the value of
-// "GapThickness:" or when the file does.
-void readPositionBlock(std::istream& in, FmrHeader& header) {
-    const KeyTable<FmrHeader> keys = fmrPositionKeys();
-    std::string word = kPositionMarker;
-    while (in.good() && word != kPositionEnd) {
-        if (!readWord(in, word)) return;
-        readKeyedEntry(in, word, keys, header);
-    }
-}
-
 // The table follows its size directly. Entries are read one by one and only those read
 // completely are kept, so a hostile size costs nothing beyond what the file holds. The
 // word after the table is dropped unseen, whatever the size was.
@@ -106,7 +95,10 @@ void readSliceTimingTable(std::istream& in, FmrHeader& header) {
 }  // namespace
 
 KeyTable<FmrHeader> fmrMainKeys() { return makeKeyTable(kMainKeys); }
-KeyTable<FmrHeader> fmrPositionKeys() { return makeKeyTable(kPositionKeys); }
+
+// Inside the block only its own keys count; it ends right after the value of
+// "GapThickness:" or when the file does.
+KeyTable<FmrHeader> fmrPositionKeys() { return makeKeyTable(kPositionKeys, kPositionEnd); }
 
 FmrHeader readFmrHeader(const std::string& path, bool readData) {
     FmrHeader header;
@@ -114,18 +106,14 @@ FmrHeader readFmrHeader(const std::string& path, bool readData) {
     header.FileVersion.value = -1;
     {
         std::ifstream in = openForReading(path);
-        const KeyTable<FmrHeader> keys = fmrMainKeys();
-        std::string word;
-        while (in.good()) {
-            if (!readWord(in, word)) break;
-            const KeyEntry<FmrHeader>* entry = readKeyedEntry(in, word, keys, header);
-            if (entry == nullptr) continue;
+        scanKeys(in, fmrMainKeys(), header, [&](const std::string&, const KeyEntry<FmrHeader>* entry) {
+            if (entry == nullptr) return;
             if (entry->isSectionMarker()) {
-                readPositionBlock(in, header);
-            } else if (entry->member == KeyedMember<FmrHeader>(&FmrHeader::SliceTimingTableSize)) {
+                scanKeys(in, fmrPositionKeys(), header);
+            } else if (entry->fills(&FmrHeader::SliceTimingTableSize)) {
                 readSliceTimingTable(in, header);
             }
-        }
+        });
     }
     if (readData) readTimeCourseData(header);
     return header;

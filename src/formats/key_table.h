@@ -26,21 +26,43 @@ struct KeyEntry {
     KeyedMember<Record> member;
 
     bool isSectionMarker() const { return std::holds_alternative<std::monostate>(member); }
+
+    // Whether this row fills `field`.
+    template <class Value>
+    bool fills(Keyed<Value> Record::*field) const {
+        const auto* held = std::get_if<Keyed<Value> Record::*>(&member);
+        return held != nullptr && *held == field;
+    }
 };
 
-// A reader's keys in the order in which every word is compared with them.
+// A reader's keys in the order in which every word is compared with them, and the key
+// word after whose value the scan ends (nullptr: the scan runs to the end of the file).
 template <class Record>
 struct KeyTable {
     const KeyEntry<Record>* entries;
     std::size_t size;
+    const char* endKey;
 
     const KeyEntry<Record>* begin() const { return entries; }
     const KeyEntry<Record>* end() const { return entries + size; }
 };
 
 template <class Record, std::size_t N>
-constexpr KeyTable<Record> makeKeyTable(const KeyEntry<Record> (&entries)[N]) {
-    return KeyTable<Record>{entries, N};
+constexpr KeyTable<Record> makeKeyTable(const KeyEntry<Record> (&entries)[N], const char* endKey = nullptr) {
+    return KeyTable<Record>{entries, N, endKey};
+}
+
+// Calls visit(entry, field) for every row of `table` that has a field, in table order,
+// with the record's field (const or not, as the record is).
+template <class Record, class Table, class Visit>
+void forEachKeyedField(Record& record, const Table& table, Visit&& visit) {
+    for (const auto& entry : table) {
+        std::visit(
+            [&](auto member) {
+                if constexpr (!std::is_same_v<decltype(member), std::monostate>) visit(entry, record.*member);
+            },
+            entry.member);
+    }
 }
 
 // Compares `word` with the keys of `table` in order. For the equal key, reads its value
@@ -62,6 +84,25 @@ const KeyEntry<Record>* readKeyedEntry(std::istream& in, const std::string& word
         return &entry;
     }
     return nullptr;
+}
+
+// The scan loop of every reader. While the stream is good and the last word is not the
+// table's end key: read a word (the scan ends when none is left), read the value of the
+// equal key into the record, then hand the word and its row (nullptr for a word that is
+// no key) to `afterWord`, which reads whatever the reader keeps beyond keyed fields.
+// Words that are no key are dropped.
+template <class Record, class AfterWord>
+void scanKeys(std::istream& in, const KeyTable<Record>& table, Record& record, AfterWord&& afterWord) {
+    std::string word;
+    while (in.good() && (table.endKey == nullptr || word != table.endKey)) {
+        if (!readWord(in, word)) return;
+        afterWord(word, readKeyedEntry(in, word, table, record));
+    }
+}
+
+template <class Record>
+void scanKeys(std::istream& in, const KeyTable<Record>& table, Record& record) {
+    scanKeys(in, table, record, [](const std::string&, const KeyEntry<Record>*) {});
 }
 
 }  // namespace zandrel

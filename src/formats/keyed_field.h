@@ -9,28 +9,18 @@ namespace zandrel {
 // key column (key word with colon plus the blanks and tabs before the value) and
 // whether the key was met. Numbers that were never read are 0 so that nothing
 // downstream sees an indeterminate value.
-struct KeyedInt {
+template <class Value>
+struct Keyed {
     std::string key;
-    std::int32_t value = 0;
+    Value value{};
     std::int32_t width = 0;
     bool present = false;
 };
 
-struct KeyedFloat {
-    std::string key;
-    float value = 0.0f;
-    std::int32_t width = 0;
-    bool present = false;
-};
-
-struct KeyedBool {
-    std::string key;
-    bool value = false;
-    std::int32_t width = 0;
-    bool present = false;
-};
-
-struct KeyedText {
+// A text entry also tells whether its value stood between double quotes; the flag
+// stands before `present`, so the members keep the order of the other entries.
+template <>
+struct Keyed<std::string> {
     std::string key;
     std::string value;
     std::int32_t width = 0;
@@ -38,11 +28,9 @@ struct KeyedText {
     bool present = false;
 };
 
-// Assigns key (without colon), value and width, and marks the field present.
-void setValue(KeyedInt& field, const std::string& key, std::int32_t value, std::int32_t width);
-void setValue(KeyedFloat& field, const std::string& key, float value, std::int32_t width);
-void setValue(KeyedBool& field, const std::string& key, bool value, std::int32_t width);
-void setValue(KeyedText& field, const std::string& key, const std::string& value, std::int32_t width,
-              bool quoted);
+using KeyedInt = Keyed<std::int32_t>;
+using KeyedFloat = Keyed<float>;
+using KeyedBool = Keyed<bool>;
+using KeyedText = Keyed<std::string>;
 
 }  // namespace zandrel

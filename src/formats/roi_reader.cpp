@@ -1,9 +1,8 @@
 // The ROI file reader: a header phase, then one phase per time-course plot.
 #include <cstdint>
-#include <filesystem>
 #include <string>
-#include <system_error>
 
+#include "formats/file_probe.h"
 #include "formats/key_table.h"
 #include "formats/keyed_reader.h"
 #include "formats/roi_file.h"
@@ -33,25 +32,16 @@ const KeyEntry<RoiPlot> kPlotKeys[] = {
     {kPlotEnd, "NrOfVoxels", &RoiPlot::NrOfVoxels},
 };
 
-// Size of the file in bytes; 0 when it cannot be told. Taken from the file system rather
-// than by seeking the stream: in text mode on Windows a CR LF file reports positions that
-// do not match the characters read, and seeking back to one skips part of the voxel list.
-std::uint64_t fileBytes(const std::string& path) {
-    std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    return error ? 0 : static_cast<std::uint64_t>(size);
-}
-
 // The smallest written triple is three one-digit numbers with a separator after each
 // ("0 0 0\n"), so the file can hold no more than a sixth of its bytes in triples (plus
 // one that ends the file without a line end).
 std::size_t triplesThatFit(std::uint64_t bytes) { return static_cast<std::size_t>(bytes / 6 + 1); }
 
-void readVoxels(std::istream& in, std::uint64_t fileSize, RoiPlot& plot) {
+void readVoxels(std::istream& in, std::uint64_t fileBytes, RoiPlot& plot) {
     const std::int32_t count = plot.NrOfVoxels.value;
     if (count <= 0) return;
     const std::size_t promised = static_cast<std::size_t>(count);
-    const std::size_t fit = triplesThatFit(fileSize);
+    const std::size_t fit = triplesThatFit(fileBytes);
     plot.voxels.reserve(promised < fit ? promised : fit);
     for (std::int32_t i = 0; i < count; ++i) {
         VoxelTriple voxel;
@@ -63,35 +53,26 @@ void readVoxels(std::istream& in, std::uint64_t fileSize, RoiPlot& plot) {
 
 }  // namespace
 
-KeyTable<RoiFile> roiHeaderKeys() { return makeKeyTable(kHeaderKeys); }
-KeyTable<RoiPlot> roiPlotKeys() { return makeKeyTable(kPlotKeys); }
+KeyTable<RoiFile> roiHeaderKeys() { return makeKeyTable(kHeaderKeys, kHeaderEnd); }
+KeyTable<RoiPlot> roiPlotKeys() { return makeKeyTable(kPlotKeys, kPlotEnd); }
 
 RoiFile readRoiFile(const std::string& path) {
     RoiFile roi;
     roi.path = path;
     roi.FileVersion.value = -1;
     std::ifstream in = openForReading(path);
-    const std::uint64_t fileSize = fileBytes(path);
-
-    const KeyTable<RoiFile> headerKeys = roiHeaderKeys();
-    std::string word;
-    while (word != kHeaderEnd && in.good()) {
-        if (!readWord(in, word)) break;
-        readKeyedEntry(in, word, headerKeys, roi);
-    }
+    // 0 when the size cannot be told: the voxel lists then grow as they are read.
+    const std::uint64_t bytes = fileSize(path).value_or(0);
+    scanKeys(in, roiHeaderKeys(), roi);
 
     // Each plot needs at least its "NrOfVoxels:" entry, so a hostile NrOfTCPlots ends at
     // the end of the file, where the stream stops being good.
     const KeyTable<RoiPlot> plotKeys = roiPlotKeys();
     for (std::int32_t i = 0; i < roi.NrOfTCPlots.value; ++i) {
         RoiPlot plot;
-        word.clear();
-        while (word != kPlotEnd && in.good()) {
-            if (!readWord(in, word)) break;
-            readKeyedEntry(in, word, plotKeys, plot);
-        }
+        scanKeys(in, plotKeys, plot);
         if (!in.good()) break;
-        readVoxels(in, fileSize, plot);
+        readVoxels(in, bytes, plot);
         roi.plots.push_back(std::move(plot));
     }
     return roi;

@@ -18,16 +18,18 @@ const KeyEntry<TalRecord> kKeys[] = {
     {"TALVMRVoxelRes:", "TALVMRVoxelRes", &TalRecord::TALVMRVoxelRes},
 };
 
-// Three integers on the key's line or the lines after it. A coordinate that fails to
-// parse (a fraction stops at its point) keeps its previous value and ends the scan.
-void readLandmark(std::istream& in, Landmark& point) {
-    if (readNumber(in, point.x) && readNumber(in, point.y)) readNumber(in, point.z);
+// Three integers on the key's line or the lines after it; false when not all three were
+// read. A coordinate that fails to parse (a fraction stops at its point) keeps its
+// previous value and ends the scan.
+bool readLandmark(std::istream& in, Landmark& point) {
+    return readNumber(in, point.x) && readNumber(in, point.y) && readNumber(in, point.z);
 }
 
 bool readLandmarkEntry(std::istream& in, const std::string& word, TalRecord& tal) {
     for (int i = 0; i < landmark::Count; ++i) {
         if (word == landmarkKeys[i]) {
-            readLandmark(in, tal.landmarks[static_cast<std::size_t>(i)]);
+            const std::size_t index = static_cast<std::size_t>(i);
+            tal.landmarkRead[index] = readLandmark(in, tal.landmarks[index]);
             return true;
         }
     }
@@ -44,12 +46,9 @@ TalRecord readTalFile(const std::string& path) {
     tal.FileVersion.value = -1;
     std::ifstream in = openForReading(path);
 
-    const KeyTable<TalRecord> keys = talKeys();
-    std::string word;
-    while (in.good()) {
-        if (!readWord(in, word)) break;
-        if (readKeyedEntry(in, word, keys, tal) == nullptr) readLandmarkEntry(in, word, tal);
-    }
+    scanKeys(in, talKeys(), tal, [&](const std::string& word, const KeyEntry<TalRecord>* entry) {
+        if (entry == nullptr) readLandmarkEntry(in, word, tal);
+    });
     return tal;
 }
 

@@ -29,6 +29,10 @@ struct TalRecord {
     KeyedInt TALVMRFramingCube;
     KeyedFloat TALVMRVoxelRes;
 
+    // Whether the last entry of each landmark gave all three of its integers; false for a
+    // landmark the file lacks, and for one whose numbers failed to parse or were cut short.
+    std::array<bool, landmark::Count> landmarkRead{};
+
     TalRecord() { FileVersion.value = -1; }
 };
 

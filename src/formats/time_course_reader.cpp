@@ -5,10 +5,12 @@
 #include <cstring>
 #include <fstream>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "formats/file_probe.h"
 #include "formats/fmr_header.h"
 
 namespace zandrel {
@@ -51,13 +53,10 @@ bool multiplyChecked(std::uint64_t a, std::uint64_t b, std::uint64_t& product) {
     return true;
 }
 
-// Size of the open file in bytes; the read position is left at the start.
-std::uint64_t fileSize(std::ifstream& in, const std::string& name) {
-    in.seekg(0, std::ios::end);
-    const std::streamoff end = in.tellg();
-    in.seekg(0, std::ios::beg);
-    if (!in || end < 0) throw std::runtime_error(failurePrefix(name) + "its size cannot be determined");
-    return static_cast<std::uint64_t>(end);
+std::uint64_t sizeOf(const std::string& name) {
+    const std::optional<std::uint64_t> bytes = fileSize(name);
+    if (!bytes) throw std::runtime_error(failurePrefix(name) + "its size cannot be determined");
+    return *bytes;
 }
 
 void checkFileHoldsData(const FmrHeader& header, const std::string& name, std::uint64_t available,
@@ -96,6 +95,10 @@ void checkVolumeOverhead(const FmrHeader& header, const std::string& name) {
     }
 }
 
+// 32-bit float samples when DataType is present and 2, signed 16-bit otherwise.
+bool isFloatData(const FmrHeader& header) { return header.DataType.present && header.DataType.value == 2; }
+std::size_t sampleBytesOf(const FmrHeader& header) { return isFloatData(header) ? 4 : 2; }
+
 // Samples are assembled from their bytes, so the result is the same on every host.
 void convertSamples(const unsigned char* bytes, std::size_t count, bool floatSamples, float* target) {
     if (floatSamples) {
@@ -132,27 +135,34 @@ void readSamples(std::ifstream& in, const std::string& name, std::vector<unsigne
     }
 }
 
-}  // namespace
-
-std::string directoryOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+// Everything the data file must be before any sample is read, in this order: a regular
+// file (anything else is refused unopened: a named pipe would block), open for reading
+// (raw bytes), sizes that can describe data, all promised samples present, and a volume
+// count whose bookkeeping stays in proportion. Returns the open stream at the start.
+std::ifstream openCheckedTimeCourseFile(const FmrHeader& header, const std::string& name) {
+    const std::string failure = "Failed opening STC for reading: " + name;
+    refuseNonRegularFile(name, failure);
+    std::ifstream in(name, std::ios::in | std::ios::binary);
+    if (in.fail()) throw std::runtime_error(failure);
+    checkGridSizes(header, name);
+    checkFileHoldsData(header, name, sizeOf(name), sampleBytesOf(header));
+    checkVolumeOverhead(header, name);
+    return in;
 }
+
+}  // namespace
 
 std::string timeCourseFileName(const FmrHeader& header) {
     return directoryOf(header.path) + header.Prefix.value + ".stc";
 }
 
+void checkTimeCourseFile(const FmrHeader& header) { openCheckedTimeCourseFile(header, timeCourseFileName(header)); }
+
 void readTimeCourseData(FmrHeader& header) {
     const std::string name = timeCourseFileName(header);
-    std::ifstream in(name, std::ios::in | std::ios::binary);
-    if (in.fail()) throw std::runtime_error("Failed opening STC for reading: " + name);
-
-    const bool floatSamples = header.DataType.present && header.DataType.value == 2;
-    const std::size_t sampleBytes = floatSamples ? 4 : 2;
-    checkGridSizes(header, name);
-    checkFileHoldsData(header, name, fileSize(in, name), sampleBytes);
-    checkVolumeOverhead(header, name);
+    std::ifstream in = openCheckedTimeCourseFile(header, name);
+    const bool floatSamples = isFloatData(header);
+    const std::size_t sampleBytes = sampleBytesOf(header);
 
     const std::int32_t volumeCount = header.NrOfVolumes.value;
     const std::int32_t sliceCount = header.NrOfSlices.value;

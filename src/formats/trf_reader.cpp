@@ -1,4 +1,5 @@
 // The TRF file reader: keyed fields and the matrices that follow two of them.
+#include <cstdint>
 #include <string>
 
 #include "formats/key_table.h"
@@ -28,12 +29,16 @@ const KeyEntry<TrfRecord> kKeys[] = {
     {"ACPCVMRVoxelRes:", "ACPCVMRVoxelRes", &TrfRecord::ACPCVMRVoxelRes},
 };
 
-// 16 numbers, row 0 first, over any number of lines. A number that fails to parse keeps
-// the elements before it and leaves the stream failed, which ends the scan.
-void readMatrix(std::istream& in, Matrix4& matrix) {
+// 16 numbers, row 0 first, over any number of lines; returns how many were read. A number
+// that fails to parse keeps the elements before it and leaves the stream failed, which
+// ends the scan.
+std::int32_t readMatrix(std::istream& in, Matrix4& matrix) {
+    std::int32_t read = 0;
     for (float& element : matrix.m) {
-        if (!readNumber(in, element)) return;
+        if (!readNumber(in, element)) break;
+        ++read;
     }
+    return read;
 }
 
 }  // namespace
@@ -46,20 +51,15 @@ TrfRecord readTrfFile(const std::string& path) {
     trf.FileVersion.value = -1;
     std::ifstream in = openForReading(path);
 
-    const KeyTable<TrfRecord> keys = trfKeys();
-    std::string word;
-    while (in.good()) {
-        if (!readWord(in, word)) break;
-        const KeyEntry<TrfRecord>* entry = readKeyedEntry(in, word, keys, trf);
-        if (entry == nullptr) continue;
+    scanKeys(in, trfKeys(), trf, [&](const std::string&, const KeyEntry<TrfRecord>* entry) {
+        if (entry == nullptr) return;
         // Exact text after quote removal: "matrix" or "Matrix 4x4" read no matrix.
-        if (entry->member == KeyedMember<TrfRecord>(&TrfRecord::DataFormat) && trf.DataFormat.value == "Matrix") {
-            readMatrix(in, trf.matrix);
-        } else if (entry->member == KeyedMember<TrfRecord>(&TrfRecord::ExtraVMRTransf) &&
-                   trf.ExtraVMRTransf.value == 1) {
-            readMatrix(in, trf.extraMatrix);
+        if (entry->fills(&TrfRecord::DataFormat) && trf.DataFormat.value == "Matrix") {
+            trf.matrixNumbersRead = readMatrix(in, trf.matrix);
+        } else if (entry->fills(&TrfRecord::ExtraVMRTransf) && trf.ExtraVMRTransf.value == 1) {
+            trf.extraMatrixNumbersRead = readMatrix(in, trf.extraMatrix);
         }
-    }
+    });
     return trf;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "formats/key_table.h"
@@ -30,6 +31,13 @@ struct TrfRecord {
     KeyedInt ACPCVMRFramingCube;
     KeyedFloat ACPCVMRVoxelRes;
 
+    // How many of the 16 numbers of `matrix` and of `extraMatrix` the file held after the
+    // entry that announces each (a DataFormat of "Matrix", an ExtraVMRTransf of 1): fewer
+    // when a number failed to parse ("nan", a word) or the file ended. -1 when the file
+    // announces no such matrix.
+    std::int32_t matrixNumbersRead = -1;
+    std::int32_t extraMatrixNumbersRead = -1;
+
     TrfRecord() { FileVersion.value = -1; }
 };
 
@@ -37,7 +45,7 @@ struct TrfRecord {
 KeyTable<TrfRecord> trfKeys();
 
 // Reads the keyed fields; 16 numbers into `matrix` after a DataFormat of "Matrix" and into
-// `extraMatrix` after an ExtraVMRTransf of 1, row by row.
+// `extraMatrix` after an ExtraVMRTransf of 1, row by row, counting the numbers read.
 TrfRecord readTrfFile(const std::string& path);
 
 }  // namespace zandrel
