@@ -11,7 +11,6 @@
 #include "cli/commands.h"
 #include "cli/convert_output.h"
 #include "cli/convert_progress.h"
-#include "cli/entry_stream.h"
 
 namespace zandrel::cli {
 
@@ -134,15 +133,11 @@ int runConvert(const std::vector<std::string>& args) {
     std::optional<ConvertProgress> progress;
     if (standardErrorIsTerminal()) {
         progress.emplace(std::cerr, countSets(arguments.listPath));
-        options.onSetStart = [&progress](int setNumber, const FileSet& set) {
-            progress->show(setNumber, set.roiPath);
-        };
-        output.setBeforeEntry([&progress] { progress->clear(); });
+        output.showProgress(*progress);
     }
 
-    EntryStream log([&output](const std::string& entry) { output.addEntry(entry); });
-    const BatchSummary summary = runBatch(arguments.listPath, log, options);
-    if (progress) progress->clear();
+    const BatchSummary summary = runBatch(arguments.listPath, output, options);
+    const bool transcriptComplete = output.finish();
 
     if (!summary.listReadable) {
         std::cerr << " Error: Can not read this text file!\n";
@@ -152,7 +147,7 @@ int runConvert(const std::vector<std::string>& args) {
     if (summary.setsFound == 0) {
         std::cerr << "zandrel convert: the list names no ROI file: " << arguments.listPath << "\n";
     }
-    if (!output.transcriptComplete()) {
+    if (!transcriptComplete) {
         std::cerr << "zandrel convert: the transcript could not be written completely: "
                   << *arguments.transcriptPath << "\n";
         status = kFailure;

@@ -8,7 +8,6 @@
 
 #include "cli/convert_output.h"
 #include "cli/convert_progress.h"
-#include "cli/entry_stream.h"
 #include "cli/json_string.h"
 #include "temp_dir.h"
 
@@ -41,39 +40,46 @@ TEST(JsonString, EscapesWhatJsonRequiresAndKeepsEveryByte) {
     for (const auto& c : cases) EXPECT_EQ(jsonString(c.text), c.expected) << "text '" << c.text << "'";
 }
 
-TEST(EntryStream, EveryFlushIsOneEntryAndEmptyFlushesAreNone) {
-    std::vector<std::string> entries;
-    EntryStream log([&](const std::string& entry) { entries.push_back(entry); });
-    log << "abc";
-    EXPECT_TRUE(entries.empty());
-    log << "def" << std::flush;
-    log << std::flush;
-    log << "Converted " << "x.roi" << std::flush;
-    EXPECT_EQ(entries, (std::vector<std::string>{"abcdef", "Converted x.roi"}));
-}
-
 TEST(ConvertOutput, PrintsEachEntryOnItsOwnLineAndTranscribesIt) {
     TempDir dir;
     std::ostringstream console;
     ConvertOutput output(console);
     ASSERT_TRUE(output.openTranscript(dir.file("t.jsonl")));
-    int cleared = 0;
-    output.setBeforeEntry([&] { ++cleared; });
-    output.addEntry("Converted a.roi");
-    output.addEntry("closing text\n");
-    output.addEntry("two\nlines");
-    EXPECT_TRUE(output.transcriptComplete());
-    EXPECT_EQ(console.str(), "Converted a.roi\nclosing text\ntwo\nlines\n");
-    EXPECT_EQ(readFile(dir.file("t.jsonl")), "\"Converted a.roi\"\n\"closing text\\n\"\n\"two\\nlines\"\n");
-    EXPECT_EQ(cleared, 3);
+    output.onEntry("Converted a.roi");
+    output.onEntry("closing text\n");
+    output.onEntry("two\nlines");
+    output.onEntry("");
+    EXPECT_TRUE(output.finish());
+    EXPECT_EQ(console.str(), "Converted a.roi\nclosing text\ntwo\nlines\n\n");
+    EXPECT_EQ(readFile(dir.file("t.jsonl")), "\"Converted a.roi\"\n\"closing text\\n\"\n\"two\\nlines\"\n\"\"\n");
+}
+
+TEST(ConvertOutput, ErasesTheProgressLineBeforeEveryEntryAndAtTheEnd) {
+    std::ostringstream console;
+    std::ostringstream terminal;
+    ConvertProgress progress(terminal, 2);
+    ConvertOutput output(console);
+    output.showProgress(progress);
+    FileSet set;
+    set.roiPath = "/d/a.roi";
+    output.onSetStarted(1, set);
+    output.onEntry("Converted /d/a.roi");
+    const std::string afterEntry = terminal.str();
+    set.roiPath = "/d/b.roi";
+    output.onSetStarted(2, set);
+    EXPECT_TRUE(output.finish());
+    const std::string erase = "\r" + std::string(11, ' ') + "\r";
+    EXPECT_EQ(afterEntry, "\r[1/2] a.roi" + erase);
+    EXPECT_EQ(terminal.str(), "\r[1/2] a.roi" + erase + "\r[2/2] b.roi" + erase);
+    EXPECT_EQ(console.str(), "Converted /d/a.roi\n");
 }
 
 TEST(ConvertOutput, ATranscriptWriteFailureIsNotReportedAsComplete) {
     std::ostringstream console;
     ConvertOutput output(console);
     if (!output.openTranscript("/dev/full")) GTEST_SKIP() << "no /dev/full";
-    output.addEntry("entry");
-    EXPECT_FALSE(output.transcriptComplete());
+    output.onEntry("entry");
+    EXPECT_FALSE(output.finish());
 }
 
 TEST(ConvertProgress, ShowsSetNumberTotalAndFileName) {
