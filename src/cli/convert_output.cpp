@@ -1,6 +1,6 @@
 #include "cli/convert_output.h"
 
-#include "cli/json_string.h"
+#include "cli/json/json_string.h"
 
 namespace zandrel::cli {
 

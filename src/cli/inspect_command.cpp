@@ -8,7 +8,7 @@
 
 #include "cli/commands.h"
 #include "cli/inspect_records.h"
-#include "cli/json_writer.h"
+#include "cli/json/json_writer.h"
 
 namespace zandrel::cli {
 

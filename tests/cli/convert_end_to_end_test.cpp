@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/json_string.h"
+#include "cli/json/json_string.h"
 #include "study_fixture.h"
 #include "program_run.h"
 #include "temp_dir.h"

@@ -1,4 +1,4 @@
-// What `zandrel convert` makes of the batch's log entries: console lines, the JSON Lines
+// What `zandrel convert` makes of what the batch reports: console lines, the JSON Lines
 // transcript, and the progress line.
 #include <gtest/gtest.h>
 
@@ -8,7 +8,6 @@
 
 #include "cli/convert_output.h"
 #include "cli/convert_progress.h"
-#include "cli/json_string.h"
 #include "temp_dir.h"
 
 namespace zandrel::cli {
@@ -16,29 +15,6 @@ namespace {
 
 using zandrel::testing::readFile;
 using zandrel::testing::TempDir;
-
-TEST(JsonString, EscapesWhatJsonRequiresAndKeepsEveryByte) {
-    const struct {
-        std::string text;
-        std::string expected;
-    } cases[] = {
-        {"Converted /d/s1.roi", "\"Converted /d/s1.roi\""},
-        {"", "\"\""},
-        {"a\"b\\c", "\"a\\\"b\\\\c\""},
-        {"D:\\study\\s1.roi", "\"D:\\\\study\\\\s1.roi\""},
-        {"line\nfeed\r\ttab\b\f", "\"line\\nfeed\\r\\ttab\\b\\f\""},
-        {std::string("nul\0x\x1f", 6), "\"nul\\u0000x\\u001f\""},
-        {"\x7f", "\"\x7f\""},
-        {"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80", "\"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80\""},  // valid UTF-8 kept
-        {"caf\xE9", "\"caf\\u00e9\""},                       // a Latin-1 byte
-        {"\xC3", "\"\\u00c3\""},                             // sequence cut short
-        {"\xC0\xAF", "\"\\u00c0\\u00af\""},                  // overlong form
-        {"\xED\xA0\x80", "\"\\u00ed\\u00a0\\u0080\""},       // surrogate
-        {"\xF4\x90\x80\x80", "\"\\u00f4\\u0090\\u0080\\u0080\""},  // above U+10FFFF
-        {"\x80x", "\"\\u0080x\""},                           // stray continuation byte
-    };
-    for (const auto& c : cases) EXPECT_EQ(jsonString(c.text), c.expected) << "text '" << c.text << "'";
-}
 
 TEST(ConvertOutput, PrintsEachEntryOnItsOwnLineAndTranscribesIt) {
     TempDir dir;
