@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -33,7 +34,10 @@ TEST(ShortestFloat, IsTheShortestTextThatReadsBackToTheSameValue) {
     for (const auto& c : cases) {
         EXPECT_EQ(shortestFloat(c.value), c.text) << "value " << std::hexfloat << c.value;
         if (std::isfinite(c.value)) {
-            EXPECT_EQ(std::stof(shortestFloat(c.value)), c.value) << c.text;
+            const std::string text = shortestFloat(c.value);
+            float back = 0.0f;
+            std::from_chars(text.data(), text.data() + text.size(), back);
+            EXPECT_EQ(back, c.value) << c.text;
         }
     }
     EXPECT_EQ(shortestFloat(0.1), "0.1");
