@@ -12,8 +12,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <ostream>
-#include <streambuf>
 #include <string>
 #include <vector>
 
@@ -29,28 +27,11 @@ namespace {
 const char* const kSeparator = "\n--8<--\n";
 const std::string kPrevious = "previous output, must survive a failed conversion\n";
 
-// Collects each flushed text as one log entry.
-class EntryBuffer : public std::streambuf {
+// Collects each log entry.
+class EntryList : public BatchObserver {
 public:
     std::vector<std::string> entries;
-
-protected:
-    int_type overflow(int_type c) override {
-        if (c != traits_type::eof()) pending_.push_back(static_cast<char>(c));
-        return traits_type::not_eof(c);
-    }
-    std::streamsize xsputn(const char* s, std::streamsize n) override {
-        pending_.append(s, static_cast<std::size_t>(n));
-        return n;
-    }
-    int sync() override {
-        if (!pending_.empty()) entries.push_back(pending_);
-        pending_.clear();
-        return 0;
-    }
-
-private:
-    std::string pending_;
+    void onEntry(const std::string& text) override { entries.push_back(text); }
 };
 
 std::vector<std::string> splitParts(const std::string& input) {
@@ -116,9 +97,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<fs::path> before;
     for (const auto& entry : fs::directory_iterator(folder)) before.push_back(entry.path());
 
-    EntryBuffer buffer;
-    std::ostream log(&buffer);
-    const BatchSummary summary = runBatch(dir + "batch.txt", log);
+    EntryList buffer;
+    const BatchSummary summary = runBatch(dir + "batch.txt", buffer);
 
     FUZZ_CHECK(summary.listReadable);
     FUZZ_CHECK(summary.setsFound == 1);

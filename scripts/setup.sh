@@ -6,7 +6,7 @@ set -euo pipefail
 want="${1:-all}"
 # man-db renders the generated manual page; libpng and chromium serve the picture report and its
 # browser test.
-packages=(build-essential cmake libgtest-dev nlohmann-json3-dev man-db libpng-dev python3 chromium)
+packages=(build-essential cmake libgtest-dev nlohmann-json3-dev libcli11-dev man-db libpng-dev python3 chromium)
 case "$want" in
   native) ;;
   windows) packages+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 zip) ;;

@@ -5,62 +5,73 @@
 #include <iostream>
 #include <string>
 
+#include <CLI/CLI.hpp>
+
 #include "generator/study_generator.h"
 
 namespace {
 
-const char* const kUsage =
-    "usage: zandrel_make_study OUTDIR [--subjects N] [--seed S] [--example] [--small]\n"
-    "  --subjects N  number of subjects (1..100, default 2)\n"
-    "  --seed S      seed of the study (unsigned integer, default 1)\n"
-    "  --example     the bundled example study (ignores --subjects, --seed and --small)\n"
-    "  --small       small, fast subjects (32 x 32 slices) as the tests use them\n";
+const char* const kFooter =
+    "Prints the path of the study's list file.\n"
+    "\n"
+    "Exit status:\n"
+    "  0  the study was written\n"
+    "  1  a file of the study cannot be written\n"
+    "  2  usage error\n";
 
-bool parseUnsigned(const std::string& text, std::uint64_t& value) {
-    if (text.empty() || text.size() > 19 || text.find_first_not_of("0123456789") != std::string::npos)
-        return false;
-    value = std::stoull(text);
-    return true;
+struct MakeStudyOptions {
+    std::string outDir;
+    int subjects = 2;
+    std::uint64_t seed = 1;
+    bool example = false;
+    bool small = false;
+};
+
+int makeStudy(const MakeStudyOptions& options) {
+    const zandrel::studygen::StudySpec plan =
+        options.example ? zandrel::studygen::exampleStudySpec()
+        : options.small ? zandrel::studygen::testStudySpec(options.subjects, options.seed)
+                        : zandrel::studygen::realisticStudySpec(options.subjects, options.seed);
+    const zandrel::studygen::GeneratedStudy study = zandrel::studygen::writeStudy(options.outDir, plan);
+    std::cout << study.listPath << "\n";
+    return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     try {
-        std::string outDir;
-        std::uint64_t subjects = 2, seed = 1;
-        bool example = false, small = false;
-        for (int i = 1; i < argc; ++i) {
-            const std::string argument = argv[i];
-            const bool hasValue = i + 1 < argc;
-            if (argument == "--example") {
-                example = true;
-            } else if (argument == "--small") {
-                small = true;
-            } else if (argument == "--subjects" && hasValue && parseUnsigned(argv[i + 1], subjects) &&
-                       subjects >= 1 && subjects <= 100) {
-                ++i;
-            } else if (argument == "--seed" && hasValue && parseUnsigned(argv[i + 1], seed)) {
-                ++i;
-            } else if (outDir.empty() && !argument.empty() && argument[0] != '-') {
-                outDir = argument;
-            } else {
-                std::cerr << "zandrel_make_study: unexpected argument '" << argument << "'\n" << kUsage;
-                return 2;
-            }
-        }
-        if (outDir.empty()) {
-            std::cerr << kUsage;
+        CLI::App app("Writes a study of our own making: ROI, FMR (with time-course data), IA, FA,\n"
+                     "ACPC and TAL files per subject, and the list file that names them.",
+                     "zandrel_make_study");
+        app.set_help_flag("-h,--help", "show this text");
+        app.footer(kFooter);
+        MakeStudyOptions options;
+        app.add_option("OUTDIR", options.outDir, "the folder to write the study into")->required()->type_name("");
+        app.add_option("--subjects", options.subjects, "number of subjects (default 2)")
+            ->type_name("N")
+            ->check(CLI::Range(1, 100));
+        // Checked as at most 19 digits before conversion, which would wrap "-1" and clamp
+        // values beyond 64 bits.
+        app.add_option("--seed", options.seed, "seed of the study (unsigned integer, default 1)")
+            ->type_name("S")
+            ->check(CLI::Validator(
+                [](const std::string& text) {
+                    const bool digits = !text.empty() && text.size() <= 19 &&
+                                        text.find_first_not_of("0123456789") == std::string::npos;
+                    return digits ? std::string() : "not an unsigned integer: " + text;
+                },
+                "", "digits"));
+        app.add_flag("--example", options.example, "the bundled example study (ignores --subjects,\n--seed and --small)");
+        app.add_flag("--small", options.small, "small, fast subjects (32 x 32 slices) as the\ntests use them");
+        try {
+            app.parse(argc, argv);
+        } catch (const CLI::ParseError& error) {
+            if (error.get_exit_code() == 0) return app.exit(error);
+            std::cerr << "zandrel_make_study: " << error.what() << "; try 'zandrel_make_study --help'\n";
             return 2;
         }
-        const int count = static_cast<int>(subjects);
-        const zandrel::studygen::StudySpec plan =
-            example ? zandrel::studygen::exampleStudySpec()
-                    : small ? zandrel::studygen::testStudySpec(count, seed)
-                            : zandrel::studygen::realisticStudySpec(count, seed);
-        const zandrel::studygen::GeneratedStudy study = zandrel::studygen::writeStudy(outDir, plan);
-        std::cout << study.listPath << "\n";
-        return 0;
+        return makeStudy(options);
     } catch (const std::exception& error) {
         std::cerr << "zandrel_make_study: " << error.what() << "\n";
         return 1;

@@ -12,10 +12,6 @@ namespace zandrel {
 
 namespace {
 
-void logFailure(std::ostream& log, const FileSet& set, const char* message) {
-    log << "!!!! Could not convert " << set.roiPath << ": " << message << std::flush;
-}
-
 // Binary mode: the list reader drops CR before LF itself, the same on every platform.
 bool openList(const std::string& listPath, std::ifstream& in) {
     if (!canOpenForReading(listPath)) return false;
@@ -23,9 +19,17 @@ bool openList(const std::string& listPath, std::ifstream& in) {
     return in.is_open() && in.good();
 }
 
+void tally(BatchSummary& summary, SetOutcome outcome) {
+    switch (outcome) {
+        case SetOutcome::converted: ++summary.converted; break;
+        case SetOutcome::reported: ++summary.reported; break;
+        case SetOutcome::failed: ++summary.failed; break;
+    }
+}
+
 }  // namespace
 
-BatchSummary runBatch(const std::string& listPath, std::ostream& log, const BatchOptions& options) {
+BatchSummary runBatch(const std::string& listPath, BatchObserver& observer, const BatchOptions& options) {
     BatchSummary summary;
     std::ifstream in;
     if (!openList(listPath, in)) {
@@ -37,27 +41,33 @@ BatchSummary runBatch(const std::string& listPath, std::ostream& log, const Batc
     FileSet set;
     while (reader.next(set)) {
         ++summary.setsFound;
-        if (options.onSetStart) options.onSetStart(summary.setsFound, set);
+        observer.onSetStarted(summary.setsFound, set);
+        SetResult result;
+        result.setNumber = summary.setsFound;
+        VoiFile saved;
         // The one place where the errors of a set are contained: every record of the set
         // has been released when a handler runs, so the batch goes on with the next set.
         try {
-            const SetOutcome outcome =
-                options.dryRun ? describeFileSet(set, log) : convertFileSet(set, log, options.crlf);
-            if (outcome == SetOutcome::converted) {
-                ++summary.converted;
-            } else {
-                ++summary.reported;
-            }
+            result.outcome = options.dryRun ? describeFileSet(set, observer)
+                                            : convertFileSet(set, observer, options.crlf, &saved);
         } catch (const std::bad_alloc&) {
-            ++summary.failed;
-            logFailure(log, set, "not enough memory");
+            result.outcome = SetOutcome::failed;
+            result.message = "not enough memory";
         } catch (const std::exception& error) {
-            ++summary.failed;
-            logFailure(log, set, error.what());
+            result.outcome = SetOutcome::failed;
+            result.message = error.what();
         } catch (...) {
-            ++summary.failed;
-            logFailure(log, set, "unexpected error");
+            result.outcome = SetOutcome::failed;
+            result.message = "unexpected error";
         }
+        tally(summary, result.outcome);
+        if (result.outcome == SetOutcome::failed) {
+            observer.onEntry("!!!! Could not convert " + set.roiPath + ": " + result.message);
+        } else if (result.outcome == SetOutcome::converted) {
+            result.outputPath = outputPathFor(set);
+            if (!options.dryRun) result.voiFile = &saved;
+        }
+        observer.onSetFinished(set, result);
     }
     return summary;
 }

@@ -1,9 +1,8 @@
 #pragma once
 
-#include <functional>
-#include <ostream>
 #include <string>
 
+#include "batch/batch_observer.h"
 #include "batch/file_set.h"
 
 namespace zandrel {
@@ -19,20 +18,20 @@ struct BatchSummary {
 struct BatchOptions {
     bool dryRun = false;  // check and describe sets, write nothing
     bool crlf = false;    // .voi with CR LF line ends on every platform
-    std::function<void(int setNumber, const FileSet&)> onSetStart;  // progress, may be empty
 };
 
 // Runs the batch of a list file: forms the sets one after another while the list is read
 // and converts each as soon as it is complete, the list staying open until the end.
 //
-// Every message goes to `log` as one flushed text, without a line end of its own. An
-// error in one set (a reader's or the writer's error, a refused count, a chain that cannot
-// be computed, lack of memory) is logged as the single entry "!!!! Could not convert "
-// + ROI path + ": " + message; no file is written for that set and the batch goes on.
+// Every log entry goes to `observer.onEntry` as one text, without a line end of its own.
+// Each set is framed by onSetStarted and onSetFinished. An error in one set (a reader's or
+// the writer's error, a refused count, a chain that cannot be computed, lack of memory) is
+// logged as the single entry "!!!! Could not convert " + ROI path + ": " + message; no
+// file is written for that set and the batch goes on.
 //
-// A list file that cannot be opened gives listReadable = false and logs nothing; the
-// caller shows " Error: Can not read this text file!".
-BatchSummary runBatch(const std::string& listPath, std::ostream& log, const BatchOptions& options = {});
+// A list file that cannot be opened gives listReadable = false and reports nothing to the
+// observer; the caller shows " Error: Can not read this text file!".
+BatchSummary runBatch(const std::string& listPath, BatchObserver& observer, const BatchOptions& options = {});
 
 // The number of sets the list forms (the ROI lines that start a set), for progress
 // totals; 0 when the list cannot be read.

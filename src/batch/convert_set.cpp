@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "batch/set_check.h"
 #include "chain/set_chain.h"
@@ -46,7 +47,7 @@ SetChain chainOf(const SetRecords& records) {
 
 }  // namespace
 
-SetOutcome convertFileSet(const FileSet& set, std::ostream& log, bool crlf) {
+SetOutcome convertFileSet(const FileSet& set, BatchObserver& log, bool crlf, VoiFile* saved) {
     if (!checkFileSet(set, log)) return SetOutcome::reported;
 
     VoiBuildReport report;
@@ -58,26 +59,24 @@ SetOutcome convertFileSet(const FileSet& set, std::ostream& log, bool crlf) {
         voiFile.fileName = outputPathFor(set);
         voiFile.crlf = crlf;
         voiFile.save();
+        if (saved != nullptr) *saved = std::move(voiFile);
     }  // the records and the time-course data are released before logging
 
-    log << "Converted " << set.roiPath << std::flush;
+    log.onEntry("Converted " + set.roiPath);
     for (std::size_t index = 0; index < report.skippedVoxels.size(); ++index) {
         const std::int64_t skipped = report.skippedVoxels[index];
         if (skipped == 0) continue;
-        // Numbers as plain decimal text: the caller's stream may carry any locale.
-        log << "VOI " << std::to_string(index + 1) << " of " << set.roiPath << ": "
-            << std::to_string(skipped) << " voxels outside the functional grid were skipped"
-            << std::flush;
+        log.onEntry("VOI " + std::to_string(index + 1) + " of " + set.roiPath + ": " +
+                    std::to_string(skipped) + " voxels outside the functional grid were skipped");
     }
     return SetOutcome::converted;
 }
 
-SetOutcome describeFileSet(const FileSet& set, std::ostream& log) {
+SetOutcome describeFileSet(const FileSet& set, BatchObserver& log) {
     if (!checkFileSet(set, log)) return SetOutcome::reported;
     const SetRecords records = readSetRecords(set, false);
     requireUsable(chainOf(records));
-    log << "Would write " << outputPathFor(set) << " from "
-        << set.roiPath << std::flush;
+    log.onEntry("Would write " + outputPathFor(set) + " from " + set.roiPath);
     return SetOutcome::converted;
 }
 

@@ -28,14 +28,14 @@ std::string outputPathFor(const FileSet& set) {
     return outputPathFor(set.roiPath, outputSuffixFor(set));
 }
 
-bool checkFileSet(const FileSet& set, std::ostream& log) {
+bool checkFileSet(const FileSet& set, BatchObserver& log) {
     const bool complete = canOpenForReading(set.roiPath) && canOpenForReading(set.fmrPath) &&
                           canOpenForReading(set.iaTrfPath) && canOpenForReading(set.faTrfPath) &&
                           canOpenForReading(set.acpcTrfPath) &&
                           (set.talPath.empty() || canOpenForReading(set.talPath));
     if (complete) return true;
 
-    log << "!!!! Not enough files could be loaded to convert " << set.roiPath << std::flush;
+    log.onEntry("!!!! Not enough files could be loaded to convert " + set.roiPath);
     // Every file is tested a second time: the report shows what is missing now.
     const struct {
         const char* text;
@@ -49,7 +49,7 @@ bool checkFileSet(const FileSet& set, std::ostream& log) {
         {"TAL could not be loaded: ", set.talPath},
     };
     for (const auto& entry : entries) {
-        if (!canOpenForReading(entry.path)) log << entry.text << entry.path << std::flush;
+        if (!canOpenForReading(entry.path)) log.onEntry(entry.text + entry.path);
     }
     return false;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <ostream>
 #include <string>
 
+#include "batch/batch_observer.h"
 #include "batch/file_set.h"
 
 namespace zandrel {
@@ -28,7 +28,7 @@ std::string outputPathFor(const FileSet& set);
 // the set names one. When one cannot, writes the set's report to `log` and returns
 // false: "!!!! Not enough files could be loaded to convert " with the ROI path, then,
 // testing all six paths again, one entry per file that cannot be opened, TAL last and
-// tested also when the set names none. Each entry is one flushed text.
-bool checkFileSet(const FileSet& set, std::ostream& log);
+// tested also when the set names none. Each entry is one call of log.onEntry.
+bool checkFileSet(const FileSet& set, BatchObserver& log);
 
 }  // namespace zandrel

@@ -1,9 +1,11 @@
 #include "cli/chain_format.h"
 
-#include <charconv>
-#include <cmath>
 #include <cstddef>
+#include <sstream>
 #include <string>
+
+#include "cli/json/json_writer.h"
+#include "cli/json/shortest_float.h"
 
 namespace zandrel::cli {
 
@@ -28,13 +30,6 @@ const NamedMatrix kMatrices[] = {
 };
 
 }  // namespace
-
-std::string shortestFloat(float value) {
-    if (std::isnan(value)) return "nan";
-    char buffer[32];
-    const std::to_chars_result written = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, written.ptr);
-}
 
 std::string formatChainText(const ChainFactors& factors) {
     std::string text;
@@ -66,31 +61,23 @@ std::string formatChainText(const ChainFactors& factors) {
 }
 
 std::string formatChainJson(const ChainFactors& factors) {
-    std::string json = "{";
-    bool first = true;
+    std::ostringstream text;
+    JsonWriter json(text);
+    json.beginObject();
     for (const NamedMatrix& named : kMatrices) {
         const Matrix4& matrix = factors.*named.matrix;
-        json += first ? "\n  \"" : ",\n  \"";
-        first = false;
-        json += named.name;
-        json += "\": [";
+        json.key(named.name).beginArray(true);
         for (int r = 0; r < 4; ++r) {
-            json += r == 0 ? "[" : ", [";
-            for (int c = 0; c < 4; ++c) {
-                const float value = matrix.at(r, c);
-                if (c > 0) json += ", ";
-                json += std::isfinite(value) ? shortestFloat(value) : std::string("null");
-            }
-            json += "]";
+            json.beginArray();
+            for (int c = 0; c < 4; ++c) json.number(matrix.at(r, c));
+            json.endArray();
         }
-        json += "]";
+        json.endArray();
     }
-    json += ",\n  \"faInverted\": ";
-    json += factors.faInverted ? "true" : "false";
-    json += ",\n  \"finite\": ";
-    json += factors.gridToFunctional.isFinite() ? "true" : "false";
-    json += "\n}\n";
-    return json;
+    json.key("faInverted").boolean(factors.faInverted);
+    json.key("finite").boolean(factors.gridToFunctional.isFinite());
+    json.endObject();
+    return text.str();
 }
 
 }  // namespace zandrel::cli

@@ -1,22 +1,19 @@
 #pragma once
 
-#include <string>
+// The one place where the commands of `zandrel` are registered. A new command gets a file
+// of its own (an options struct, its body runX(const XOptions&) and addXCommand, which
+// declares the options on a new subcommand) and one line in addCommands.
 #include <vector>
+
+#include "cli/command.h"
 
 namespace zandrel::cli {
 
-// Exit statuses shared by every command.
-enum ExitStatus { kSuccess = 0, kFailure = 1, kUsage = 2 };
+Command addConvertCommand(CLI::App& zandrel);
+Command addInspectCommand(CLI::App& zandrel);
+Command addChainCommand(CLI::App& zandrel);
 
-// Each command receives the words after its name and returns the exit status.
-// Commands print their results to standard output and their errors to standard error.
-int runInspect(const std::vector<std::string>& args);
-int runChain(const std::vector<std::string>& args);
-int runConvert(const std::vector<std::string>& args);
-
-// Help texts, for `zandrel help COMMAND` and `COMMAND --help`.
-const char* inspectHelp();
-const char* chainHelp();
-const char* convertHelp();
+// Declares every command on `zandrel`, in the order the help lists them.
+std::vector<Command> addCommands(CLI::App& zandrel);
 
 }  // namespace zandrel::cli

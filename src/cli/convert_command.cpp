@@ -1,70 +1,44 @@
 // `zandrel convert LIST [options]`: the batch conversion of a list file.
+#include "cli/convert_command.h"
+
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <system_error>
-#include <vector>
 
 #include "batch/batch_run.h"
 #include "batch/set_check.h"
 #include "cli/commands.h"
 #include "cli/convert_output.h"
 #include "cli/convert_progress.h"
-#include "cli/entry_stream.h"
+#include "cli/terminal.h"
 
 namespace zandrel::cli {
 
 namespace {
 
-struct ConvertArguments {
-    std::string listPath;
-    std::optional<std::string> transcriptPath;
-    bool dryRun = false;
-    bool crlf = false;
-    bool help = false;
-};
-
-int usageError(const std::string& message) {
-    std::cerr << "zandrel convert: " << message << "; try 'zandrel convert --help'\n";
-    return kUsage;
-}
-
-// Fills `parsed`; returns kSuccess, or the exit status of a usage error already reported.
-int parseArguments(const std::vector<std::string>& args, ConvertArguments& parsed) {
-    std::vector<std::string> positional;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& word = args[i];
-        if (optionsEnded || word.empty() || word[0] != '-' || word == "-") {
-            positional.push_back(word);
-        } else if (word == "--") {
-            optionsEnded = true;
-        } else if (word == "--help" || word == "-h") {
-            parsed.help = true;
-        } else if (word == "--dry-run") {
-            parsed.dryRun = true;
-        } else if (word == "--crlf") {
-            parsed.crlf = true;
-        } else if (word == "--transcript" || word.rfind("--transcript=", 0) == 0) {
-            if (parsed.transcriptPath) return usageError("--transcript given twice");
-            if (word == "--transcript") {
-                if (i + 1 == args.size()) return usageError("--transcript needs a file name");
-                parsed.transcriptPath = args[++i];
-            } else {
-                parsed.transcriptPath = word.substr(std::string("--transcript=").size());
-            }
-            if (parsed.transcriptPath->empty()) return usageError("--transcript needs a file name");
-        } else {
-            return usageError("unknown option '" + word + "'");
-        }
-    }
-    if (parsed.help) return kSuccess;
-    if (positional.empty()) return usageError("missing the list file");
-    if (positional.size() > 1) return usageError("unexpected argument '" + positional[1] + "'");
-    parsed.listPath = positional.front();
-    return kSuccess;
-}
+const char* const kFooter =
+    "Line 1 of the list is a path prefix put in front of every name as written. Each\n"
+    "later line ending in \"roi\" starts a set; the lines after it name the set's .fmr,\n"
+    "IA.trf, FA.trf, ACPC.trf and (optional) .tal files, in any order. The ROIs of each\n"
+    "set become VOIs on the 256 x 256 x 256 anatomical grid, saved next to the ROI file\n"
+    "as <stem>_TAL_.voi when the set names a .tal file, otherwise as <stem>_ACPC_.voi.\n"
+    "\n"
+    "Each log entry is printed to standard output as it happens, on a line of its\n"
+    "own: a line feed is added to every entry that does not end with one. A set\n"
+    "whose files cannot be opened is reported; an error while a set is read, built\n"
+    "or saved is logged as \"!!!! Could not convert ROI: message\" and no file is\n"
+    "written for that set. Either way the batch goes on with the next set. When\n"
+    "standard error is a terminal it shows the progress: set number, total and the\n"
+    "ROI file's name.\n"
+    "\n"
+    "Exit status:\n"
+    "  0  every set was converted (with --dry-run: would be converted)\n"
+    "  1  at least one set was reported or failed, or the transcript could not be\n"
+    "     written completely\n"
+    "  2  usage error, or the list file cannot be read\n";
 
 bool isSameFile(const std::string& a, const std::string& b) {
     std::error_code error;
@@ -73,76 +47,52 @@ bool isSameFile(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-const char* convertHelp() {
-    return "Usage: zandrel convert LIST [options]\n"
-           "\n"
-           "Converts every data set of the list file LIST: the ROIs of each set become VOIs\n"
-           "on the 256 x 256 x 256 anatomical grid, saved next to the ROI file as\n"
-           "<stem>_TAL_.voi when the set names a .tal file, otherwise as <stem>_ACPC_.voi.\n"
-           "\n"
-           "Line 1 of the list is a path prefix put in front of every name as written. Each\n"
-           "later line ending in \"roi\" starts a set; the lines after it name the set's .fmr,\n"
-           "IA.trf, FA.trf, ACPC.trf and (optional) .tal files, in any order.\n"
-           "\n"
-           "Options:\n"
-           "  --transcript FILE  also write every log entry to FILE as one JSON string per\n"
-           "                     line (JSON Lines), in order\n"
-           "  --dry-run          check every set's files and records and print the .voi file\n"
-           "                     each set would get, or its report; writes nothing\n"
-           "  --crlf             write .voi files with CR LF line ends on every platform\n"
-           "  -h, --help         show this text\n"
-           "\n"
-           "Each log entry is printed to standard output as it happens, on a line of its\n"
-           "own: a line feed is added to every entry that does not end with one. A set\n"
-           "whose files cannot be opened is reported; an error while a set is read, built\n"
-           "or saved is logged as \"!!!! Could not convert ROI: message\" and no file is\n"
-           "written for that set. Either way the batch goes on with the next set. When\n"
-           "standard error is a terminal it shows the progress: set number, total and the\n"
-           "ROI file's name.\n"
-           "\n"
-           "Exit status:\n"
-           "  0  every set was converted (with --dry-run: would be converted)\n"
-           "  1  at least one set was reported or failed, or the transcript could not be\n"
-           "     written completely\n"
-           "  2  usage error, or the list file cannot be read\n";
+Command addConvertCommand(CLI::App& zandrel) {
+    CLI::App* command = zandrel.add_subcommand("convert", "run the batch conversion of a list file");
+    auto options = std::make_shared<ConvertOptions>();
+    command->add_option("LIST", options->listPath, "the list file of the data sets")->required()->type_name("");
+    command->add_option("--transcript", options->transcriptPath,
+                        "also write every log entry to FILE as one JSON\n"
+                        "string per line (JSON Lines), in order")
+        ->type_name("FILE")
+        ->check(CLI::Validator(
+            [](const std::string& name) { return name.empty() ? std::string("needs a file name") : std::string(); },
+            "", "non-empty"));
+    command->add_flag("--dry-run", options->dryRun,
+                      "check every set's files and records and print the\n"
+                      ".voi file each set would get, or its report;\n"
+                      "writes nothing");
+    command->add_flag("--crlf", options->crlf, "write .voi files with CR LF line ends on\nevery platform");
+    command->footer(kFooter);
+    return {command, [options] { return runConvert(*options); }};
 }
 
-int runConvert(const std::vector<std::string>& args) {
-    ConvertArguments arguments;
-    if (const int status = parseArguments(args, arguments); status != kSuccess) return status;
-    if (arguments.help) {
-        std::cout << convertHelp();
-        return kSuccess;
-    }
-
-    if (!canOpenForReading(arguments.listPath)) {
+int runConvert(const ConvertOptions& options) {
+    if (!canOpenForReading(options.listPath)) {
         std::cerr << " Error: Can not read this text file!\n";
         return kUsage;
     }
-    if (arguments.transcriptPath && isSameFile(*arguments.transcriptPath, arguments.listPath)) {
-        return usageError("the transcript would replace the list file");
+    const bool withTranscript = !options.transcriptPath.empty();
+    if (withTranscript && isSameFile(options.transcriptPath, options.listPath)) {
+        throw UsageError("the transcript would replace the list file");
     }
     ConvertOutput output(std::cout);
-    if (arguments.transcriptPath && !output.openTranscript(*arguments.transcriptPath)) {
-        std::cerr << "zandrel convert: cannot create the transcript file " << *arguments.transcriptPath << "\n";
+    if (withTranscript && !output.openTranscript(options.transcriptPath)) {
+        std::cerr << "zandrel convert: cannot create the transcript file " << options.transcriptPath << "\n";
         return kUsage;
     }
 
-    BatchOptions options;
-    options.dryRun = arguments.dryRun;
-    options.crlf = arguments.crlf;
+    BatchOptions batchOptions;
+    batchOptions.dryRun = options.dryRun;
+    batchOptions.crlf = options.crlf;
     std::optional<ConvertProgress> progress;
     if (standardErrorIsTerminal()) {
-        progress.emplace(std::cerr, countSets(arguments.listPath));
-        options.onSetStart = [&progress](int setNumber, const FileSet& set) {
-            progress->show(setNumber, set.roiPath);
-        };
-        output.setBeforeEntry([&progress] { progress->clear(); });
+        progress.emplace(std::cerr, countSets(options.listPath));
+        output.showProgress(*progress);
     }
 
-    EntryStream log([&output](const std::string& entry) { output.addEntry(entry); });
-    const BatchSummary summary = runBatch(arguments.listPath, log, options);
-    if (progress) progress->clear();
+    const BatchSummary summary = runBatch(options.listPath, output, batchOptions);
+    const bool transcriptComplete = output.finish();
 
     if (!summary.listReadable) {
         std::cerr << " Error: Can not read this text file!\n";
@@ -150,11 +100,11 @@ int runConvert(const std::vector<std::string>& args) {
     }
     int status = summary.reported + summary.failed > 0 ? kFailure : kSuccess;
     if (summary.setsFound == 0) {
-        std::cerr << "zandrel convert: the list names no ROI file: " << arguments.listPath << "\n";
+        std::cerr << "zandrel convert: the list names no ROI file: " << options.listPath << "\n";
     }
-    if (!output.transcriptComplete()) {
+    if (!transcriptComplete) {
         std::cerr << "zandrel convert: the transcript could not be written completely: "
-                  << *arguments.transcriptPath << "\n";
+                  << options.transcriptPath << "\n";
         status = kFailure;
     }
     return status;

@@ -1,6 +1,6 @@
 #include "cli/convert_output.h"
 
-#include "cli/json_string.h"
+#include "cli/json/json_string.h"
 
 namespace zandrel::cli {
 
@@ -11,8 +11,8 @@ bool ConvertOutput::openTranscript(const std::string& path) {
     return transcriptOpen_;
 }
 
-void ConvertOutput::addEntry(const std::string& entry) {
-    if (beforeEntry_) beforeEntry_();
+void ConvertOutput::onEntry(const std::string& entry) {
+    if (progress_ != nullptr) progress_->clear();
     console_ << entry;
     if (entry.empty() || entry.back() != '\n') console_ << '\n';
     console_.flush();
@@ -22,7 +22,12 @@ void ConvertOutput::addEntry(const std::string& entry) {
     }
 }
 
-bool ConvertOutput::transcriptComplete() {
+void ConvertOutput::onSetStarted(int setNumber, const FileSet& set) {
+    if (progress_ != nullptr) progress_->show(setNumber, set.roiPath);
+}
+
+bool ConvertOutput::finish() {
+    if (progress_ != nullptr) progress_->clear();
     if (!transcriptOpen_) return true;
     transcript_.close();
     return !transcript_.fail();

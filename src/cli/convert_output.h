@@ -1,36 +1,41 @@
 #pragma once
 
 #include <fstream>
-#include <functional>
 #include <ostream>
 #include <string>
 
+#include "batch/batch_observer.h"
+#include "cli/convert_progress.h"
+
 namespace zandrel::cli {
 
-// Where `zandrel convert` sends the batch's log entries: each to standard output as it
-// happens, followed by a line feed unless its text already ends with one (the entries
+// Where `zandrel convert` sends what the batch reports: each log entry to standard output
+// as it happens, followed by a line feed unless its text already ends with one (the entries
 // carry no line end of their own; on a console they would run together), and, with a
-// transcript, each as one JSON string on a line of its own (JSON Lines), in order.
-class ConvertOutput {
+// transcript, each as one JSON string on a line of its own (JSON Lines), in order. With a
+// progress line, each set's start is shown there and the line is erased before an entry.
+class ConvertOutput : public BatchObserver {
 public:
     explicit ConvertOutput(std::ostream& console) : console_(console) {}
 
     // Creates or replaces the transcript file; false when it cannot be created.
     bool openTranscript(const std::string& path);
 
-    // Called before an entry is printed, e.g. to clear a progress line.
-    void setBeforeEntry(std::function<void()> beforeEntry) { beforeEntry_ = std::move(beforeEntry); }
+    // Shows the progress on `progress` from now on; it must outlive this object's use.
+    void showProgress(ConvertProgress& progress) { progress_ = &progress; }
 
-    void addEntry(const std::string& entry);
+    void onEntry(const std::string& entry) override;
+    void onSetStarted(int setNumber, const FileSet& set) override;
 
-    // False when a transcript was asked for and an entry could not be written to it.
-    bool transcriptComplete();
+    // Erases the progress line; false when a transcript was asked for and an entry could
+    // not be written to it.
+    bool finish();
 
 private:
     std::ostream& console_;
     std::ofstream transcript_;
     bool transcriptOpen_ = false;
-    std::function<void()> beforeEntry_;
+    ConvertProgress* progress_ = nullptr;
 };
 
 }  // namespace zandrel::cli

@@ -1,27 +1,11 @@
 #include "cli/convert_progress.h"
 
-#include <cstdio>
-
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 namespace zandrel::cli {
 
 namespace {
 // Keeps the status within an 80-column line, so "\r" returns to its start.
 constexpr std::size_t kMaxNameLength = 60;
 }  // namespace
-
-bool standardErrorIsTerminal() {
-#ifdef _WIN32
-    return _isatty(_fileno(stderr)) != 0;
-#else
-    return isatty(fileno(stderr)) != 0;
-#endif
-}
 
 std::string ConvertProgress::statusText(int setNumber, int total, const std::string& roiPath) {
     const std::string::size_type separator = roiPath.find_last_of("/\\");

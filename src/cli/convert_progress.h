@@ -6,10 +6,6 @@
 
 namespace zandrel::cli {
 
-// Whether standard error is an interactive terminal (progress is shown only then, so
-// redirected output and scripts never see it).
-bool standardErrorIsTerminal();
-
 // A single status line on a terminal, "[3/12] s3.roi": the set number, the total and
 // the ROI file's name. It is rewritten in place and erased before log entries are
 // printed, so it never mixes with them.

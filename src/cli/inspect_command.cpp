@@ -1,42 +1,35 @@
 // `zandrel inspect FILE [--type fmr|roi|trf|tal] [--data]`: one record as a JSON object.
 // Reader errors are not caught here; they reach the command line's single catch site.
+#include "cli/inspect_command.h"
+
 #include <algorithm>
 #include <cctype>
 #include <iostream>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
 #include "cli/commands.h"
 #include "cli/inspect_records.h"
-#include "cli/json_writer.h"
+#include "cli/json/json_writer.h"
 
 namespace zandrel::cli {
 
 namespace {
 
-const char* const kHelp =
-    "Usage: zandrel inspect FILE [--type fmr|roi|trf|tal] [--data]\n"
-    "\n"
-    "Reads an .fmr, .roi, .trf or .tal file and prints its record as one JSON object:\n"
-    "every keyed field under its record field name as {\"key\", \"value\", \"width\",\n"
-    "\"present\"} (texts also \"quoted\"), the matrices as 16 numbers row by row, the\n"
-    "landmarks, the plots with their voxels and the slice timing table.\n"
-    "The type follows the file's extension in any case; --type overrides it.\n"
-    "\n"
-    "Options:\n"
-    "  --type TYPE   read the file as fmr, roi, trf or tal\n"
-    "  --data        (fmr only) also load the time-course data and add its grid sizes,\n"
-    "                volume count and the min, max and mean of its finite samples\n"
-    "  --help        show this text\n"
+const char* const kFooter =
+    "Every keyed field is printed under its record field name as {\"key\", \"value\",\n"
+    "\"width\", \"present\"} (texts also \"quoted\"), the matrices as 16 numbers row by\n"
+    "row, the landmarks, the plots with their voxels and the slice timing table. The\n"
+    "type follows the file's extension in any case; --type overrides it.\n"
     "\n"
     "Floats are printed as the shortest text that reads back to the same float; values\n"
-    "that are not finite as the strings \"NaN\", \"Infinity\" and \"-Infinity\".\n";
-
-struct InspectRequest {
-    std::string path;
-    std::string type;
-    bool withData = false;
-};
+    "that are not finite as the strings \"NaN\", \"Infinity\" and \"-Infinity\".\n"
+    "\n"
+    "Exit status:\n"
+    "  0  the record was printed\n"
+    "  1  the file (or, with --data, its time-course data) cannot be read\n"
+    "  2  usage error, or the type cannot be told from the extension\n";
 
 bool isKnownType(const std::string& type) {
     return type == "fmr" || type == "roi" || type == "trf" || type == "tal";
@@ -53,54 +46,18 @@ std::string extensionOf(const std::string& path) {
     return extension;
 }
 
-int usageError(const std::string& problem) {
-    std::cerr << "zandrel: " << problem << "; try 'zandrel help inspect'\n";
-    return kUsage;
+// The options with the type told from the extension when not given.
+InspectOptions resolve(const InspectOptions& options) {
+    InspectOptions request = options;
+    if (request.type.empty()) request.type = extensionOf(options.path);
+    if (!isKnownType(request.type)) {
+        throw UsageError("cannot tell the type of '" + options.path + "' from its extension; use --type");
+    }
+    if (request.withData && request.type != "fmr") throw UsageError("--data applies to fmr files only");
+    return request;
 }
 
-// Fills `request` from the words after "inspect"; returns an exit status when the
-// command should stop (help shown or a usage error), -1 to go on.
-int parseArguments(const std::vector<std::string>& args, InspectRequest& request) {
-    std::string typeOption;
-    bool typeGiven = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& word = args[i];
-        if (word == "--help" || word == "-h") {
-            std::cout << kHelp;
-            return kSuccess;
-        }
-        if (word == "--data") {
-            request.withData = true;
-        } else if (word == "--type") {
-            if (i + 1 == args.size()) return usageError("--type needs one of fmr, roi, trf, tal");
-            typeOption = args[++i];
-            typeGiven = true;
-        } else if (word.rfind("--type=", 0) == 0) {
-            typeOption = word.substr(7);
-            typeGiven = true;
-        } else if (word.size() > 1 && word[0] == '-') {
-            return usageError("unknown option '" + word + "'");
-        } else if (!request.path.empty()) {
-            return usageError("more than one file: '" + request.path + "' and '" + word + "'");
-        } else {
-            request.path = word;
-        }
-    }
-    if (request.path.empty()) return usageError("inspect needs a file");
-    if (typeGiven) {
-        if (!isKnownType(typeOption)) return usageError("unknown type '" + typeOption + "'");
-        request.type = typeOption;
-    } else {
-        request.type = extensionOf(request.path);
-        if (!isKnownType(request.type)) {
-            return usageError("cannot tell the type of '" + request.path + "' from its extension; use --type");
-        }
-    }
-    if (request.withData && request.type != "fmr") return usageError("--data applies to fmr files only");
-    return -1;
-}
-
-void beginRecord(JsonWriter& json, const InspectRequest& request) {
+void beginRecord(JsonWriter& json, const InspectOptions& request) {
     json.beginObject();
     json.key("type").string(request.type);
     json.key("path").string(request.path);
@@ -108,7 +65,7 @@ void beginRecord(JsonWriter& json, const InspectRequest& request) {
 
 // Reads the whole record before the first character is printed, so that a reader error
 // never leaves half a JSON object on standard output.
-void printRecord(const InspectRequest& request, std::ostream& out) {
+void printRecord(const InspectOptions& request, std::ostream& out) {
     JsonWriter json(out);
     if (request.type == "fmr") {
         const FmrHeader header = readFmrHeader(request.path, request.withData);
@@ -132,12 +89,23 @@ void printRecord(const InspectRequest& request, std::ostream& out) {
 
 }  // namespace
 
-const char* inspectHelp() { return kHelp; }
+Command addInspectCommand(CLI::App& zandrel) {
+    CLI::App* command = zandrel.add_subcommand("inspect", "print an .fmr, .roi, .trf or .tal file as JSON");
+    auto options = std::make_shared<InspectOptions>();
+    command->add_option("FILE", options->path, "the file to read")->required()->type_name("");
+    command->add_option("--type", options->type, "read the file as fmr, roi, trf or tal")
+        ->type_name("TYPE")
+        ->check(CLI::IsMember({"fmr", "roi", "trf", "tal"}));
+    command->add_flag("--data", options->withData,
+                      "(fmr only) also load the time-course data and add\n"
+                      "its grid sizes, volume count and the min, max and\n"
+                      "mean of its finite samples");
+    command->footer(kFooter);
+    return {command, [options] { return runInspect(*options); }};
+}
 
-int runInspect(const std::vector<std::string>& args) {
-    InspectRequest request;
-    const int stop = parseArguments(args, request);
-    if (stop >= 0) return stop;
+int runInspect(const InspectOptions& options) {
+    const InspectOptions request = resolve(options);
     printRecord(request, std::cout);
     std::cout.flush();
     if (!std::cout) throw std::runtime_error("cannot write the output");

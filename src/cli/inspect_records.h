@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/json_writer.h"
+#include "cli/json/json_writer.h"
 #include "formats/fmr_header.h"
 #include "formats/roi_file.h"
 #include "formats/tal_record.h"

@@ -26,6 +26,16 @@ void readyLog() {
     pluginLog.clear();
 }
 
+// The batch's entries reach the host as they do from any plug-in message: inserted into
+// pluginLog and flushed, one host log text per entry.
+class PluginLogObserver : public zandrel::BatchObserver {
+public:
+    void onEntry(const std::string& text) override {
+        readyLog();
+        pluginLog << text << std::flush;
+    }
+};
+
 }  // namespace
 
 Zandrel::~Zandrel() {
@@ -72,8 +82,8 @@ bool Zandrel::execute() {
         // Never read past the buffer, whatever the host left in it.
         fileName[zandrel::kFileNameBufferSize - 1] = '\0';
 
-        readyLog();
-        const zandrel::BatchSummary summary = zandrel::runBatch(fileName, pluginLog);
+        PluginLogObserver log;
+        const zandrel::BatchSummary summary = zandrel::runBatch(fileName, log);
         if (!summary.listReadable) showMessage(zandrel::kListUnreadableText);
     } catch (const std::exception& error) {
         readyLog();

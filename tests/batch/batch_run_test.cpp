@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "batch/batch_run.h"
-#include "log_capture.h"
+#include "batch/set_check.h"
+#include "entry_recorder.h"
 #include "study_fixture.h"
 #include "temp_dir.h"
 
@@ -17,7 +18,7 @@ namespace zandrel {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::LogCapture;
+using testing::EntryRecorder;
 using testing::readFile;
 using testing::TempDir;
 
@@ -38,12 +39,12 @@ protected:
     }
 
     BatchSummary run(const std::string& list, const BatchOptions& options = {}) {
-        return runBatch(list, log.stream(), options);
+        return runBatch(list, log, options);
     }
 
     TempDir dir;
     studygen::GeneratedStudy study;
-    LogCapture log;
+    EntryRecorder log;
 };
 
 void expectSummary(const BatchSummary& s, int found, int converted, int reported, int failed) {
@@ -59,8 +60,7 @@ TEST_F(BatchRun, ConvertsEverySetOfTheGeneratedList) {
     expectSummary(summary, 3, 3, 0, 0);
     std::vector<std::string> expected;
     for (const auto& files : study.subjects) expected.push_back("Converted " + files.roi);
-    EXPECT_EQ(log.entries(), expected);
-    EXPECT_EQ(log.pending(), "");
+    EXPECT_EQ(log.entries, expected);
     for (const auto& files : study.subjects) {
         EXPECT_EQ(readFile(testing::voiPathOf(files)), testing::expectedVoiText(files, false)) << files.roi;
     }
@@ -91,7 +91,7 @@ TEST_F(BatchRun, ReportsAnIncompleteSetAndGoesOn) {
                                               subject(2).roi, subject(2).fmr, subject(2).ia,
                                               subject(2).fa, subject(2).acpc});
     expectSummary(run(dir.file("list.txt")), 2, 1, 1, 0);
-    EXPECT_EQ(log.entries(), (std::vector<std::string>{
+    EXPECT_EQ(log.entries, (std::vector<std::string>{
                                  "!!!! Not enough files could be loaded to convert " + s1.roi,
                                  "FMR could not be loaded: ",
                                  "TAL could not be loaded: ",
@@ -106,11 +106,11 @@ TEST_F(BatchRun, AMissingTimeCourseFileFailsOnlyItsSet) {
     { std::ofstream(output) << "previous result"; }
 
     expectSummary(run(listOf({0, 1, 2})), 3, 2, 0, 1);
-    ASSERT_EQ(log.entries().size(), 3u);
-    EXPECT_EQ(log.entries()[0], "Converted " + subject(0).roi);
-    EXPECT_EQ(log.entries()[1],
+    ASSERT_EQ(log.entries.size(), 3u);
+    EXPECT_EQ(log.entries[0], "Converted " + subject(0).roi);
+    EXPECT_EQ(log.entries[1],
               "!!!! Could not convert " + subject(1).roi + ": Failed opening STC for reading: " + subject(1).stc);
-    EXPECT_EQ(log.entries()[2], "Converted " + subject(2).roi);
+    EXPECT_EQ(log.entries[2], "Converted " + subject(2).roi);
     EXPECT_EQ(readFile(output), "previous result");  // the old file is kept
 }
 
@@ -118,8 +118,8 @@ TEST_F(BatchRun, AnOutputThatCannotBeCreatedFailsOnlyItsSet) {
     const std::string output = testing::voiPathOf(subject(1));
     fs::create_directory(output);  // a folder where the .voi file belongs
     expectSummary(run(listOf({0, 1, 2})), 3, 2, 0, 1);
-    ASSERT_EQ(log.entries().size(), 3u);
-    EXPECT_EQ(log.entries()[1], "!!!! Could not convert " + subject(1).roi + ": Cannot Create file: " + output);
+    ASSERT_EQ(log.entries.size(), 3u);
+    EXPECT_EQ(log.entries[1], "!!!! Could not convert " + subject(1).roi + ": Cannot Create file: " + output);
     EXPECT_TRUE(fs::is_directory(output));
     EXPECT_TRUE(fs::exists(testing::voiPathOf(subject(2))));
 }
@@ -135,17 +135,17 @@ TEST_F(BatchRun, AnUnwritableFolderFailsOnlyItsSet) {
     const BatchSummary summary = run(listOf({0, 1, 2}));
     fs::permissions(folder, fs::perms::owner_write, fs::perm_options::add);
     expectSummary(summary, 3, 2, 0, 1);
-    ASSERT_EQ(log.entries().size(), 3u);
-    EXPECT_EQ(log.entries()[1], "!!!! Could not convert " + subject(1).roi +
+    ASSERT_EQ(log.entries.size(), 3u);
+    EXPECT_EQ(log.entries[1], "!!!! Could not convert " + subject(1).roi +
                                     ": Cannot Create file: " + testing::voiPathOf(subject(1)));
-    EXPECT_EQ(log.entries()[2], "Converted " + subject(2).roi);
+    EXPECT_EQ(log.entries[2], "Converted " + subject(2).roi);
 }
 
 TEST_F(BatchRun, AChainWithNonFiniteElementsFailsOnlyItsSet) {
     testing::editFile(subject(1).fmr, "InplaneResolutionX:", "InplaneResolutionX: 0\nIgnored:");
     expectSummary(run(listOf({0, 1, 2})), 3, 2, 0, 1);
-    ASSERT_EQ(log.entries().size(), 3u);
-    EXPECT_EQ(log.entries()[1], "!!!! Could not convert " + subject(1).roi +
+    ASSERT_EQ(log.entries.size(), 3u);
+    EXPECT_EQ(log.entries[1], "!!!! Could not convert " + subject(1).roi +
                                     ": The transformation chain has non-finite elements (check the voxel "
                                     "sizes and slice distance of " + subject(1).fmr +
                                     " and ToVMRVoxelRes of " + subject(1).ia + ")");
@@ -158,7 +158,7 @@ TEST_F(BatchRun, AHostileRoiFileInTheMiddleDisturbsNoOtherSet) {
     { std::ofstream(subject(1).roi, std::ios::binary | std::ios::trunc)
           << "FileVersion: 6\nNrOfTCPlots: 2147483647\nNrOfVoxels: 2147483647\n1 2 3\n4 5\xff\x00\x80"; }
     expectSummary(run(listOf({0, 1, 2})), 3, 3, 0, 0);
-    EXPECT_EQ(log.entries(), (std::vector<std::string>{"Converted " + subject(0).roi, "Converted " + subject(1).roi,
+    EXPECT_EQ(log.entries, (std::vector<std::string>{"Converted " + subject(0).roi, "Converted " + subject(1).roi,
                                                        "Converted " + subject(2).roi}));
     const std::string hostile = readFile(testing::voiPathOf(subject(1)));
     EXPECT_NE(hostile.find("NrOfVOIs:                   1\n"), std::string::npos) << hostile;
@@ -172,7 +172,7 @@ TEST_F(BatchRun, LogsTheRoiVoxelsOutsideTheFunctionalGridPerVoi) {
           << "FileVersion: 6\nNrOfTCPlots: 2\n\nNrOfVoxels: 3\n10 10 5\n-1 10 5\n10 10 4000\n"
           << "\nNrOfVoxels: 1\n11 11 5\n"; }
     expectSummary(run(listOf({0})), 1, 1, 0, 0);
-    EXPECT_EQ(log.entries(), (std::vector<std::string>{
+    EXPECT_EQ(log.entries, (std::vector<std::string>{
                                  "Converted " + subject(0).roi,
                                  "VOI 1 of " + subject(0).roi + ": 2 voxels outside the functional grid were skipped",
                              }));
@@ -214,21 +214,50 @@ TEST_F(BatchRun, ADryRunDescribesEverySetAndWritesNothing) {
         "IA.trf could not be loaded: " + subject(2).ia,
     };
     if (subject(2).tal.empty()) expected.push_back("TAL could not be loaded: ");
-    EXPECT_EQ(log.entries(), expected);
+    EXPECT_EQ(log.entries, expected);
     EXPECT_EQ(listing(), before);
 }
 
-TEST_F(BatchRun, ReportsProgressAndCountsTheSets) {
+TEST_F(BatchRun, FramesEverySetWithItsStartAndOutcome) {
     const std::string list = listOf({2, 0, 1, 0});  // the same ROI twice: the later replaces
     EXPECT_EQ(countSets(list), 4);
-    std::vector<std::string> started;
-    BatchOptions options;
-    options.onSetStart = [&](int number, const FileSet& set) {
-        started.push_back(std::to_string(number) + " " + set.roiPath);
-    };
-    expectSummary(run(list, options), 4, 4, 0, 0);
-    EXPECT_EQ(started, (std::vector<std::string>{"1 " + subject(2).roi, "2 " + subject(0).roi,
-                                                 "3 " + subject(1).roi, "4 " + subject(0).roi}));
+    expectSummary(run(list), 4, 4, 0, 0);
+    std::vector<std::string> expected;
+    int number = 0;
+    for (int index : {2, 0, 1, 0}) {
+        const std::string n = std::to_string(++number);
+        expected.push_back("start " + n + " " + subject(index).roi);
+        expected.push_back("converted " + n + " " + testing::voiPathOf(subject(index)) + " vois=" +
+                           std::to_string(readRoiFile(subject(index).roi).plots.size()));
+    }
+    EXPECT_EQ(log.events, expected);
+}
+
+TEST_F(BatchRun, TellsTheObserverWhichSetsWereReportedOrFailed) {
+    fs::remove(subject(1).stc);
+    testing::writeList(dir.file("list.txt"), {subject(0).roi, subject(0).fmr,  // no IA, FA, ACPC
+                                              subject(1).roi, subject(1).fmr, subject(1).ia, subject(1).fa,
+                                              subject(1).acpc, subject(2).roi, subject(2).fmr,
+                                              subject(2).ia, subject(2).fa, subject(2).acpc});
+    BatchOptions dryRun;
+    dryRun.dryRun = true;
+    for (const bool dry : {false, true}) {
+        log.events.clear();
+        const BatchSummary summary = run(dir.file("list.txt"), dry ? dryRun : BatchOptions{});
+        // A dry run does not load the time-course data, so the second set passes it.
+        expectSummary(summary, 3, dry ? 2 : 1, 1, dry ? 0 : 1);
+        const std::string acpc2 = outputPathFor(subject(2).roi, "_ACPC_.voi");
+        const std::vector<std::string> expected = {
+            "start 1 " + subject(0).roi,
+            "reported 1",
+            "start 2 " + subject(1).roi,
+            dry ? "converted 2 " + outputPathFor(subject(1).roi, "_ACPC_.voi") + " unsaved"
+                : "failed 2 Failed opening STC for reading: " + subject(1).stc,
+            "start 3 " + subject(2).roi,
+            "converted 3 " + acpc2 + (dry ? " unsaved" : " vois=" + std::to_string(readRoiFile(subject(2).roi).plots.size())),
+        };
+        EXPECT_EQ(log.events, expected) << (dry ? "dry run" : "conversion");
+    }
 }
 
 TEST_F(BatchRun, AnUnreadableListLogsNothing) {
@@ -239,13 +268,13 @@ TEST_F(BatchRun, AnUnreadableListLogsNothing) {
         EXPECT_EQ(summary.setsFound, 0);
         EXPECT_EQ(countSets(list), 0);
     }
-    EXPECT_TRUE(log.entries().empty());
+    EXPECT_TRUE(log.entries.empty());
 }
 
 TEST_F(BatchRun, ReadsA20MegabyteSingleLineList) {
     // Line 1 is the prefix; its 20 MB end in "roi" but, without a line break, start no set.
     expectSummary(run(dir.write("long.txt", std::string(20u << 20, 'x') + ".roi")), 0, 0, 0, 0);
-    EXPECT_TRUE(log.entries().empty());
+    EXPECT_TRUE(log.entries.empty());
 }
 
 TEST_F(BatchRun, ListsWithoutSetsConvertNothing) {
@@ -254,7 +283,7 @@ TEST_F(BatchRun, ListsWithoutSetsConvertNothing) {
         const BatchSummary summary = run(list);
         expectSummary(summary, 0, 0, 0, 0);
     }
-    EXPECT_TRUE(log.entries().empty());
+    EXPECT_TRUE(log.entries.empty());
 }
 
 }  // namespace

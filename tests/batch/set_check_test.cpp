@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "batch/set_check.h"
-#include "log_capture.h"
+#include "entry_recorder.h"
 #include "temp_dir.h"
 
 namespace zandrel {
@@ -72,9 +72,9 @@ protected:
         return set;
     }
     std::vector<std::string> check(const FileSet& set, bool expectComplete) const {
-        testing::LogCapture log;
-        EXPECT_EQ(checkFileSet(set, log.stream()), expectComplete);
-        return log.entries();
+        testing::EntryRecorder log;
+        EXPECT_EQ(checkFileSet(set, log), expectComplete);
+        return log.entries;
     }
     TempDir dir;
 };

@@ -1,4 +1,4 @@
-// What `zandrel convert` makes of the batch's log entries: console lines, the JSON Lines
+// What `zandrel convert` makes of what the batch reports: console lines, the JSON Lines
 // transcript, and the progress line.
 #include <gtest/gtest.h>
 
@@ -8,8 +8,6 @@
 
 #include "cli/convert_output.h"
 #include "cli/convert_progress.h"
-#include "cli/entry_stream.h"
-#include "cli/json_string.h"
 #include "temp_dir.h"
 
 namespace zandrel::cli {
@@ -18,62 +16,46 @@ namespace {
 using zandrel::testing::readFile;
 using zandrel::testing::TempDir;
 
-TEST(JsonString, EscapesWhatJsonRequiresAndKeepsEveryByte) {
-    const struct {
-        std::string text;
-        std::string expected;
-    } cases[] = {
-        {"Converted /d/s1.roi", "\"Converted /d/s1.roi\""},
-        {"", "\"\""},
-        {"a\"b\\c", "\"a\\\"b\\\\c\""},
-        {"D:\\study\\s1.roi", "\"D:\\\\study\\\\s1.roi\""},
-        {"line\nfeed\r\ttab\b\f", "\"line\\nfeed\\r\\ttab\\b\\f\""},
-        {std::string("nul\0x\x1f", 6), "\"nul\\u0000x\\u001f\""},
-        {"\x7f", "\"\x7f\""},
-        {"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80", "\"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80\""},  // valid UTF-8 kept
-        {"caf\xE9", "\"caf\\u00e9\""},                       // a Latin-1 byte
-        {"\xC3", "\"\\u00c3\""},                             // sequence cut short
-        {"\xC0\xAF", "\"\\u00c0\\u00af\""},                  // overlong form
-        {"\xED\xA0\x80", "\"\\u00ed\\u00a0\\u0080\""},       // surrogate
-        {"\xF4\x90\x80\x80", "\"\\u00f4\\u0090\\u0080\\u0080\""},  // above U+10FFFF
-        {"\x80x", "\"\\u0080x\""},                           // stray continuation byte
-    };
-    for (const auto& c : cases) EXPECT_EQ(jsonString(c.text), c.expected) << "text '" << c.text << "'";
-}
-
-TEST(EntryStream, EveryFlushIsOneEntryAndEmptyFlushesAreNone) {
-    std::vector<std::string> entries;
-    EntryStream log([&](const std::string& entry) { entries.push_back(entry); });
-    log << "abc";
-    EXPECT_TRUE(entries.empty());
-    log << "def" << std::flush;
-    log << std::flush;
-    log << "Converted " << "x.roi" << std::flush;
-    EXPECT_EQ(entries, (std::vector<std::string>{"abcdef", "Converted x.roi"}));
-}
-
 TEST(ConvertOutput, PrintsEachEntryOnItsOwnLineAndTranscribesIt) {
     TempDir dir;
     std::ostringstream console;
     ConvertOutput output(console);
     ASSERT_TRUE(output.openTranscript(dir.file("t.jsonl")));
-    int cleared = 0;
-    output.setBeforeEntry([&] { ++cleared; });
-    output.addEntry("Converted a.roi");
-    output.addEntry("closing text\n");
-    output.addEntry("two\nlines");
-    EXPECT_TRUE(output.transcriptComplete());
-    EXPECT_EQ(console.str(), "Converted a.roi\nclosing text\ntwo\nlines\n");
-    EXPECT_EQ(readFile(dir.file("t.jsonl")), "\"Converted a.roi\"\n\"closing text\\n\"\n\"two\\nlines\"\n");
-    EXPECT_EQ(cleared, 3);
+    output.onEntry("Converted a.roi");
+    output.onEntry("closing text\n");
+    output.onEntry("two\nlines");
+    output.onEntry("");
+    EXPECT_TRUE(output.finish());
+    EXPECT_EQ(console.str(), "Converted a.roi\nclosing text\ntwo\nlines\n\n");
+    EXPECT_EQ(readFile(dir.file("t.jsonl")), "\"Converted a.roi\"\n\"closing text\\n\"\n\"two\\nlines\"\n\"\"\n");
+}
+
+TEST(ConvertOutput, ErasesTheProgressLineBeforeEveryEntryAndAtTheEnd) {
+    std::ostringstream console;
+    std::ostringstream terminal;
+    ConvertProgress progress(terminal, 2);
+    ConvertOutput output(console);
+    output.showProgress(progress);
+    FileSet set;
+    set.roiPath = "/d/a.roi";
+    output.onSetStarted(1, set);
+    output.onEntry("Converted /d/a.roi");
+    const std::string afterEntry = terminal.str();
+    set.roiPath = "/d/b.roi";
+    output.onSetStarted(2, set);
+    EXPECT_TRUE(output.finish());
+    const std::string erase = "\r" + std::string(11, ' ') + "\r";
+    EXPECT_EQ(afterEntry, "\r[1/2] a.roi" + erase);
+    EXPECT_EQ(terminal.str(), "\r[1/2] a.roi" + erase + "\r[2/2] b.roi" + erase);
+    EXPECT_EQ(console.str(), "Converted /d/a.roi\n");
 }
 
 TEST(ConvertOutput, ATranscriptWriteFailureIsNotReportedAsComplete) {
     std::ostringstream console;
     ConvertOutput output(console);
     if (!output.openTranscript("/dev/full")) GTEST_SKIP() << "no /dev/full";
-    output.addEntry("entry");
-    EXPECT_FALSE(output.transcriptComplete());
+    output.onEntry("entry");
+    EXPECT_FALSE(output.finish());
 }
 
 TEST(ConvertProgress, ShowsSetNumberTotalAndFileName) {

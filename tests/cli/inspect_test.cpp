@@ -166,25 +166,29 @@ TEST(InspectErrors, UsageErrorsExitTwo) {
     TempDir dir;
     const std::string roi = dir.write("a.roi", "NrOfTCPlots: 0\n");
     const std::string other = dir.write("a.dat", "x\n");
-    struct Case { std::vector<std::string> args; std::string message; };
+    const std::string hint = "; try 'zandrel help inspect'\n";
+    // The parser's errors must name the word at fault; the command's own are exact.
+    struct Case { std::vector<std::string> args; std::string message; bool naming; };
     const Case cases[] = {
-        {{}, "zandrel: inspect needs a file; try 'zandrel help inspect'\n"},
-        {{roi, "--verbose"}, "zandrel: unknown option '--verbose'; try 'zandrel help inspect'\n"},
-        {{roi, "--type", "voi"}, "zandrel: unknown type 'voi'; try 'zandrel help inspect'\n"},
-        {{roi, "--type"}, "zandrel: --type needs one of fmr, roi, trf, tal; try 'zandrel help inspect'\n"},
-        {{other}, "zandrel: cannot tell the type of '" + other + "' from its extension; use --type; try 'zandrel help inspect'\n"},
-        {{roi, "--data"}, "zandrel: --data applies to fmr files only; try 'zandrel help inspect'\n"},
-        {{roi, roi}, "zandrel: more than one file: '" + roi + "' and '" + roi + "'; try 'zandrel help inspect'\n"},
+        {{}, "FILE", true},
+        {{roi, "--verbose"}, "--verbose", true},
+        {{roi, "--type", "voi"}, "voi", true},
+        {{roi, "--type"}, "--type", true},
+        {{roi, roi}, roi, true},
+        {{other}, "zandrel inspect: cannot tell the type of '" + other + "' from its extension; use --type" + hint, false},
+        {{roi, "--data"}, "zandrel inspect: --data applies to fmr files only" + hint, false},
     };
     for (const Case& c : cases) {
         const Outcome run = inspect(dir, c.args);
         EXPECT_EQ(run.status, 2) << c.message;
-        EXPECT_EQ(run.err, c.message);
+        if (c.naming) {
+            EXPECT_EQ(run.err.rfind("zandrel inspect: ", 0), 0u) << run.err;
+            EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        } else {
+            EXPECT_EQ(run.err, c.message);
+        }
         EXPECT_EQ(run.out, "") << c.message;
     }
-    const Outcome help = inspect(dir, {"--help"});
-    EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out.rfind("Usage: zandrel inspect FILE", 0), 0u);
 }
 
 TEST(InspectErrors, ReaderErrorsExitOneWithNothingOnStandardOutput) {

@@ -178,7 +178,7 @@ int runMakeStudy(const std::string& arguments) {
 
 TEST(MakeStudy, WritesTheSmallStudyOfTheLibraryAndRejectsBadArguments) {
     TempDir byTool, byLibrary;
-    ASSERT_EQ(runMakeStudy("\"" + byTool.file("out") + "\" --small --subjects 3 --seed 12"), 0);
+    ASSERT_EQ(runMakeStudy("--small --subjects=3 --seed 12 -- \"" + byTool.file("out") + "\""), 0);
     gen::writeStudy(byLibrary.file("out"), gen::testStudySpec(3, 12));
     auto tool = snapshot(byTool.path() / "out"), library = snapshot(byLibrary.path() / "out");
     tool.erase("study.txt");  // line 1 holds the absolute folder
@@ -186,7 +186,8 @@ TEST(MakeStudy, WritesTheSmallStudyOfTheLibraryAndRejectsBadArguments) {
     EXPECT_EQ(tool.size(), 20u);
     EXPECT_TRUE(tool == library);
 
-    for (const char* bad : {"", "--subjects 0 x", "x --subjects", "x --seed -1", "x --subjects 2x", "x y", "x --bogus"})
+    for (const char* bad : {"", "--subjects 0 x", "x --subjects", "x --seed -1", "x --seed=18446744073709551616",
+                            "x --subjects 2x", "x y", "x --bogus", "--subjects=3"})
         EXPECT_EQ(runMakeStudy(bad), 2) << bad;
 }
 #endif

@@ -5,11 +5,11 @@
 
 #include <filesystem>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "batch/batch_run.h"
+#include "entry_recorder.h"
 #include "fake_host.h"
 #include "generator/study_generator.h"
 #include "temp_dir.h"
@@ -22,19 +22,6 @@ using testing::HostCall;
 using testing::logCall;
 using Calls = std::vector<HostCall>;
 using Files = std::map<std::string, std::string>;
-
-// Splits what the batch run logs into entries at every flush, independently of the plug-in.
-class EntryRecorder : public std::stringbuf {
-public:
-    std::vector<std::string> entries;
-
-protected:
-    int sync() override {
-        entries.push_back(str());
-        str(std::string());
-        return 0;
-    }
-};
 
 // Every .voi file under `root` with its content; the files are removed.
 Files takeVoiFiles(const std::string& root) {
@@ -52,9 +39,8 @@ TEST(PluginRun, ConvertsTheStudyChosenInTheDialogLikeTheBatchRunItself) {
     const studygen::GeneratedStudy study =
         studygen::writeStudy(dir.file("study"), studygen::testStudySpec(2, 11));
 
-    EntryRecorder recorder;
-    std::ostream directLog(&recorder);
-    const BatchSummary direct = runBatch(study.listPath, directLog);
+    testing::EntryRecorder recorder;
+    const BatchSummary direct = runBatch(study.listPath, recorder);
     ASSERT_EQ(direct.converted, 2);
     const Files expectedFiles = takeVoiFiles(study.root);
     ASSERT_EQ(expectedFiles.size(), 2u);

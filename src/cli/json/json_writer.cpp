@@ -1,27 +1,25 @@
-#include "cli/json_writer.h"
+#include "cli/json/json_writer.h"
 
 #include <charconv>
 #include <cmath>
 
-#include "cli/json_string.h"
+#include "cli/json/json_string.h"
+#include "cli/json/shortest_float.h"
 
 namespace zandrel::cli {
 
 namespace {
 
 template <class Number>
-std::string shortestText(Number number) {
-    if (std::isnan(number)) return "\"NaN\"";
-    if (std::isinf(number)) return number > 0 ? "\"Infinity\"" : "\"-Infinity\"";
-    char buffer[64];
-    const std::to_chars_result result = std::to_chars(buffer, buffer + sizeof buffer, number);
-    return std::string(buffer, result.ptr);
+std::string numberText(Number number) {
+    const std::string text = shortestFloat(number);
+    return std::isfinite(number) ? text : "\"" + text + "\"";
 }
 
 }  // namespace
 
-std::string jsonNumber(float number) { return shortestText(number); }
-std::string jsonNumber(double number) { return shortestText(number); }
+std::string jsonNumber(float number) { return numberText(number); }
+std::string jsonNumber(double number) { return numberText(number); }
 
 void JsonWriter::newline(std::size_t depth) {
     out_ << '\n';

@@ -10,8 +10,8 @@ namespace zandrel::cli {
 // Writes one JSON document to a stream, container by container. Containers opened
 // "inline" (and everything inside them) stay on one line; the others put each member on
 // a line of its own, indented by two blanks per level. Numbers never pass through the
-// stream's locale: floats are written as the shortest text that reads back to the same
-// float, and values that are not finite as the strings "NaN", "Infinity", "-Infinity".
+// stream's locale: floats are written by shortestFloat, values that are not finite as the
+// strings "NaN", "Infinity", "-Infinity".
 // Texts go through jsonString: bytes that are not UTF-8 keep their Latin-1 reading.
 class JsonWriter {
 public:
@@ -48,7 +48,7 @@ private:
     bool afterKey_ = false;
 };
 
-// Shortest round-trip text of a finite number; "NaN", "Infinity", "-Infinity" (quoted) otherwise.
+// A number as a JSON value: shortestFloat's text, quoted when the number is not finite.
 std::string jsonNumber(float number);
 std::string jsonNumber(double number);
 

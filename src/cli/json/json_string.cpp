@@ -1,4 +1,4 @@
-#include "cli/json_string.h"
+#include "cli/json/json_string.h"
 
 #include <cstddef>
 

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <string>
+
+#include "batch/file_set.h"
+#include "voi/voi_file.h"
+
+namespace zandrel {
+
+// What became of one set.
+enum class SetOutcome {
+    converted,  // the .voi file was written (or, in a dry run, would be)
+    reported,   // files of the set cannot be opened; the report was logged
+    failed,     // an error while reading, building or saving; logged as one entry
+};
+
+// The end of one set, as the batch run tells its observer.
+struct SetResult {
+    int setNumber = 0;                       // 1 for the first set of the list
+    SetOutcome outcome = SetOutcome::converted;
+    std::string outputPath;                  // the .voi file written (dry run: that would be); empty otherwise
+    std::string message;                     // the error of a failed set; empty otherwise
+    const VoiFile* voiFile = nullptr;        // the saved file's records, only while the call runs;
+                                             // null for a dry run, a report and a failure
+};
+
+// Receives what a batch run reports, in order. Every log entry arrives as one call with the
+// entry's exact text: no line end is added or removed, and an entry carries a line feed only
+// where its text has one. The per-set hooks let a caller follow the batch without parsing
+// the entries; they do nothing unless overridden.
+//
+// A hook should not throw: an exception from onEntry while a set is converted counts as a
+// failure of that set; any other leaves runBatch.
+class BatchObserver {
+public:
+    virtual ~BatchObserver() = default;
+
+    virtual void onEntry(const std::string& text) = 0;
+    virtual void onSetStarted(int setNumber, const FileSet& set) {
+        static_cast<void>(setNumber);
+        static_cast<void>(set);
+    }
+    virtual void onSetFinished(const FileSet& set, const SetResult& result) {
+        static_cast<void>(set);
+        static_cast<void>(result);
+    }
+};
+
+}  // namespace zandrel

@@ -1,0 +1,34 @@
+#pragma once
+
+// What every command of `zandrel` shares: exit statuses, the usage error a body may raise,
+// and the pairing of a declared subcommand with its body.
+#include <functional>
+#include <stdexcept>
+
+#include <CLI/CLI.hpp>
+
+namespace zandrel::cli {
+
+// Exit statuses shared by every command.
+enum ExitStatus { kSuccess = 0, kFailure = 1, kUsage = 2 };
+
+// A usage error found after parsing (an option that does not fit the file given, say). The
+// command line reports it like a parse error: one line on standard error, exit status 2.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// One command: its subcommand of `zandrel`, with every option declared and bound to the
+// command's options struct, and the body to run with the parsed options, which returns the
+// exit status. Bodies print results to standard output and errors to standard error;
+// reader errors are left to the command line's single catch site (exit status 1).
+struct Command {
+    CLI::App* app = nullptr;
+    std::function<int()> run;
+};
+
+// Help layout of every command: the width of the option column.
+constexpr std::size_t kHelpColumnWidth = 24;
+
+}  // namespace zandrel::cli

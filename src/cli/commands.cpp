@@ -1,0 +1,13 @@
+#include "cli/commands.h"
+
+namespace zandrel::cli {
+
+std::vector<Command> addCommands(CLI::App& zandrel) {
+    return {
+        addConvertCommand(zandrel),
+        addInspectCommand(zandrel),
+        addChainCommand(zandrel),
+    };
+}
+
+}  // namespace zandrel::cli
