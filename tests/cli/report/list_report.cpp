@@ -7,7 +7,7 @@
 
 #include "batch/list_reader.h"
 #include "batch/set_check.h"
-#include "cli/entry_stream.h"
+#include "batch/batch_observer.h"
 #include "cli/report/report_builder.h"
 #include "voi/voi_builder.h"
 
@@ -18,7 +18,17 @@ using report::ReportOutcome;
 
 namespace {
 
-void buildSet(const FileSet& set, ReportBuilder& builder, std::ostream& log) {
+// Hands every log entry to the report.
+class EntriesToReport : public BatchObserver {
+public:
+    explicit EntriesToReport(ReportBuilder& builder) : builder_(builder) {}
+    void onEntry(const std::string& text) override { builder_.addLogEntry(text); }
+
+private:
+    ReportBuilder& builder_;
+};
+
+void buildSet(const FileSet& set, ReportBuilder& builder, BatchObserver& log) {
     report::SetRecords records;
     records.roi = readRoiFile(set.roiPath);
     records.fmr = readFmrHeader(set.fmrPath, false);
@@ -28,7 +38,7 @@ void buildSet(const FileSet& set, ReportBuilder& builder, std::ostream& log) {
     if (!set.talPath.empty()) records.tal = readTalFile(set.talPath);
     VoiBuildReport built;
     VoiFile voiFile = buildVoiFile(records.roi, records.fmr, records.ia, records.fa, records.acpc, records.tal, &built);
-    log << "Converted " << set.roiPath << std::flush;
+    log.onEntry("Converted " + set.roiPath);
     builder.setBuilt(std::move(voiFile), std::move(built.skippedVoxels), std::move(records));
 }
 
@@ -38,7 +48,7 @@ report::ReportModel reportOfList(const std::string& listPath, const std::string&
     std::ifstream list(listPath, std::ios::binary);
     if (!list) throw std::runtime_error("Cannot read list " + listPath);
     ReportBuilder builder(listPath, programVersion, false);
-    cli::EntryStream log([&](const std::string& entry) { builder.addLogEntry(entry); });
+    EntriesToReport log(builder);
     ListReader reader(list);
     FileSet set;
     while (reader.next(set)) {
@@ -52,7 +62,7 @@ report::ReportModel reportOfList(const std::string& listPath, const std::string&
             buildSet(set, builder, log);
             builder.finishSet(ReportOutcome::converted);
         } catch (const std::exception& error) {
-            log << "!!!! Could not convert " << set.roiPath << ": " << error.what() << std::flush;
+            log.onEntry("!!!! Could not convert " + set.roiPath + ": " + error.what());
             builder.finishSet(ReportOutcome::failed);
         }
     }
