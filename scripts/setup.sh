@@ -4,7 +4,7 @@
 set -euo pipefail
 
 want="${1:-all}"
-packages=(build-essential cmake libgtest-dev nlohmann-json3-dev)
+packages=(build-essential cmake libgtest-dev nlohmann-json3-dev libnifti2-dev nifti-bin python3-nibabel)
 case "$want" in
   native) ;;
   windows) packages+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 zip) ;;

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "batch/file_set.h"
+#include "formats/tal_record.h"
+#include "voi/voi_file.h"
+
+namespace zandrel {
+
+// One label image for the whole file, or one 0/1 mask per VOI.
+enum class NiftiMode { Labels, Masks };
+
+// The gzip level of .nii.gz outputs (chosen from the measurements of bench/nifti_bench).
+constexpr int kNiftiGzipLevel = 6;
+
+// Where a .voi came from, as far as the caller knows; a conversion fills it, the export
+// of an existing .voi has none.
+struct NiftiProvenance {
+    std::optional<FileSet> files;                       // the six paths of the set
+    std::optional<std::array<float, 16>> chainMatrix;   // row-major
+    std::string chainDirection = "anatomical grid to functional grid";
+    std::optional<std::array<Landmark, landmark::Count>> landmarks;  // only when the mapping was used
+    std::vector<std::int64_t> skippedRoiVoxels;         // per VOI; empty when not known
+};
+
+// The files of one output set, named after a stem path (the target without extension).
+struct NiftiOutputNames {
+    std::vector<std::string> images;  // "<stem>.nii.gz", or "<stem>VOI<k>.nii.gz" for k = 1..n
+    std::string table;                // "<stem>.tsv"
+    std::string sidecar;              // "<stem>.json"
+};
+NiftiOutputNames niftiOutputNames(const std::string& stemPath, NiftiMode mode, std::size_t voiCount);
+
+// The stem of a conversion's outputs: the .voi path without ".voi" ("s1_TAL_").
+std::string convertStem(const std::string& voiPath);
+// The stem of an export: the .voi's name without ".voi", in `outputDir` or, when that is
+// empty, beside the .voi.
+std::string exportStem(const std::string& voiPath, const std::string& outputDir);
+
+struct NiftiOutputReport {
+    std::vector<std::string> written;   // every file written, images first
+    std::vector<std::string> warnings;  // from reading the .voi (export only)
+};
+
+// Writes the images, the table and the sidecar of `file` for the stem. Everything is
+// prepared in temporary files first and renamed over the targets only when all of them
+// are complete: a failure leaves every existing target as it was. Throws
+// std::runtime_error: "ReferenceSpace cannot be placed: ..." (nothing written), a voxel
+// outside the grid, "Cannot Create file: " + target.
+NiftiOutputReport writeVoiOutputs(const VoiFile& file, const std::string& stemPath, NiftiMode mode,
+                                  const NiftiProvenance* provenance, int gzipLevel = kNiftiGzipLevel);
+
+// Reads the .voi at `path` and writes its outputs under exportStem(path, outputDir).
+NiftiOutputReport exportVoiFile(const std::string& path, NiftiMode mode, const std::string& outputDir);
+
+}  // namespace zandrel
