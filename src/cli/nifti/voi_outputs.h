@@ -15,7 +15,9 @@ namespace zandrel {
 // One label image for the whole file, or one 0/1 mask per VOI.
 enum class NiftiMode { Labels, Masks };
 
-// The gzip level of .nii.gz outputs (chosen from the measurements of bench/nifti_bench).
+// The gzip level of .nii.gz outputs. Measured on generated sets (bench/nifti_bench.cpp):
+// levels 1 and 3 leave a 256-point label image at about 75 KB, level 6 at about 18 KB for
+// some 23 ms more, level 9 saves a further 2 % for another 5 ms.
 constexpr int kNiftiGzipLevel = 6;
 
 // Where a .voi came from, as far as the caller knows; a conversion fills it, the export
