@@ -1,5 +1,7 @@
 #include "cli/nifti/voi_outputs.h"
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 
 #include "cli/nifti/nifti_image_file.h"
@@ -52,6 +54,18 @@ void stageText(const std::string& target, const std::string& text, std::vector<s
 }
 
 }  // namespace
+
+NiftiProvenance conversionProvenance(const FileSet& files, const Matrix4& gridToFunctional, const TalRecord& tal,
+                                     const VoiBuildReport& report) {
+    NiftiProvenance provenance;
+    provenance.files = files;
+    std::array<float, 16> values{};
+    std::copy(std::begin(gridToFunctional.m), std::end(gridToFunctional.m), values.begin());
+    provenance.chainMatrix = values;
+    if (tal.FileVersion.value > 0) provenance.landmarks = tal.landmarks;
+    provenance.skippedRoiVoxels = report.skippedVoxels;
+    return provenance;
+}
 
 NiftiOutputNames niftiOutputNames(const std::string& stemPath, NiftiMode mode, std::size_t voiCount) {
     NiftiOutputNames names;

@@ -8,6 +8,8 @@
 
 #include "batch/file_set.h"
 #include "formats/tal_record.h"
+#include "geometry/matrix4.h"
+#include "voi/voi_builder.h"
 #include "voi/voi_file.h"
 
 namespace zandrel {
@@ -29,6 +31,12 @@ struct NiftiProvenance {
     std::optional<std::array<Landmark, landmark::Count>> landmarks;  // only when the mapping was used
     std::vector<std::int64_t> skippedRoiVoxels;         // per VOI; empty when not known
 };
+
+// The provenance of a converted set: its paths, its chain matrix (anatomical grid to
+// functional grid), the landmarks when the landmark mapping was used (TAL FileVersion > 0)
+// and the builder's count of skipped ROI voxels per VOI.
+NiftiProvenance conversionProvenance(const FileSet& files, const Matrix4& gridToFunctional, const TalRecord& tal,
+                                     const VoiBuildReport& report);
 
 // The files of one output set, named after a stem path (the target without extension).
 struct NiftiOutputNames {

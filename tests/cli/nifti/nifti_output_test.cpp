@@ -232,6 +232,26 @@ TEST(NiftiOutputs, SidecarOfAConversionNamesItsInputsChainAndLandmarks) {
     EXPECT_NE(table.find("\t0\t7\n"), std::string::npos) << table;
 }
 
+TEST(NiftiOutputs, ConversionProvenanceNamesLandmarksOnlyWhenTheMappingRan) {
+    Matrix4 chain;
+    chain.at(0, 3) = -2.5f;
+    VoiBuildReport report;
+    report.skippedVoxels = {3};
+    for (const std::int32_t version : {-1, 0, 3}) {
+        TalRecord tal;
+        tal.FileVersion.value = version;
+        tal.landmarks[landmark::PC] = Landmark{1, 2, 3};
+        FileSet files;
+        files.roiPath = "r.roi";
+        const NiftiProvenance p = conversionProvenance(files, chain, tal, report);
+        EXPECT_EQ(p.landmarks.has_value(), version > 0) << version;
+        ASSERT_TRUE(p.chainMatrix.has_value());
+        EXPECT_EQ((*p.chainMatrix)[3], -2.5f);
+        EXPECT_EQ((*p.chainMatrix)[15], 1.0f);
+        EXPECT_EQ(p.skippedRoiVoxels, report.skippedVoxels);
+    }
+}
+
 TEST(NiftiOutputs, RefusalsAndFailuresLeaveEveryExistingFileAsItWas) {
     TempDir dir;
     const std::string stem = dir.file("set");
