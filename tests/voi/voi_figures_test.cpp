@@ -59,23 +59,6 @@ TEST(VoiPlacement, GridIndicesAndMillimetreTriplesMeetAtTheSameWorldPosition) {
     EXPECT_FALSE(acpc.cellOf({0, -1, 0}, cell));
 }
 
-TEST(VoiPlacement, GridFilesUseTheirResolutionAndFramingCube) {
-    VoiFile file = fileIn("GF", {});
-    file.OriginalVMRResolutionX.value = 2;
-    file.OriginalVMRResolutionY.value = 3;
-    file.OriginalVMRResolutionZ.value = 4;
-    file.OriginalVMRFramingCubeDim.value = 384;
-    const VoiPlacement p = placeVoiFile(file);
-    EXPECT_EQ(p.space, VoiSpace::Native);
-    EXPECT_EQ(p.dim, 384);
-    EXPECT_EQ(p.voxelVolume(), 24);
-    std::uint32_t cell = 0;
-    ASSERT_TRUE(p.cellOf({1, 2, 3}, cell));
-    EXPECT_EQ(cell, (3u * 384 + 2) * 384 + 1);
-    EXPECT_EQ(p.worldOf(cell), (std::array<std::int64_t, 3>{{4 * (192 - 3), 2 * (192 - 1), 3 * (192 - 2)}}));
-    EXPECT_EQ(p.gridToWorld(), (std::array<std::int32_t, 12>{{0, 0, -4, 768, -2, 0, 0, 384, 0, -3, 0, 576}}));
-}
-
 TEST(VoiPlacement, SpacesThatCannotBePlacedAreRefused) {
     struct Case {
         std::string space;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 #include <memory>
+#include <stdexcept>
 
 #include "cli/nifti/nifti_image_file.h"
 #include "cli/nifti/voi_sidecars.h"
@@ -37,6 +38,10 @@ void writeImages(const VoiFile& file, const VoiPlacement& placement, const VoiCe
             writeNiftiImage(*staged.back(), placement, labels, true, gzipLevel);
         }
         return;
+    }
+    if (cells.cells.size() > kMaxNiftiMasks) {
+        throw std::runtime_error("Masks are written for at most " + std::to_string(kMaxNiftiMasks) +
+                                 " VOIs, the file has " + std::to_string(cells.cells.size()));
     }
     std::vector<std::uint8_t> mask(static_cast<std::size_t>(placement.cellCount()), 0);
     for (std::size_t n = 0; n < cells.cells.size(); ++n) {

@@ -22,6 +22,10 @@ enum class NiftiMode { Labels, Masks };
 // some 23 ms more, level 9 saves a further 2 % for another 5 ms.
 constexpr int kNiftiGzipLevel = 6;
 
+// Most mask images one file may ask for: a file of a few hundred kilobytes can declare
+// tens of thousands of empty VOIs, and each mask costs a full grid.
+constexpr std::size_t kMaxNiftiMasks = 1024;
+
 // Where a .voi came from, as far as the caller knows; a conversion fills it, the export
 // of an existing .voi has none.
 struct NiftiProvenance {
@@ -61,7 +65,8 @@ struct NiftiOutputReport {
 // prepared in temporary files first and renamed over the targets only when all of them
 // are complete: a failure leaves every existing target as it was. Throws
 // std::runtime_error: "ReferenceSpace cannot be placed: ..." (nothing written), a voxel
-// outside the grid, "Cannot Create file: " + target.
+// outside the grid, more than 65535 VOIs for labels or kMaxNiftiMasks for masks,
+// "Cannot Create file: " + target.
 NiftiOutputReport writeVoiOutputs(const VoiFile& file, const std::string& stemPath, NiftiMode mode,
                                   const NiftiProvenance* provenance, int gzipLevel = kNiftiGzipLevel);
 

@@ -268,14 +268,19 @@ TEST(NiftiOutputs, RefusalsAndFailuresLeaveEveryExistingFileAsItWas) {
         {"unknown space", overlapping("SCANNER"), "ReferenceSpace cannot be placed: \"SCANNER\""},
         {"voxel off the grid", handMade("TAL", {makeVoi("x", {{0, 0, 200}})}),
          "VOI 1 (\"x\"): voxel 0 0 200 lies outside the grid"},
+        {"too many VOIs", handMade("TAL", std::vector<Voi>(70000, makeVoi("e", {}))), ""},
     };
     for (const Case& c : cases) {
         for (const NiftiMode mode : {NiftiMode::Labels, NiftiMode::Masks}) {
+            const std::string message =
+                !c.message.empty() ? c.message
+                : mode == NiftiMode::Labels ? "A label image holds at most 65535 VOIs, the file has 70000"
+                                            : "Masks are written for at most 1024 VOIs, the file has 70000";
             try {
                 writeVoiOutputs(c.file, stem, mode, nullptr);
                 ADD_FAILURE() << c.what << " was written";
             } catch (const std::runtime_error& error) {
-                EXPECT_EQ(std::string(error.what()), c.message) << c.what;
+                EXPECT_EQ(std::string(error.what()), message) << c.what;
             }
             EXPECT_EQ(folderEntries(dir.path()), before) << c.what;
         }
