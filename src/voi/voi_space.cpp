@@ -48,7 +48,7 @@ std::array<std::int32_t, 12> VoiPlacement::gridToWorld() const {
              0, -voxelSize[1], 0, voxelSize[1] * c}};
 }
 
-VoiPlacement placeVoiFile(const VoiFile& file) {
+VoiPlacement placeVoiFile(const VoiFile& file, std::optional<bool> millimetreTriples) {
     const std::string& text = file.ReferenceSpace.value;
     VoiPlacement placement;
     if (text == "TAL") {
@@ -66,6 +66,7 @@ VoiPlacement placeVoiFile(const VoiFile& file) {
     } else {
         throw std::runtime_error("ReferenceSpace cannot be placed: \"" + text + "\"");
     }
+    if (placement.space == VoiSpace::Native && millimetreTriples.value_or(false)) return placement;
     placement.millimetreTriples = false;
     placement.dim = valueOr(file.OriginalVMRFramingCubeDim, 256);
     placement.voxelSize = {{valueOr(file.OriginalVMRResolutionX, 1), valueOr(file.OriginalVMRResolutionY, 1),

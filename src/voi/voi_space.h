@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "geometry/voxel_triple.h"
@@ -49,7 +50,12 @@ struct VoiPlacement {
 // Throws std::runtime_error "ReferenceSpace cannot be placed: <text>" for any other space
 // text, and "Grid cannot be placed: ..." for a grid size other than an even number from 2
 // to 512 or a voxel size outside 1 to 16.
-VoiPlacement placeVoiFile(const VoiFile& file);
+//
+// The builder writes "GF" whenever the ACPC transformation is missing, and then still
+// writes Talairach triples when the set had landmarks: only the caller that built the file
+// knows. `millimetreTriples`, when given, says which form the triples have; a "GF" file
+// with millimetre triples lies on the 256-point grid of 1 mm, with the native code.
+VoiPlacement placeVoiFile(const VoiFile& file, std::optional<bool> millimetreTriples = std::nullopt);
 
 // The space's name for other tools: "Talairach", "MNI", "ACPC", "native".
 const char* spaceName(VoiSpace space);

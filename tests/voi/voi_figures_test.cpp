@@ -59,6 +59,24 @@ TEST(VoiPlacement, GridIndicesAndMillimetreTriplesMeetAtTheSameWorldPosition) {
     EXPECT_FALSE(acpc.cellOf({0, -1, 0}, cell));
 }
 
+TEST(VoiPlacement, GfFileTakesTheTripleFormItsBuilderGave) {
+    const VoiFile gf = fileIn("GF", {});
+    const VoiPlacement tal = placeVoiFile(fileIn("TAL", {}));
+    const VoxelTriple triple{-20, 30, 100};
+    std::uint32_t expected = 0, cell = 0;
+    ASSERT_TRUE(tal.cellOf(triple, expected));
+    const VoiPlacement millimetres = placeVoiFile(gf, true);
+    EXPECT_EQ(millimetres.space, VoiSpace::Native);
+    ASSERT_TRUE(millimetres.cellOf(triple, cell));
+    EXPECT_EQ(cell, expected);
+    for (const std::optional<bool> hint : {std::optional<bool>(), std::optional<bool>(false)}) {
+        EXPECT_FALSE(placeVoiFile(gf, hint).cellOf(triple, cell)) << "grid indices are never negative";
+    }
+    // The hint never turns the fixed forms of ACPC and Talairach files.
+    EXPECT_FALSE(placeVoiFile(fileIn("ACPC", {}), true).millimetreTriples);
+    EXPECT_TRUE(placeVoiFile(fileIn("TAL", {}), false).millimetreTriples);
+}
+
 TEST(VoiPlacement, SpacesThatCannotBePlacedAreRefused) {
     struct Case {
         std::string space;

@@ -69,6 +69,7 @@ NiftiProvenance conversionProvenance(const FileSet& files, const Matrix4& gridTo
     provenance.chainMatrix = values;
     if (tal.FileVersion.value > 0) provenance.landmarks = tal.landmarks;
     provenance.skippedRoiVoxels = report.skippedVoxels;
+    provenance.talairachTriples = tal.FileVersion.value != -1;
     return provenance;
 }
 
@@ -97,7 +98,8 @@ std::string exportStem(const std::string& voiPath, const std::string& outputDir)
 
 NiftiOutputReport writeVoiOutputs(const VoiFile& file, const std::string& stemPath, NiftiMode mode,
                                   const NiftiProvenance* provenance, int gzipLevel) {
-    const VoiPlacement placement = placeVoiFile(file);
+    const VoiPlacement placement =
+        placeVoiFile(file, provenance != nullptr ? provenance->talairachTriples : std::nullopt);
     const VoiCells cells = collectVoiCells(file, placement);
     const std::vector<VoiFigures> figures = computeVoiFigures(cells, placement);
     const NiftiOutputNames names = niftiOutputNames(stemPath, mode, file.vois.size());

@@ -34,6 +34,9 @@ struct NiftiProvenance {
     std::string chainDirection = "anatomical grid to functional grid";
     std::optional<std::array<Landmark, landmark::Count>> landmarks;  // only when the mapping was used
     std::vector<std::int64_t> skippedRoiVoxels;         // per VOI; empty when not known
+    // Whether the triples are Talairach millimetres (the set had a TAL record); decides
+    // the form of a "GF" file, whose space text does not tell.
+    std::optional<bool> talairachTriples;
 };
 
 // The provenance of a converted set: its paths, its chain matrix (anatomical grid to
