@@ -3,7 +3,7 @@
 #
 #   scripts/fuzz.sh SECONDS [--merge] [TARGET...]
 #
-# TARGET is a folder name under fuzz/corpus (fmr_header, roi, trf, tal, list, convert).
+# TARGET is a folder name under fuzz/corpus (fmr_header, roi, trf, tal, voi, list, convert).
 # Each target runs on a scratch copy of its committed seed corpus plus its regression
 # inputs, under build/fuzz/work/TARGET; the committed corpus is never modified unless
 # --merge is given, which merges the inputs that add coverage back into fuzz/corpus/TARGET.

@@ -1,28 +1,7 @@
-#include <cerrno>
-#include <chrono>
-#include <cstdint>
-#include <cstdio>
-#include <random>
-#include <stdexcept>
+#include <cstddef>
 #include <string>
-#include <utility>
 
-#ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <fcntl.h>
-#include <io.h>
-#include <sys/stat.h>
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <unistd.h>
-#endif
-
+#include "voi/output_file.h"
 #include "voi/voi_file.h"
 #include "voi/voi_text.h"
 
@@ -30,153 +9,25 @@ namespace zandrel {
 
 namespace {
 
-std::runtime_error cannotCreate(const std::string& name) {
-    return std::runtime_error("Cannot Create file: " + name);
-}
-
-std::runtime_error cannotWrite(const std::string& name) {
-    return std::runtime_error("Cannot write file: " + name);
-}
-
-// An existing target that we may not write (a directory, a read-only file) is refused
-// before anything is created, as opening it for writing directly would be.
-bool existingTargetRefusesWriting(const std::string& name) {
-#ifdef _WIN32
-    const int fd = _open(name.c_str(), _O_WRONLY | _O_BINARY);
-    if (fd >= 0) {
-        _close(fd);
-        return false;
-    }
-#else
-    const int fd = ::open(name.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::close(fd);
-        return false;
-    }
-#endif
-    return errno != ENOENT;
-}
-
-std::string folderOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-std::string randomSuffix() {
-    static std::uint64_t counter = 0;
-    std::uint64_t bits = static_cast<std::uint64_t>(
-        std::chrono::steady_clock::now().time_since_epoch().count());
-    try {
-        std::random_device device;
-        bits ^= (static_cast<std::uint64_t>(device()) << 32) ^ device();
-    } catch (const std::exception&) {
-        // No entropy source: the clock and the counter still make the name unique enough,
-        // and the exclusive creation below never overwrites anything.
-    }
-    bits ^= ++counter * 0x9E3779B97F4A7C15ull;
-    static const char digits[] = "0123456789abcdef";
-    std::string text(16, '0');
-    for (int n = 15; n >= 0; --n, bits >>= 4) text[static_cast<std::size_t>(n)] = digits[bits & 15];
-    return text;
-}
-
-// Creates a new file exclusively; nullptr when it exists already or cannot be created.
-std::FILE* createExclusive(const std::string& path, bool binary) {
-#ifdef _WIN32
-    const int fd = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | (binary ? _O_BINARY : _O_TEXT),
-                         _S_IREAD | _S_IWRITE);
-    if (fd < 0) return nullptr;
-    std::FILE* file = _fdopen(fd, binary ? "wb" : "w");
-    if (file == nullptr) _close(fd);
-#else
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) return nullptr;
-    std::FILE* file = ::fdopen(fd, binary ? "wb" : "w");
-    if (file == nullptr) ::close(fd);
-#endif
-    return file;
-}
-
-bool replaceFile(const std::string& from, const std::string& to) {
-#ifdef _WIN32
-    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-#else
-    return std::rename(from.c_str(), to.c_str()) == 0;
-#endif
-}
-
-// The temporary file: closed and removed unless it was renamed over the target.
-class TemporaryFile {
-public:
-    TemporaryFile(std::string path, std::FILE* file) : path_(std::move(path)), file_(file) {}
-    ~TemporaryFile() {
-        if (file_ != nullptr) std::fclose(file_);
-        if (!committed_) std::remove(path_.c_str());
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-    std::FILE* file() const { return file_; }
-    const std::string& path() const { return path_; }
-
-    // Flushes to the disk and closes; false when any write failed.
-    bool close() {
-        bool ok = std::fflush(file_) == 0 && std::ferror(file_) == 0;
-#ifdef _WIN32
-        ok = ok && _commit(_fileno(file_)) == 0;
-#else
-        // Folders that cannot sync (EINVAL) still hold the data once the file is closed.
-        ok = ok && (::fsync(::fileno(file_)) == 0 || errno == EINVAL);
-#endif
-        std::FILE* file = file_;
-        file_ = nullptr;
-        return std::fclose(file) == 0 && ok;
-    }
-    void commit() { committed_ = true; }
-
-private:
-    std::string path_;
-    std::FILE* file_;
-    bool committed_ = false;
-};
-
 class FileSink final : public TextSink {
 public:
-    FileSink(std::FILE* file, const std::string& name) : file_(file), name_(name) {}
-    void put(const char* data, std::size_t size) override {
-        if (std::fwrite(data, 1, size, file_) != size) throw cannotWrite(name_);
-    }
+    explicit FileSink(OutputFile& file) : file_(file) {}
+    void put(const char* data, std::size_t size) override { file_.write(data, size); }
 
 private:
-    std::FILE* file_;
-    const std::string& name_;
+    OutputFile& file_;
 };
 
 }  // namespace
 
 void VoiFile::save() const {
-    const std::string& name = fileName;
-    if (name.empty() || existingTargetRefusesWriting(name)) throw cannotCreate(name);
-
     // CR LF on request is written literally, so that file is binary; otherwise a text
     // file, which gives the platform's line end.
-    const bool binary = crlf;
-    const std::string folder = folderOf(name);
-    std::FILE* file = nullptr;
-    std::string temporaryPath;
-    for (int attempt = 0; attempt < 16 && file == nullptr; ++attempt) {
-        temporaryPath = folder + ".voi-" + randomSuffix() + ".tmp";
-        file = createExclusive(temporaryPath, binary);
-        if (file == nullptr && errno != EEXIST) break;
-    }
-    if (file == nullptr) throw cannotCreate(name);
-
-    TemporaryFile temporary(temporaryPath, file);
-    FileSink sink(temporary.file(), name);
+    OutputFile output(fileName, "voi", ".tmp", crlf);
+    FileSink sink(output);
     formatVoiText(*this, true, sink);
-    if (!temporary.close()) throw cannotWrite(name);
-    if (!replaceFile(temporary.path(), name)) throw cannotCreate(name);
-    temporary.commit();
+    output.finish();
+    output.commit();
 }
 
 }  // namespace zandrel

@@ -1,0 +1,75 @@
+#include "voi/voi_figures.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+
+namespace zandrel {
+
+VoiCells collectVoiCells(const VoiFile& file, const VoiPlacement& placement) {
+    VoiCells result;
+    result.cells.reserve(file.vois.size());
+    for (std::size_t n = 0; n < file.vois.size(); ++n) {
+        const Voi& voi = file.vois[n];
+        std::vector<std::uint32_t> cells;
+        cells.reserve(voi.voxels.size());
+        for (const VoxelTriple& t : voi.voxels) {
+            std::uint32_t cell = 0;
+            if (!placement.cellOf(t, cell)) {
+                throw std::runtime_error("VOI " + std::to_string(n + 1) + " (\"" + voi.NameOfVOI.value +
+                                         "\"): voxel " + std::to_string(t.x) + " " + std::to_string(t.y) +
+                                         " " + std::to_string(t.z) + " lies outside the grid");
+            }
+            cells.push_back(cell);
+        }
+        std::sort(cells.begin(), cells.end());
+        cells.erase(std::unique(cells.begin(), cells.end()), cells.end());
+        result.cells.push_back(std::move(cells));
+    }
+    return result;
+}
+
+std::vector<VoiFigures> computeVoiFigures(const VoiCells& cells, const VoiPlacement& placement) {
+    // How many VOIs hold each cell, stopping at 2: all that "shared" needs.
+    std::vector<std::uint8_t> holders(static_cast<std::size_t>(placement.cellCount()), 0);
+    for (const auto& list : cells.cells) {
+        for (std::uint32_t cell : list) {
+            if (holders[cell] < 2) ++holders[cell];
+        }
+    }
+    std::vector<VoiFigures> figures;
+    figures.reserve(cells.cells.size());
+    for (const auto& list : cells.cells) {
+        VoiFigures f;
+        f.voxels = static_cast<std::int64_t>(list.size());
+        f.volume_mm3 = f.voxels * placement.voxelVolume();
+        std::array<std::int64_t, 3> sum{{0, 0, 0}};
+        for (std::uint32_t cell : list) {
+            const std::array<std::int64_t, 3> world = placement.worldOf(cell);
+            for (int a = 0; a < 3; ++a) sum[a] += world[a];
+            if (holders[cell] > 1) ++f.shared_voxels;
+        }
+        if (f.voxels > 0) {
+            for (int a = 0; a < 3; ++a) f.centroid[a] = static_cast<double>(sum[a]) / static_cast<double>(f.voxels);
+        }
+        figures.push_back(f);
+    }
+    return figures;
+}
+
+std::vector<std::uint16_t> labelImage(const VoiCells& cells, const VoiPlacement& placement) {
+    if (cells.cells.size() > 65535) {
+        throw std::runtime_error("A label image holds at most 65535 VOIs, the file has " +
+                                 std::to_string(cells.cells.size()));
+    }
+    std::vector<std::uint16_t> labels(static_cast<std::size_t>(placement.cellCount()), 0);
+    for (std::size_t n = 0; n < cells.cells.size(); ++n) {
+        const std::uint16_t k = static_cast<std::uint16_t>(n + 1);
+        for (std::uint32_t cell : cells.cells[n]) {
+            if (labels[cell] == 0) labels[cell] = k;  // earlier VOIs keep their cells
+        }
+    }
+    return labels;
+}
+
+}  // namespace zandrel
