@@ -31,9 +31,9 @@
 namespace zandrel {
 namespace {
 
-using testing::makeTrf;
-using testing::put;
-using testing::rigid;
+using test::makeTrf;
+using test::put;
+using test::rigid;
 
 // Processor time of this process in milliseconds: on a machine shared with other jobs the
 // wall-clock time mostly measures the others.

@@ -18,9 +18,9 @@ namespace zandrel {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::EntryRecorder;
-using testing::readFile;
-using testing::TempDir;
+using test::EntryRecorder;
+using test::readFile;
+using test::TempDir;
 
 class BatchRun : public ::testing::Test {
 protected:
@@ -33,9 +33,9 @@ protected:
     std::string listOf(const std::vector<int>& subjects) const {
         std::vector<std::string> lines;
         for (int index : subjects) {
-            for (const std::string& line : testing::setLines(subject(index))) lines.push_back(line);
+            for (const std::string& line : test::setLines(subject(index))) lines.push_back(line);
         }
-        return testing::writeList(dir.file("list.txt"), lines);
+        return test::writeList(dir.file("list.txt"), lines);
     }
 
     BatchSummary run(const std::string& list, const BatchOptions& options = {}) {
@@ -62,7 +62,7 @@ TEST_F(BatchRun, ConvertsEverySetOfTheGeneratedList) {
     for (const auto& files : study.subjects) expected.push_back("Converted " + files.roi);
     EXPECT_EQ(log.entries, expected);
     for (const auto& files : study.subjects) {
-        EXPECT_EQ(readFile(testing::voiPathOf(files)), testing::expectedVoiText(files, false)) << files.roi;
+        EXPECT_EQ(readFile(test::voiPathOf(files)), test::expectedVoiText(files, false)) << files.roi;
     }
 }
 
@@ -71,7 +71,7 @@ TEST_F(BatchRun, NamesTheOutputAfterThePresenceOfTheTalLine) {
     ASSERT_FALSE(subject(0).tal.empty());
     const std::string stem = subject(0).roi.substr(0, subject(0).roi.size() - 4);
 
-    testing::writeList(dir.file("noTal.txt"), {subject(0).roi, subject(0).fmr, subject(0).ia,
+    test::writeList(dir.file("noTal.txt"), {subject(0).roi, subject(0).fmr, subject(0).ia,
                                                subject(0).fa, subject(0).acpc});
     expectSummary(run(dir.file("noTal.txt")), 1, 1, 0, 0);
     EXPECT_TRUE(fs::exists(stem + "_ACPC_.voi"));
@@ -79,7 +79,7 @@ TEST_F(BatchRun, NamesTheOutputAfterThePresenceOfTheTalLine) {
 
     // A TAL file without content still names the output "_TAL_.voi".
     const std::string emptyTal = dir.write("empty.tal", "");
-    testing::writeList(dir.file("emptyTal.txt"), {subject(0).roi, subject(0).fmr, subject(0).ia,
+    test::writeList(dir.file("emptyTal.txt"), {subject(0).roi, subject(0).fmr, subject(0).ia,
                                                   subject(0).fa, subject(0).acpc, emptyTal});
     expectSummary(run(dir.file("emptyTal.txt")), 1, 1, 0, 0);
     EXPECT_TRUE(fs::exists(stem + "_TAL_.voi"));
@@ -87,7 +87,7 @@ TEST_F(BatchRun, NamesTheOutputAfterThePresenceOfTheTalLine) {
 
 TEST_F(BatchRun, ReportsAnIncompleteSetAndGoesOn) {
     const auto& s1 = subject(1);
-    testing::writeList(dir.file("list.txt"), {s1.roi, s1.ia, s1.fa, s1.acpc,  // no FMR, no TAL
+    test::writeList(dir.file("list.txt"), {s1.roi, s1.ia, s1.fa, s1.acpc,  // no FMR, no TAL
                                               subject(2).roi, subject(2).fmr, subject(2).ia,
                                               subject(2).fa, subject(2).acpc});
     expectSummary(run(dir.file("list.txt")), 2, 1, 1, 0);
@@ -97,12 +97,12 @@ TEST_F(BatchRun, ReportsAnIncompleteSetAndGoesOn) {
                                  "TAL could not be loaded: ",
                                  "Converted " + subject(2).roi,
                              }));
-    EXPECT_FALSE(fs::exists(testing::voiPathOf(s1)));
+    EXPECT_FALSE(fs::exists(test::voiPathOf(s1)));
 }
 
 TEST_F(BatchRun, AMissingTimeCourseFileFailsOnlyItsSet) {
     fs::remove(subject(1).stc);
-    const std::string output = testing::voiPathOf(subject(1));
+    const std::string output = test::voiPathOf(subject(1));
     { std::ofstream(output) << "previous result"; }
 
     expectSummary(run(listOf({0, 1, 2})), 3, 2, 0, 1);
@@ -115,13 +115,13 @@ TEST_F(BatchRun, AMissingTimeCourseFileFailsOnlyItsSet) {
 }
 
 TEST_F(BatchRun, AnOutputThatCannotBeCreatedFailsOnlyItsSet) {
-    const std::string output = testing::voiPathOf(subject(1));
+    const std::string output = test::voiPathOf(subject(1));
     fs::create_directory(output);  // a folder where the .voi file belongs
     expectSummary(run(listOf({0, 1, 2})), 3, 2, 0, 1);
     ASSERT_EQ(log.entries.size(), 3u);
     EXPECT_EQ(log.entries[1], "!!!! Could not convert " + subject(1).roi + ": Cannot Create file: " + output);
     EXPECT_TRUE(fs::is_directory(output));
-    EXPECT_TRUE(fs::exists(testing::voiPathOf(subject(2))));
+    EXPECT_TRUE(fs::exists(test::voiPathOf(subject(2))));
 }
 
 TEST_F(BatchRun, AnUnwritableFolderFailsOnlyItsSet) {
@@ -137,19 +137,19 @@ TEST_F(BatchRun, AnUnwritableFolderFailsOnlyItsSet) {
     expectSummary(summary, 3, 2, 0, 1);
     ASSERT_EQ(log.entries.size(), 3u);
     EXPECT_EQ(log.entries[1], "!!!! Could not convert " + subject(1).roi +
-                                    ": Cannot Create file: " + testing::voiPathOf(subject(1)));
+                                    ": Cannot Create file: " + test::voiPathOf(subject(1)));
     EXPECT_EQ(log.entries[2], "Converted " + subject(2).roi);
 }
 
 TEST_F(BatchRun, AChainWithNonFiniteElementsFailsOnlyItsSet) {
-    testing::editFile(subject(1).fmr, "InplaneResolutionX:", "InplaneResolutionX: 0\nIgnored:");
+    test::editFile(subject(1).fmr, "InplaneResolutionX:", "InplaneResolutionX: 0\nIgnored:");
     expectSummary(run(listOf({0, 1, 2})), 3, 2, 0, 1);
     ASSERT_EQ(log.entries.size(), 3u);
     EXPECT_EQ(log.entries[1], "!!!! Could not convert " + subject(1).roi +
                                     ": The transformation chain has non-finite elements (check the voxel "
                                     "sizes and slice distance of " + subject(1).fmr +
                                     " and ToVMRVoxelRes of " + subject(1).ia + ")");
-    EXPECT_FALSE(fs::exists(testing::voiPathOf(subject(1))));
+    EXPECT_FALSE(fs::exists(test::voiPathOf(subject(1))));
 }
 
 TEST_F(BatchRun, AHostileRoiFileInTheMiddleDisturbsNoOtherSet) {
@@ -160,10 +160,10 @@ TEST_F(BatchRun, AHostileRoiFileInTheMiddleDisturbsNoOtherSet) {
     expectSummary(run(listOf({0, 1, 2})), 3, 3, 0, 0);
     EXPECT_EQ(log.entries, (std::vector<std::string>{"Converted " + subject(0).roi, "Converted " + subject(1).roi,
                                                        "Converted " + subject(2).roi}));
-    const std::string hostile = readFile(testing::voiPathOf(subject(1)));
+    const std::string hostile = readFile(test::voiPathOf(subject(1)));
     EXPECT_NE(hostile.find("NrOfVOIs:                   1\n"), std::string::npos) << hostile;
-    EXPECT_EQ(hostile, testing::expectedVoiText(subject(1), false));
-    EXPECT_EQ(readFile(testing::voiPathOf(subject(2))), testing::expectedVoiText(subject(2), false));
+    EXPECT_EQ(hostile, test::expectedVoiText(subject(1), false));
+    EXPECT_EQ(readFile(test::voiPathOf(subject(2))), test::expectedVoiText(subject(2), false));
 }
 
 TEST_F(BatchRun, LogsTheRoiVoxelsOutsideTheFunctionalGridPerVoi) {
@@ -182,7 +182,7 @@ TEST_F(BatchRun, WritesCrLfLineEndsOnRequest) {
     BatchOptions options;
     options.crlf = true;
     expectSummary(run(listOf({1}), options), 1, 1, 0, 0);
-    const std::string text = readFile(testing::voiPathOf(subject(1)));
+    const std::string text = readFile(test::voiPathOf(subject(1)));
     std::string lf;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\n') {
@@ -190,7 +190,7 @@ TEST_F(BatchRun, WritesCrLfLineEndsOnRequest) {
         }
         if (text[i] != '\r') lf += text[i];
     }
-    EXPECT_EQ(lf, testing::expectedVoiText(subject(1), false));
+    EXPECT_EQ(lf, test::expectedVoiText(subject(1), false));
 }
 
 TEST_F(BatchRun, ADryRunDescribesEverySetAndWritesNothing) {
@@ -208,8 +208,8 @@ TEST_F(BatchRun, ADryRunDescribesEverySetAndWritesNothing) {
     options.dryRun = true;
     expectSummary(run(listOf({0, 1, 2}), options), 3, 2, 1, 0);
     std::vector<std::string> expected = {
-        "Would write " + testing::voiPathOf(subject(0)) + " from " + subject(0).roi,
-        "Would write " + testing::voiPathOf(subject(1)) + " from " + subject(1).roi,
+        "Would write " + test::voiPathOf(subject(0)) + " from " + subject(0).roi,
+        "Would write " + test::voiPathOf(subject(1)) + " from " + subject(1).roi,
         "!!!! Not enough files could be loaded to convert " + subject(2).roi,
         "IA.trf could not be loaded: " + subject(2).ia,
     };
@@ -227,7 +227,7 @@ TEST_F(BatchRun, FramesEverySetWithItsStartAndOutcome) {
     for (int index : {2, 0, 1, 0}) {
         const std::string n = std::to_string(++number);
         expected.push_back("start " + n + " " + subject(index).roi);
-        expected.push_back("converted " + n + " " + testing::voiPathOf(subject(index)) + " vois=" +
+        expected.push_back("converted " + n + " " + test::voiPathOf(subject(index)) + " vois=" +
                            std::to_string(readRoiFile(subject(index).roi).plots.size()));
     }
     EXPECT_EQ(log.events, expected);
@@ -235,7 +235,7 @@ TEST_F(BatchRun, FramesEverySetWithItsStartAndOutcome) {
 
 TEST_F(BatchRun, TellsTheObserverWhichSetsWereReportedOrFailed) {
     fs::remove(subject(1).stc);
-    testing::writeList(dir.file("list.txt"), {subject(0).roi, subject(0).fmr,  // no IA, FA, ACPC
+    test::writeList(dir.file("list.txt"), {subject(0).roi, subject(0).fmr,  // no IA, FA, ACPC
                                               subject(1).roi, subject(1).fmr, subject(1).ia, subject(1).fa,
                                               subject(1).acpc, subject(2).roi, subject(2).fmr,
                                               subject(2).ia, subject(2).fa, subject(2).acpc});

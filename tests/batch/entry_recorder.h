@@ -5,7 +5,7 @@
 
 #include "batch/batch_observer.h"
 
-namespace zandrel::testing {
+namespace zandrel::test {
 
 // Records every log entry of a batch, and each set's start and end as one line of text
 // ("start 2 /d/s2.roi", "converted 2 /d/s2_ACPC_.voi vois=1", "failed 3 message"), so a
@@ -36,4 +36,4 @@ public:
     }
 };
 
-}  // namespace zandrel::testing
+}  // namespace zandrel::test

@@ -14,7 +14,7 @@
 namespace zandrel {
 namespace {
 
-using testing::TempDir;
+using test::TempDir;
 
 TEST(CanOpenForReading, AcceptsOnlyRegularReadableFiles) {
     TempDir dir;
@@ -72,7 +72,7 @@ protected:
         return set;
     }
     std::vector<std::string> check(const FileSet& set, bool expectComplete) const {
-        testing::EntryRecorder log;
+        test::EntryRecorder log;
         EXPECT_EQ(checkFileSet(set, log), expectComplete);
         return log.entries;
     }

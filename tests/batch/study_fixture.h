@@ -17,7 +17,7 @@
 #include "voi/voi_builder.h"
 #include "voi/voi_file.h"
 
-namespace zandrel::testing {
+namespace zandrel::test {
 
 // The list lines of one generated subject, in the order the generator's lists use.
 inline std::vector<std::string> setLines(const studygen::SubjectFiles& files) {
@@ -73,4 +73,4 @@ inline void editFile(const std::string& path, const std::string& from, const std
     out << text;
 }
 
-}  // namespace zandrel::testing
+}  // namespace zandrel::test

@@ -10,7 +10,7 @@
 namespace zandrel {
 namespace {
 
-using namespace zandrel::testing;
+using namespace zandrel::test;
 
 // 2 x 2 mm in plane, 3 mm slices with a 1 mm gap; slice centres with the given
 // differences (first minus last).

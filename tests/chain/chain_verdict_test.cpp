@@ -11,7 +11,7 @@
 namespace zandrel {
 namespace {
 
-using namespace zandrel::testing;
+using namespace zandrel::test;
 
 const ChainFiles kFiles{"/s/run.fmr", "/s/IA.trf", "/s/FA.trf", "/s/ACPC.trf"};
 

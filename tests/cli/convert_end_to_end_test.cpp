@@ -17,17 +17,17 @@ namespace zandrel {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::readFile;
-using testing::TempDir;
+using test::readFile;
+using test::TempDir;
 
-using CommandRun = testing::ProgramRun;
+using CommandRun = test::ProgramRun;
 
 // Runs the command line in `folder`; standard error goes to a file, so no progress line
 // is shown.
 CommandRun runConvert(const TempDir& dir, const std::string& folder, const std::vector<std::string>& args) {
     std::vector<std::string> words{"convert"};
     words.insert(words.end(), args.begin(), args.end());
-    return testing::runProgram(ZANDREL_EXECUTABLE, words, dir, folder);
+    return test::runProgram(ZANDREL_EXECUTABLE, words, dir, folder);
 }
 
 std::vector<std::string> filesNamed(const std::string& root, const std::string& ending) {
@@ -66,8 +66,8 @@ TEST(ConvertCommand, ConvertsAGeneratedStudyLikeTheReferenceScan) {
         const std::string entry = "Converted ./" + relative;
         console += entry + "\n";
         transcript += cli::jsonString(entry) + "\n";
-        expectedVois.push_back(fs::path(testing::voiPathOf(files)).lexically_relative(study.root).generic_string());
-        EXPECT_EQ(readFile(testing::voiPathOf(files)), testing::expectedVoiText(files, true)) << files.roi;
+        expectedVois.push_back(fs::path(test::voiPathOf(files)).lexically_relative(study.root).generic_string());
+        EXPECT_EQ(readFile(test::voiPathOf(files)), test::expectedVoiText(files, true)) << files.roi;
     }
     std::sort(expectedVois.begin(), expectedVois.end());
     EXPECT_EQ(run.out, console);
@@ -82,7 +82,7 @@ TEST(ConvertCommand, ExitStatusTellsWhetherEverySetWasConverted) {
     const auto& s2 = study.subjects[1];
 
     // A set without its ACPC file is reported; the next set is still converted.
-    const std::string list = testing::writeList(dir.file("list.txt"), {s1.roi, s1.fmr, s1.ia, s1.fa,
+    const std::string list = test::writeList(dir.file("list.txt"), {s1.roi, s1.fmr, s1.ia, s1.fa,
                                                                       s2.roi, s2.fmr, s2.ia, s2.fa, s2.acpc});
     CommandRun run = runConvert(dir, dir.path().string(), {list});
     EXPECT_EQ(run.status, 1);
@@ -105,7 +105,7 @@ TEST(ConvertCommand, ADryRunPrintsThePlanAndWritesNothing) {
     const CommandRun run = runConvert(dir, dir.path().string(), {"--dry-run", study.listPath});
     EXPECT_EQ(run.status, 0) << run.err;
     std::string expected;
-    for (const auto& files : study.subjects) expected += "Would write " + testing::voiPathOf(files) + " from " + files.roi + "\n";
+    for (const auto& files : study.subjects) expected += "Would write " + test::voiPathOf(files) + " from " + files.roi + "\n";
     EXPECT_EQ(run.out, expected);
     EXPECT_TRUE(filesNamed(study.root, ".voi").empty());
 }

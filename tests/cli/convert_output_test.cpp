@@ -13,8 +13,8 @@
 namespace zandrel::cli {
 namespace {
 
-using zandrel::testing::readFile;
-using zandrel::testing::TempDir;
+using zandrel::test::readFile;
+using zandrel::test::TempDir;
 
 TEST(ConvertOutput, PrintsEachEntryOnItsOwnLineAndTranscribesIt) {
     TempDir dir;

@@ -12,12 +12,12 @@
 namespace zandrel {
 namespace {
 
-using testing::ProgramRun;
-using testing::TempDir;
+using test::ProgramRun;
+using test::TempDir;
 using Words = std::vector<std::string>;
 
 ProgramRun zandrel(const TempDir& dir, const Words& args) {
-    return testing::runProgram(ZANDREL_EXECUTABLE, args, dir, dir.path().string());
+    return test::runProgram(ZANDREL_EXECUTABLE, args, dir, dir.path().string());
 }
 
 std::string shown(const Words& args) {

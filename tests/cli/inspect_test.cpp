@@ -15,15 +15,15 @@
 
 namespace {
 
-using zandrel::testing::TempDir;
+using zandrel::test::TempDir;
 using Json = nlohmann::json;
 
-using Outcome = zandrel::testing::ProgramRun;
+using Outcome = zandrel::test::ProgramRun;
 
 Outcome inspect(const TempDir& dir, const std::vector<std::string>& args) {
     std::vector<std::string> words{"inspect"};
     words.insert(words.end(), args.begin(), args.end());
-    return zandrel::testing::runProgram(ZANDREL_EXECUTABLE, words, dir);
+    return zandrel::test::runProgram(ZANDREL_EXECUTABLE, words, dir);
 }
 
 Json inspectJson(const TempDir& dir, const std::vector<std::string>& args) {

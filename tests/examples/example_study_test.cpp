@@ -9,7 +9,7 @@
 #include "generator/study_generator.h"
 #include "temp_dir.h"
 
-namespace zandrel::testing {
+namespace zandrel::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -48,4 +48,4 @@ TEST(ExampleStudy, ListIsRelativeToTheConversionFolderAndOnlyTheFirstSubjectHasL
 }
 
 }  // namespace
-}  // namespace zandrel::testing
+}  // namespace zandrel::test

@@ -3,7 +3,7 @@
 #include <sstream>
 #include <stdexcept>
 
-namespace zandrel::testing::generated {
+namespace zandrel::test::generated {
 
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> result;
@@ -101,4 +101,4 @@ Matrix diagonal(double x, double y, double z) {
     return r;
 }
 
-}  // namespace zandrel::testing::generated
+}  // namespace zandrel::test::generated

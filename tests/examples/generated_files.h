@@ -6,7 +6,7 @@
 
 // Minimal, independent parsing of generated files for the generator's tests: plain string
 // handling in double precision, deliberately not the project's readers.
-namespace zandrel::testing::generated {
+namespace zandrel::test::generated {
 
 using Matrix = std::array<double, 16>;  // row-major
 
@@ -29,4 +29,4 @@ Matrix multiply(const Matrix& a, const Matrix& b);
 Matrix rigidInverse(const Matrix& m);
 Matrix diagonal(double x, double y, double z);
 
-}  // namespace zandrel::testing::generated
+}  // namespace zandrel::test::generated

@@ -18,7 +18,7 @@
 #include <sys/wait.h>
 #endif
 
-namespace zandrel::testing {
+namespace zandrel::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -193,4 +193,4 @@ TEST(MakeStudy, WritesTheSmallStudyOfTheLibraryAndRejectsBadArguments) {
 #endif
 
 }  // namespace
-}  // namespace zandrel::testing
+}  // namespace zandrel::test

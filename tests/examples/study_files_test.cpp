@@ -13,7 +13,7 @@
 #include "generator/study_generator.h"
 #include "temp_dir.h"
 
-namespace zandrel::testing {
+namespace zandrel::test {
 namespace {
 
 using namespace generated;
@@ -208,4 +208,4 @@ TEST_F(StudyFiles, TransformationsAreRigidAndTheExtraOneOnlyWhenAsked) {
 }
 
 }  // namespace
-}  // namespace zandrel::testing
+}  // namespace zandrel::test

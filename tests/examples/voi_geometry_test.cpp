@@ -12,7 +12,7 @@
 #include "generator/study_generator.h"
 #include "temp_dir.h"
 
-namespace zandrel::testing {
+namespace zandrel::test {
 namespace {
 
 using namespace generated;
@@ -147,4 +147,4 @@ TEST(VoiGeometry, ExampleStudyGivesFullVois) { expectFullVois(gen::exampleStudyS
 TEST(VoiGeometry, TestStudyGivesFullVois) { expectFullVois(gen::testStudySpec(4, 77)); }
 
 }  // namespace
-}  // namespace zandrel::testing
+}  // namespace zandrel::test

@@ -27,7 +27,7 @@
 namespace zandrel {
 namespace {
 
-using testing::TempDir;
+using test::TempDir;
 
 // Runs `call` and returns its error text ("no error" when it returns). Should it block on
 // a named pipe at `path`, a watchdog opens the pipe's other end after two seconds, so that

@@ -10,7 +10,7 @@
 namespace zandrel {
 namespace {
 
-using testing::TempDir;
+using test::TempDir;
 
 const std::string kHeader =
     "\n"

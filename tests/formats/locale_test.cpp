@@ -13,7 +13,7 @@
 namespace zandrel {
 namespace {
 
-using testing::TempDir;
+using test::TempDir;
 
 struct CommaDecimal : std::numpunct<char> {
     char do_decimal_point() const override { return ','; }

@@ -11,7 +11,7 @@
 namespace zandrel {
 namespace {
 
-using testing::TempDir;
+using test::TempDir;
 using Voxels = std::vector<VoxelTriple>;
 
 const char* const kTwoPlots =

@@ -10,7 +10,7 @@
 namespace zandrel {
 namespace {
 
-using testing::TempDir;
+using test::TempDir;
 
 TEST(RoiShortfall, TextNamesMissingPlotsAndVoxels) {
     struct Case {

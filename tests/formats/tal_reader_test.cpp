@@ -9,7 +9,7 @@
 namespace zandrel {
 namespace {
 
-using testing::TempDir;
+using test::TempDir;
 
 std::array<int, 3> at(const TalRecord& tal, int index) {
     const Landmark& p = tal.landmarks[static_cast<std::size_t>(index)];

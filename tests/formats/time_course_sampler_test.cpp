@@ -17,7 +17,7 @@
 namespace zandrel {
 namespace {
 
-using testing::TempDir;
+using test::TempDir;
 
 // A header and data file of `volumes` x `slices` x 3 rows x 4 columns whose sample k (file
 // order) is k * 3 - 700, as int16 or as float.
@@ -86,7 +86,7 @@ TEST(TimeCourseMean, RefusesWhatCannotBeSampled) {
     for (const Case& c : cases) {
         TempDir dir;
         const std::string fmr = writeRun(dir, 4, 2, false, c.dropBytes);
-        if (!c.fmrExtra.empty()) dir.write("run.fmr", testing::readFile(fmr) + c.fmrExtra);
+        if (!c.fmrExtra.empty()) dir.write("run.fmr", test::readFile(fmr) + c.fmrExtra);
         const FmrHeader header = readFmrHeader(fmr, false);
         try {
             readTimeCourseMean(header, 5);

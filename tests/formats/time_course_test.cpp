@@ -12,7 +12,7 @@
 namespace zandrel {
 namespace {
 
-using testing::TempDir;
+using test::TempDir;
 
 std::string header(int volumes, int slices, int columns, int rows, const char* extra = "") {
     return "NrOfVolumes: " + std::to_string(volumes) + "\nNrOfSlices: " + std::to_string(slices) +

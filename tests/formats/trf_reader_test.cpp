@@ -9,7 +9,7 @@
 namespace zandrel {
 namespace {
 
-using testing::TempDir;
+using test::TempDir;
 
 Matrix4 sequence(float first) {
     Matrix4 m;

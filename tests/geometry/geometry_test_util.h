@@ -6,7 +6,7 @@
 
 #include "geometry/matrix4.h"
 
-namespace zandrel::testing {
+namespace zandrel::test {
 
 // A 4 x 4 matrix in double, for reference computations independent of the float code.
 struct Matrix4d {
@@ -103,4 +103,4 @@ inline double maxAbsDifference(const Matrix4d& a, const Matrix4d& b) {
     return worst;
 }
 
-}  // namespace zandrel::testing
+}  // namespace zandrel::test

@@ -12,7 +12,7 @@
 namespace zandrel {
 namespace {
 
-using namespace zandrel::testing;
+using namespace zandrel::test;
 
 TEST(InvertRigid, TransposesTheBlockAndTakesTheTranslationThroughIt) {
     struct Case {

@@ -10,7 +10,7 @@
 namespace zandrel {
 namespace {
 
-using testing::fromRows;
+using test::fromRows;
 
 TEST(Matrix4, ProductAppliesTheRightFactorFirst) {
     const Matrix4 translate = fromRows({1, 0, 0, 10, 0, 1, 0, 20, 0, 0, 1, 30, 0, 0, 0, 1});

@@ -11,7 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace zandrel::testing {
+namespace zandrel::test {
 
 namespace {
 
@@ -81,4 +81,4 @@ CliRun runCli(const std::string& executable, const std::vector<std::string>& arg
     return run;
 }
 
-}  // namespace zandrel::testing
+}  // namespace zandrel::test

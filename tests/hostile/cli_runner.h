@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-namespace zandrel::testing {
+namespace zandrel::test {
 
 // What one run of the command line gave.
 struct CliRun {
@@ -30,4 +30,4 @@ struct CliLimits {
 CliRun runCli(const std::string& executable, const std::vector<std::string>& arguments,
               const std::string& workingDirectory, const CliLimits& limits = {});
 
-}  // namespace zandrel::testing
+}  // namespace zandrel::test

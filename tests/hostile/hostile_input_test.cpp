@@ -13,7 +13,7 @@
 
 #include "hostile_study.h"
 
-namespace zandrel::testing {
+namespace zandrel::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -298,4 +298,4 @@ TEST_F(HostileStudyTest, ListNamesAFolder) {
 }
 
 }  // namespace
-}  // namespace zandrel::testing
+}  // namespace zandrel::test

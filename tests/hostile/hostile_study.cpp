@@ -12,7 +12,7 @@
 
 #include "generator/study_generator.h"
 
-namespace zandrel::testing {
+namespace zandrel::test {
 
 namespace fs = std::filesystem;
 
@@ -187,4 +187,4 @@ void HostileStudyTest::convertAndCheck(int subject, const Expected& expected, co
     }
 }
 
-}  // namespace zandrel::testing
+}  // namespace zandrel::test

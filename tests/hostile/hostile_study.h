@@ -14,7 +14,7 @@
 #include "cli_runner.h"
 #include "temp_dir.h"
 
-namespace zandrel::testing {
+namespace zandrel::test {
 
 // Everything in a folder: regular files with their content, and the folders.
 struct FolderSnapshot {
@@ -74,4 +74,4 @@ private:
 // Baseline entries of the pristine study, in order.
 const std::vector<std::string>& baselineEntries();
 
-}  // namespace zandrel::testing
+}  // namespace zandrel::test

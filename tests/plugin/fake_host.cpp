@@ -11,7 +11,7 @@
 #include "plugin/plugin_destroy.h"
 #include "plugin/plugin_exports.h"
 
-namespace zandrel::testing {
+namespace zandrel::test {
 
 FakeHost* FakeHost::active_ = nullptr;
 
@@ -114,4 +114,4 @@ void PluginDeleter::operator()(GFZNPluginInterface* plugin) const { destroyPlugi
 
 PluginPtr makePlugin() { return PluginPtr(createPlugin()); }
 
-}  // namespace zandrel::testing
+}  // namespace zandrel::test

@@ -11,7 +11,7 @@
 
 #include "plugin/gfzn_plugin_interface.h"
 
-namespace zandrel::testing {
+namespace zandrel::test {
 
 struct HostCall {
     std::string function;
@@ -86,4 +86,4 @@ struct PluginDeleter {
 using PluginPtr = std::unique_ptr<GFZNPluginInterface, PluginDeleter>;
 PluginPtr makePlugin();
 
-}  // namespace zandrel::testing
+}  // namespace zandrel::test

@@ -46,11 +46,11 @@ std::map<std::string, HostProc> exportTable(const Entries& functions,
 
 class HostBinding : public ::testing::Test {
 protected:
-    void SetUp() override { testing::resetPluginModule(); }
+    void SetUp() override { test::resetPluginModule(); }
     void TearDown() override {
         unregisterModule("Gyrafex.exe");
         unregisterModule("GyrafexZN.exe");
-        testing::resetPluginModule();
+        test::resetPluginModule();
     }
     static Entries entries() { return hostFunctionEntries(hostFunctions); }
 };

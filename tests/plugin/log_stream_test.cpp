@@ -12,7 +12,7 @@
 namespace zandrel {
 namespace {
 
-using testing::FakeHost;
+using test::FakeHost;
 using Texts = std::vector<std::string>;
 
 class LogStream : public ::testing::Test {

@@ -14,11 +14,11 @@
 namespace zandrel {
 namespace {
 
-using testing::FakeHost;
-using testing::HostCall;
-using testing::logCall;
-using testing::makePlugin;
-using testing::messageCall;
+using test::FakeHost;
+using test::HostCall;
+using test::logCall;
+using test::makePlugin;
+using test::messageCall;
 using Calls = std::vector<HostCall>;
 
 const HostCall kVersionCall{"znGetVersionOfGyrafexZN", {}};
@@ -50,7 +50,7 @@ TEST(PluginExports, DescribeThePluginWithStablePointers) {
     for (const Case& c : cases) {
         const char* before = c.get();
         EXPECT_STREQ(before, c.text) << c.name;
-        testing::PluginPtr plugin = makePlugin();
+        test::PluginPtr plugin = makePlugin();
         ASSERT_NE(plugin, nullptr);
         EXPECT_EQ(c.get(), before) << c.name << " after createPlugin";
     }
@@ -71,7 +71,7 @@ TEST(HostVersion, IsComparedLexicographicallyAgainst280) {
                                     "." + std::to_string(c.patch);
         FakeHost host;
         host.setVersion(c.major, c.minor, c.patch);
-        testing::PluginPtr plugin = makePlugin();
+        test::PluginPtr plugin = makePlugin();
         EXPECT_EQ(plugin->initPlugin(), c.accepted) << version;
         const Calls expected = c.accepted ? Calls{kVersionCall, kShowLogCall, kStartText}
                                           : Calls{kVersionCall, kRefusal};
@@ -82,14 +82,14 @@ TEST(HostVersion, IsComparedLexicographicallyAgainst280) {
 TEST(HostVersion, HostThatWritesNoVersionIsRefused) {
     FakeHost host;
     host.setVersionUnwritten();
-    testing::PluginPtr plugin = makePlugin();
+    test::PluginPtr plugin = makePlugin();
     EXPECT_FALSE(plugin->initPlugin());
     EXPECT_EQ(host.calls(), (Calls{kVersionCall, kRefusal}));
 }
 
 TEST(PluginLifecycle, InitPluginTwiceShowsTheLogAndWritesTheStartTextTwice) {
     FakeHost host;
-    testing::PluginPtr plugin = makePlugin();
+    test::PluginPtr plugin = makePlugin();
     EXPECT_TRUE(plugin->initPlugin());
     EXPECT_TRUE(plugin->initPlugin());
     plugin.reset();
@@ -99,12 +99,12 @@ TEST(PluginLifecycle, InitPluginTwiceShowsTheLogAndWritesTheStartTextTwice) {
 
 TEST(PluginLifecycle, WithoutAHostInitPluginFailsSilently) {
     {
-        testing::PluginPtr plugin = makePlugin();
+        test::PluginPtr plugin = makePlugin();
         EXPECT_FALSE(plugin->initPlugin());
     }
     // A host that was bound once and has gone: nothing is called through the old entries.
     FakeHost host;
-    testing::PluginPtr plugin = makePlugin();
+    test::PluginPtr plugin = makePlugin();
     ASSERT_TRUE(plugin->initPlugin());
     host.unload();
     host.clearCalls();
@@ -114,7 +114,7 @@ TEST(PluginLifecycle, WithoutAHostInitPluginFailsSilently) {
 
 TEST(PluginLifecycle, HostWithoutTheVersionFunctionIsRefusedSilently) {
     FakeHost host("GyrafexZN.exe", {"znShowLogTab", "znLogText", "znMessageBox"});
-    testing::PluginPtr plugin = makePlugin();
+    test::PluginPtr plugin = makePlugin();
     EXPECT_FALSE(plugin->initPlugin());
     plugin.reset();
     EXPECT_EQ(host.calls(), Calls{});
@@ -129,14 +129,14 @@ TEST(PluginLifecycle, DestroyingAnObjectNeverInitialisedWritesOneTextThroughTheL
 }
 
 TEST(PluginLifecycle, DestroyingAnObjectWithNothingBoundIsHarmless) {
-    testing::resetPluginModule();
-    testing::PluginPtr plugin = makePlugin();
+    test::resetPluginModule();
+    test::PluginPtr plugin = makePlugin();
     EXPECT_NO_FATAL_FAILURE(plugin.reset());
 }
 
 TEST(PluginLifecycle, HostWithOnlyTheVersionFunctionIsNeverCalledThroughNullEntries) {
     FakeHost host("Gyrafex.exe", {"znGetVersionOfGyrafexZN"});
-    testing::PluginPtr plugin = makePlugin();
+    test::PluginPtr plugin = makePlugin();
     EXPECT_TRUE(plugin->initPlugin());
     EXPECT_TRUE(plugin->execute());
     plugin.reset();
@@ -146,7 +146,7 @@ TEST(PluginLifecycle, HostWithOnlyTheVersionFunctionIsNeverCalledThroughNullEntr
 }
 
 TEST(PluginExecute, UnreadableListShowsTheMessageBoxAndLogsNothing) {
-    testing::TempDir dir;
+    test::TempDir dir;
     struct Case {
         const char* label;
         std::string answer;
@@ -159,7 +159,7 @@ TEST(PluginExecute, UnreadableListShowsTheMessageBoxAndLogsNothing) {
     for (const Case& c : cases) {
         FakeHost host;
         host.answerDialogWith(c.answer);
-        testing::PluginPtr plugin = makePlugin();
+        test::PluginPtr plugin = makePlugin();
         ASSERT_TRUE(plugin->initPlugin());
         host.clearCalls();
         EXPECT_TRUE(plugin->execute()) << c.label;
@@ -170,7 +170,7 @@ TEST(PluginExecute, UnreadableListShowsTheMessageBoxAndLogsNothing) {
 TEST(PluginExecute, PathFillingTheWholeBufferIsCutAtItsLastByte) {
     FakeHost host;
     host.fillDialogUnterminated();
-    testing::PluginPtr plugin = makePlugin();
+    test::PluginPtr plugin = makePlugin();
     ASSERT_TRUE(plugin->initPlugin());
     host.clearCalls();
     EXPECT_TRUE(plugin->execute());
@@ -178,10 +178,10 @@ TEST(PluginExecute, PathFillingTheWholeBufferIsCutAtItsLastByte) {
 }
 
 TEST(PluginExecute, EmptyListConvertsAndLogsNothing) {
-    testing::TempDir dir;
+    test::TempDir dir;
     FakeHost host;
     host.answerDialogWith(dir.write("list.txt", ""));
-    testing::PluginPtr plugin = makePlugin();
+    test::PluginPtr plugin = makePlugin();
     ASSERT_TRUE(plugin->initPlugin());
     host.clearCalls();
     EXPECT_TRUE(plugin->execute());
@@ -202,7 +202,7 @@ TEST(PluginContainment, ErrorsRaisedInsideEntryPointsNeverLeaveThem) {
     }
     {
         FakeHost host;
-        testing::PluginPtr plugin = makePlugin();
+        test::PluginPtr plugin = makePlugin();
         ASSERT_TRUE(plugin->initPlugin());
         host.clearCalls();
         host.throwFrom("znGetOpenFileName");
@@ -214,7 +214,7 @@ TEST(PluginContainment, ErrorsRaisedInsideEntryPointsNeverLeaveThem) {
     {
         // A log that fails drops the text; the destructor still completes.
         FakeHost host;
-        testing::PluginPtr plugin = makePlugin();
+        test::PluginPtr plugin = makePlugin();
         ASSERT_TRUE(plugin->initPlugin());
         host.clearCalls();
         host.throwFrom("znLogText");

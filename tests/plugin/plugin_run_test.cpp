@@ -17,9 +17,9 @@
 namespace zandrel {
 namespace {
 
-using testing::FakeHost;
-using testing::HostCall;
-using testing::logCall;
+using test::FakeHost;
+using test::HostCall;
+using test::logCall;
 using Calls = std::vector<HostCall>;
 using Files = std::map<std::string, std::string>;
 
@@ -28,18 +28,18 @@ Files takeVoiFiles(const std::string& root) {
     Files files;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
         if (entry.path().extension() != ".voi") continue;
-        files[entry.path().string()] = testing::readFile(entry.path().string());
+        files[entry.path().string()] = test::readFile(entry.path().string());
     }
     for (const auto& file : files) std::filesystem::remove(file.first);
     return files;
 }
 
 TEST(PluginRun, ConvertsTheStudyChosenInTheDialogLikeTheBatchRunItself) {
-    testing::TempDir dir;
+    test::TempDir dir;
     const studygen::GeneratedStudy study =
         studygen::writeStudy(dir.file("study"), studygen::testStudySpec(2, 11));
 
-    testing::EntryRecorder recorder;
+    test::EntryRecorder recorder;
     const BatchSummary direct = runBatch(study.listPath, recorder);
     ASSERT_EQ(direct.converted, 2);
     const Files expectedFiles = takeVoiFiles(study.root);
@@ -48,7 +48,7 @@ TEST(PluginRun, ConvertsTheStudyChosenInTheDialogLikeTheBatchRunItself) {
     FakeHost host;
     host.answerDialogWith(study.listPath);
     {
-        testing::PluginPtr plugin = testing::makePlugin();
+        test::PluginPtr plugin = test::makePlugin();
         ASSERT_TRUE(plugin->initPlugin());
         EXPECT_TRUE(plugin->execute());
     }

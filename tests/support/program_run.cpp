@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <sys/wait.h>
 
-namespace zandrel::testing {
+namespace zandrel::test {
 
 std::string shellQuoted(const std::string& word) {
     std::string quoted = "'";
@@ -28,4 +28,4 @@ ProgramRun runProgram(const std::string& executable, const std::vector<std::stri
     return run;
 }
 
-}  // namespace zandrel::testing
+}  // namespace zandrel::test

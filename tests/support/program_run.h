@@ -5,7 +5,7 @@
 
 #include "temp_dir.h"
 
-namespace zandrel::testing {
+namespace zandrel::test {
 
 // Exit status and captured output of one run of a program.
 struct ProgramRun {
@@ -23,4 +23,4 @@ std::string shellQuoted(const std::string& word);
 ProgramRun runProgram(const std::string& executable, const std::vector<std::string>& args,
                       const TempDir& scratch, const std::string& workDir = "");
 
-}  // namespace zandrel::testing
+}  // namespace zandrel::test

@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <system_error>
 
-namespace zandrel::testing {
+namespace zandrel::test {
 
 namespace {
 std::atomic<unsigned> counter{0};
@@ -52,4 +52,4 @@ std::string readFile(const std::string& path) {
     return content.str();
 }
 
-}  // namespace zandrel::testing
+}  // namespace zandrel::test

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-namespace zandrel::testing {
+namespace zandrel::test {
 
 // A fresh, uniquely named folder under the system's temporary folder, removed with
 // everything in it when the object goes out of scope.
@@ -27,4 +27,4 @@ private:
 // The whole content of a file, byte for byte; throws when it cannot be read.
 std::string readFile(const std::string& path);
 
-}  // namespace zandrel::testing
+}  // namespace zandrel::test

@@ -20,7 +20,7 @@
 namespace zandrel {
 namespace {
 
-using namespace zandrel::testing;
+using namespace zandrel::test;
 
 std::vector<std::uint32_t> seeds() {
 #ifdef ZANDREL_SANITIZE

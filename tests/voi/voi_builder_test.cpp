@@ -12,7 +12,7 @@
 namespace zandrel {
 namespace {
 
-using namespace zandrel::testing;
+using namespace zandrel::test;
 using Triples = std::vector<VoxelTriple>;
 
 // Builds with both scans, expects identical lists and reports, returns the production result.

@@ -15,7 +15,7 @@
 #include "geometry/matrix4.h"
 #include "geometry/voxel_triple.h"
 
-namespace zandrel::testing {
+namespace zandrel::test {
 
 inline void put(KeyedInt& field, std::int32_t value) {
     field.value = value;
@@ -140,4 +140,4 @@ inline ChainRecords identityChain(const FmrShape& shape = FmrShape{}) {
                         TalRecord{}};
 }
 
-}  // namespace zandrel::testing
+}  // namespace zandrel::test

@@ -15,8 +15,8 @@
 namespace zandrel {
 namespace {
 
-using testing::readFile;
-using testing::TempDir;
+using test::readFile;
+using test::TempDir;
 
 std::string textOf(const VoiFile& file) {
     std::ostringstream out;
@@ -35,7 +35,7 @@ TEST(VoiReader, WhatOurWriterWritesReadsBackToTheSameBytes) {
     TempDir dir;
     const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("study"), studygen::testStudySpec(4, 11));
     for (const studygen::SubjectFiles& subject : study.subjects) {
-        const std::string text = testing::expectedVoiText(subject, false);
+        const std::string text = test::expectedVoiText(subject, false);
         for (const bool crlf : {false, true}) {
             std::string written = text;
             if (crlf) {
@@ -58,7 +58,7 @@ TEST(VoiReader, ExampleStudyConvertedReadsBackToTheSameBytes) {
     TempDir dir;
     const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("example"), studygen::exampleStudySpec());
     for (const studygen::SubjectFiles& subject : study.subjects) {
-        const std::string text = testing::expectedVoiText(subject, false);
+        const std::string text = test::expectedVoiText(subject, false);
         const VoiFileReading reading = readVoiFile(dir.write("example.voi", text));
         ASSERT_FALSE(reading.file.vois.empty()) << subject.roi;
         EXPECT_EQ(textOf(reading.file), text) << subject.roi;

@@ -19,8 +19,8 @@
 namespace zandrel {
 namespace {
 
-using testing::readFile;
-using testing::TempDir;
+using test::readFile;
+using test::TempDir;
 
 VoiFile sampleFile(const std::string& name) {
     VoiFile file;

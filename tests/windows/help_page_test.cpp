@@ -12,7 +12,7 @@
 namespace {
 
 const std::string& page() {
-    static const std::string text = zandrel::testing::readFile(ZANDREL_HELP_PAGE);
+    static const std::string text = zandrel::test::readFile(ZANDREL_HELP_PAGE);
     return text;
 }
 

@@ -17,14 +17,14 @@
 namespace zandrel {
 namespace {
 
-using testing::readFile;
-using testing::TempDir;
+using test::readFile;
+using test::TempDir;
 
 VoiFile builtVoiFile(const studygen::SubjectFiles& s) {
     const TalRecord tal = s.tal.empty() ? TalRecord() : readTalFile(s.tal);
     VoiFile file = buildVoiFile(readRoiFile(s.roi), readFmrHeader(s.fmr, true), readTrfFile(s.ia), readTrfFile(s.fa),
                                 readTrfFile(s.acpc), tal);
-    file.fileName = testing::voiPathOf(s);
+    file.fileName = test::voiPathOf(s);
     return file;
 }
 
@@ -67,10 +67,10 @@ void expectReadersAgree(const TempDir& scratch, const std::string& voiPath, Nift
     std::vector<std::string> args = {ZANDREL_NIFTI_CHECK_SCRIPT, voiPath, mode == NiftiMode::Labels ? "labels" : "masks",
                                      std::to_string(code)};
     args.insert(args.end(), images.begin(), images.end());
-    const testing::ProgramRun check = testing::runProgram("/usr/bin/python3", args, scratch);
+    const test::ProgramRun check = test::runProgram("/usr/bin/python3", args, scratch);
     EXPECT_EQ(check.status, 0) << what << "\n" << check.out << check.err;
     for (const std::string& image : images) {
-        const testing::ProgramRun tool = testing::runProgram("nifti_tool", {"-check_hdr", "-infiles", image}, scratch);
+        const test::ProgramRun tool = test::runProgram("nifti_tool", {"-check_hdr", "-infiles", image}, scratch);
         EXPECT_EQ(tool.status, 0) << what << ": " << image;
         EXPECT_NE(tool.out.find("header IS GOOD"), std::string::npos) << what << ": " << image << "\n" << tool.out << tool.err;
     }
@@ -136,15 +136,15 @@ TEST(NiftiOutputs, OverlapsGridFilesAndWideLabelsAgreeWithRealReaders) {
     }
     // The check itself sees faults: a wrong code, and VOIs that are not the image's.
     const std::string labels = dir.file("labels.nii.gz");
-    const testing::ProgramRun wrongCode =
-        testing::runProgram("/usr/bin/python3", {ZANDREL_NIFTI_CHECK_SCRIPT, dir.file("case.voi"), "labels", "3", labels}, dir);
+    const test::ProgramRun wrongCode =
+        test::runProgram("/usr/bin/python3", {ZANDREL_NIFTI_CHECK_SCRIPT, dir.file("case.voi"), "labels", "3", labels}, dir);
     EXPECT_EQ(wrongCode.status, 1) << wrongCode.out;
     EXPECT_NE(wrongCode.out.find("sform code 2, qform code 2, expected 3"), std::string::npos) << wrongCode.out;
     VoiFile other = overlapping("ACPC");
     other.fileName = dir.file("other.voi");
     other.save();
-    const testing::ProgramRun wrongVois =
-        testing::runProgram("/usr/bin/python3", {ZANDREL_NIFTI_CHECK_SCRIPT, other.fileName, "labels", "2", labels}, dir);
+    const test::ProgramRun wrongVois =
+        test::runProgram("/usr/bin/python3", {ZANDREL_NIFTI_CHECK_SCRIPT, other.fileName, "labels", "2", labels}, dir);
     EXPECT_EQ(wrongVois.status, 1) << wrongVois.out;
 }
 

@@ -11,7 +11,7 @@
 #include "cli/report/report_builder.h"
 #include "voi/voi_builder.h"
 
-namespace zandrel::testing {
+namespace zandrel::test {
 
 using report::ReportBuilder;
 using report::ReportOutcome;
@@ -70,4 +70,4 @@ report::ReportModel reportOfList(const std::string& listPath, const std::string&
     return builder.model();
 }
 
-}  // namespace zandrel::testing
+}  // namespace zandrel::test

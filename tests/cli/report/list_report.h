@@ -7,8 +7,8 @@
 
 #include "cli/report/report_model.h"
 
-namespace zandrel::testing {
+namespace zandrel::test {
 
 report::ReportModel reportOfList(const std::string& listPath, const std::string& programVersion);
 
-}  // namespace zandrel::testing
+}  // namespace zandrel::test

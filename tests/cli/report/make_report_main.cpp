@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        zandrel::report::writeReport(argv[2], zandrel::testing::reportOfList(argv[1], ZANDREL_VERSION));
+        zandrel::report::writeReport(argv[2], zandrel::test::reportOfList(argv[1], ZANDREL_VERSION));
     } catch (const std::exception& error) {
         std::cerr << "make_report: " << error.what() << '\n';
         return 1;

@@ -5,7 +5,7 @@
 #include <csetjmp>
 #include <cstdio>
 
-namespace zandrel::testing {
+namespace zandrel::test {
 
 namespace {
 
@@ -45,4 +45,4 @@ PngPicture readPng(const std::string& path) {
     return picture;
 }
 
-}  // namespace zandrel::testing
+}  // namespace zandrel::test

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace zandrel::testing {
+namespace zandrel::test {
 
 // A PNG file read back through libpng as 8-bit RGB; `valid` false when libpng refuses it.
 struct PngPicture {
@@ -21,4 +21,4 @@ struct PngPicture {
 
 PngPicture readPng(const std::string& path);
 
-}  // namespace zandrel::testing
+}  // namespace zandrel::test

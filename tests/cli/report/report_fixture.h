@@ -15,7 +15,7 @@
 #include "study_fixture.h"
 #include "temp_dir.h"
 
-namespace zandrel::testing {
+namespace zandrel::test {
 
 // Four sets: 1 converted, 2 reported (its IA file is gone), 3 failed (its functional grid
 // has no columns), 4 converted but without time-course data for pictures.
@@ -62,4 +62,4 @@ inline std::string sectionOf(const std::string& page, std::size_t number) {
     return page.substr(start, page.find("</section>", start) - start);
 }
 
-}  // namespace zandrel::testing
+}  // namespace zandrel::test

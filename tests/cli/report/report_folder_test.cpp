@@ -14,7 +14,7 @@ namespace zandrel::report {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::TempDir;
+using test::TempDir;
 
 std::set<std::string> filesIn(const std::string& dir) {
     std::set<std::string> names;
@@ -36,7 +36,7 @@ ReportModel smallModel(bool withSet) {
 
 TEST(ReportFolder, ReplacesItsOwnReportAndKeepsForeignFiles) {
     TempDir dir;
-    const testing::MixedStudy mixed(dir);
+    const test::MixedStudy mixed(dir);
     const std::string report = dir.file("report");
     writeReport(report, mixed.model);
     const std::set<std::string> first = filesIn(report);
@@ -46,8 +46,8 @@ TEST(ReportFolder, ReplacesItsOwnReportAndKeepsForeignFiles) {
 
     writeReport(report, smallModel(true));
     EXPECT_EQ(filesIn(report), (std::set<std::string>{"index.html", "my notes.txt", ReportFolder::kMarkerName}));
-    EXPECT_EQ(testing::readText(dir.file("report/my notes.txt")), "keep me");
-    EXPECT_EQ(testing::readText(dir.file("report/index.html")).find("set-001-voi"), std::string::npos);
+    EXPECT_EQ(test::readText(dir.file("report/my notes.txt")), "keep me");
+    EXPECT_EQ(test::readText(dir.file("report/index.html")).find("set-001-voi"), std::string::npos);
 
     writeReport(report, mixed.model);
     std::set<std::string> again = first;
@@ -77,18 +77,18 @@ TEST(ReportFolder, RefusesFoldersThatAreNotItsOwn) {
     };
     for (const Case& c : cases) {
         TempDir dir;
-        const testing::MixedStudy mixed(dir);
+        const test::MixedStudy mixed(dir);
         if (std::string(c.name) != "a path that is a file") fs::create_directories(dir.file("report"));
         c.prepare(dir);
         const std::set<std::string> before = fs::is_directory(dir.file("report")) ? filesIn(dir.file("report")) : std::set<std::string>{};
-        const std::string index = fs::is_directory(dir.file("report")) ? testing::readText(dir.file("report/index.html")) : "";
+        const std::string index = fs::is_directory(dir.file("report")) ? test::readText(dir.file("report/index.html")) : "";
         if (std::string(c.name) != "a picture name not listed in the marker") {
             EXPECT_THROW(prepareReportFolder(dir.file("report")), std::runtime_error) << c.name;
         }
         EXPECT_THROW(writeReport(dir.file("report"), mixed.model), std::runtime_error) << c.name;
         if (!fs::is_directory(dir.file("report"))) continue;
         EXPECT_EQ(filesIn(dir.file("report")), before) << c.name;
-        EXPECT_EQ(testing::readText(dir.file("report/index.html")), index) << c.name;
+        EXPECT_EQ(test::readText(dir.file("report/index.html")), index) << c.name;
     }
 }
 
@@ -98,9 +98,9 @@ TEST(ReportFolder, MarkerEntriesCannotReachOutsideTheFolder) {
     const std::string outside = dir.write("outside.txt", "not the report's");
     const std::string marker = dir.file(std::string("report/") + ReportFolder::kMarkerName);
     dir.write(std::string("report/") + ReportFolder::kMarkerName,
-              testing::readText(marker) + "../outside.txt\n" + outside + "\n.\n..\n");
+              test::readText(marker) + "../outside.txt\n" + outside + "\n.\n..\n");
     writeReport(dir.file("report"), smallModel(false));
-    EXPECT_EQ(testing::readText(outside), "not the report's");
+    EXPECT_EQ(test::readText(outside), "not the report's");
     EXPECT_EQ(filesIn(dir.file("report")), (std::set<std::string>{"index.html", ReportFolder::kMarkerName}));
 }
 

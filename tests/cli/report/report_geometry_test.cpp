@@ -21,7 +21,7 @@
 namespace zandrel::report {
 namespace {
 
-using testing::TempDir;
+using test::TempDir;
 
 SetRecords recordsOf(const studygen::SubjectFiles& files) {
     SetRecords records;
@@ -139,7 +139,7 @@ TEST(ReportPictures, VoiOutlineLiesWhereTheMappedRoiLies) {
         {2, 126, 128, 124, 127, 124, 131, 120, 135},  // axial: columns k, rows i
     };
     for (const Cut& c : cuts) {
-        const testing::PngPicture png = testing::readPng(dir.file("report/" + names[c.picture]));
+        const test::PngPicture png = test::readPng(dir.file("report/" + names[c.picture]));
         ASSERT_TRUE(png.valid) << names[c.picture];
         for (std::int32_t y = 0; y < png.height; ++y) {
             for (std::int32_t x = 0; x < png.width; ++x) {
@@ -159,7 +159,7 @@ TEST(ReportPictures, VoiOutlineLiesWhereTheMappedRoiLies) {
     }
     // The functional slice 2 (the lowest of three equal ones), 16 pixels a cell: the ROI's
     // cells x 4..7, y 5..9 are pixels 64..127 and 80..159.
-    const testing::PngPicture slice = testing::readPng(dir.file("report/" + names[3]));
+    const test::PngPicture slice = test::readPng(dir.file("report/" + names[3]));
     ASSERT_TRUE(slice.valid);
     ASSERT_EQ(slice.width, 256);
     for (std::int32_t y = 0; y < 256; ++y)
@@ -167,7 +167,7 @@ TEST(ReportPictures, VoiOutlineLiesWhereTheMappedRoiLies) {
             const bool border = x >= 64 && x <= 127 && y >= 80 && y <= 159 && (x == 64 || x == 127 || y == 80 || y == 159);
             EXPECT_EQ(slice.at(x, y) == red, border) << "slice at " << x << "," << y;
         }
-    EXPECT_NE(testing::readText(dir.file("report/index.html")).find("Functional slice 2 of 8, 20 of 60 ROI voxels"),
+    EXPECT_NE(test::readText(dir.file("report/index.html")).find("Functional slice 2 of 8, 20 of 60 ROI voxels"),
               std::string::npos);
 }
 
@@ -215,7 +215,7 @@ TEST(ReportPictures, PngFailureLeavesNoFile) {
         EXPECT_EQ(std::string(error.what()), "Cannot Create file: " + dir.file("missing/a.png"));
     }
     writePng(dir.file("a.png"), RgbImage(3, 2));
-    const testing::PngPicture png = testing::readPng(dir.file("a.png"));
+    const test::PngPicture png = test::readPng(dir.file("a.png"));
     EXPECT_TRUE(png.valid && png.width == 3 && png.height == 2);
     EXPECT_FALSE(std::filesystem::exists(dir.file("a.png.part")));
 }

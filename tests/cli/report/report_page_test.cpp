@@ -14,14 +14,14 @@
 namespace zandrel::report {
 namespace {
 
-using testing::MixedStudy;
-using testing::TempDir;
+using test::MixedStudy;
+using test::TempDir;
 
 TEST(ReportPage, NamesEverySetWithItsOutcomeAndEveryVoiWithItsVoxelCount) {
     TempDir dir;
     const MixedStudy mixed(dir);
     writeReport(dir.file("report"), mixed.model);
-    const std::string page = testing::readText(dir.file("report/index.html"));
+    const std::string page = test::readText(dir.file("report/index.html"));
 
     EXPECT_NE(page.find("4 found, 2 converted, 1 reported, 1 failed"), std::string::npos);
     EXPECT_NE(page.find("zandrel 9.9.9"), std::string::npos);
@@ -30,7 +30,7 @@ TEST(ReportPage, NamesEverySetWithItsOutcomeAndEveryVoiWithItsVoxelCount) {
     ASSERT_EQ(mixed.model.sets.size(), 4u);
     for (std::size_t s = 0; s < 4; ++s) {
         const ReportSet& set = mixed.model.sets[s];
-        const std::string section = testing::sectionOf(page, s + 1);
+        const std::string section = test::sectionOf(page, s + 1);
         ASSERT_FALSE(section.empty()) << "set " << s + 1;
         EXPECT_EQ(set.outcome, expected[s]) << "set " << s + 1;
         EXPECT_NE(section.find(std::string("outcome ") + outcomeWord(expected[s])), std::string::npos) << "set " << s + 1;
@@ -49,8 +49,8 @@ TEST(ReportPage, NamesEverySetWithItsOutcomeAndEveryVoiWithItsVoxelCount) {
         }
     }
     // The reported and the failed set say why.
-    EXPECT_NE(testing::sectionOf(page, 2).find("IA.trf could not be loaded: "), std::string::npos);
-    EXPECT_NE(testing::sectionOf(page, 3).find("!!!! Could not convert "), std::string::npos);
+    EXPECT_NE(test::sectionOf(page, 2).find("IA.trf could not be loaded: "), std::string::npos);
+    EXPECT_NE(test::sectionOf(page, 3).find("!!!! Could not convert "), std::string::npos);
 }
 
 TEST(ReportPage, ProblemSetsComeFirstInTheOverview) {
@@ -71,12 +71,12 @@ TEST(ReportPictures, EveryPictureExistsAndIsAPngOfTheStatedSize) {
     TempDir dir;
     const MixedStudy mixed(dir);
     writeReport(dir.file("report"), mixed.model);
-    const std::string page = testing::readText(dir.file("report/index.html"));
-    const std::vector<testing::PageImage> images = testing::imagesOf(page);
+    const std::string page = test::readText(dir.file("report/index.html"));
+    const std::vector<test::PageImage> images = test::imagesOf(page);
     // Set 1 alone has pictures: 2 VOIs, three cuts and one functional slice each.
     ASSERT_EQ(images.size(), 8u);
-    for (const testing::PageImage& image : images) {
-        const testing::PngPicture png = testing::readPng(dir.file("report/" + image.src));
+    for (const test::PageImage& image : images) {
+        const test::PngPicture png = test::readPng(dir.file("report/" + image.src));
         ASSERT_TRUE(png.valid) << image.src;
         EXPECT_EQ(png.width, image.width) << image.src;
         EXPECT_EQ(png.height, image.height) << image.src;
@@ -84,7 +84,7 @@ TEST(ReportPictures, EveryPictureExistsAndIsAPngOfTheStatedSize) {
     }
     EXPECT_EQ(images[0].src, pictureNames(0, 0)[0]);
     // The set without time-course data keeps its table and says why it has no picture.
-    const std::string fourth = testing::sectionOf(page, 4);
+    const std::string fourth = test::sectionOf(page, 4);
     EXPECT_NE(fourth.find("<th>Voxels shared with another VOI</th>"), std::string::npos);
     EXPECT_NE(fourth.find("No pictures: Failed opening STC for reading: "), std::string::npos);
     // No temporary file is left behind.
@@ -153,8 +153,8 @@ TEST(ReportBuilder, SortsEventsIntoSetsAndCountsOutcomes) {
     // A dry run builds no VOIs: its converted sets say so instead of showing a table.
     const std::string page = renderPage(model, std::vector<SetPage>(4));
     EXPECT_NE(page.find("Zandrel batch report (dry run)"), std::string::npos);
-    EXPECT_NE(testing::sectionOf(page, 2).find("Dry run: no VOIs were built."), std::string::npos);
-    EXPECT_EQ(testing::sectionOf(page, 1).find("Dry run: no VOIs were built."), std::string::npos);
+    EXPECT_NE(test::sectionOf(page, 2).find("Dry run: no VOIs were built."), std::string::npos);
+    EXPECT_EQ(test::sectionOf(page, 1).find("Dry run: no VOIs were built."), std::string::npos);
 }
 
 }  // namespace

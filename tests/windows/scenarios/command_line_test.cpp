@@ -17,8 +17,8 @@
 namespace {
 
 namespace fs = std::filesystem;
-using zandrel::testing::readFile;
-using zandrel::testing::TempDir;
+using zandrel::test::readFile;
+using zandrel::test::TempDir;
 using namespace zandrel::wintest;
 
 struct CliRun {

@@ -17,7 +17,7 @@
 namespace {
 
 using namespace zandrel::wintest;
-using zandrel::testing::TempDir;
+using zandrel::test::TempDir;
 
 std::string objdump(const std::string& binary) {
     TempDir dir;

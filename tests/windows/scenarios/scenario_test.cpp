@@ -18,7 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
-using zandrel::testing::TempDir;
+using zandrel::test::TempDir;
 using namespace zandrel::wintest;
 
 const char kStartText[] = "\nZandrel>  Running...";

@@ -11,7 +11,7 @@ std::map<std::string, std::string> voiFiles(const fs::path& root) {
     std::map<std::string, std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
         if (entry.is_regular_file() && entry.path().extension() == ".voi") {
-            files[fs::relative(entry.path(), root).generic_string()] = testing::readFile(entry.path().string());
+            files[fs::relative(entry.path(), root).generic_string()] = test::readFile(entry.path().string());
         }
     }
     return files;
