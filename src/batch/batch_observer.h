@@ -3,7 +3,7 @@
 #include <string>
 
 #include "batch/file_set.h"
-#include "voi/voi_file.h"
+#include "batch/set_records.h"
 
 namespace zandrel {
 
@@ -20,8 +20,9 @@ struct SetResult {
     SetOutcome outcome = SetOutcome::converted;
     std::string outputPath;                  // the .voi file written (dry run: that would be); empty otherwise
     std::string message;                     // the error of a failed set; empty otherwise
-    const VoiFile* voiFile = nullptr;        // the saved file's records, only while the call runs;
-                                             // null for a dry run, a report and a failure
+    const ConvertedSet* converted = nullptr; // records, chain, build report and saved file of a
+                                             // converted set, only while the call runs; null for
+                                             // a dry run, a report and a failure
 };
 
 // Receives what a batch run reports, in order. Every log entry arrives as one call with the

@@ -44,12 +44,13 @@ BatchSummary runBatch(const std::string& listPath, BatchObserver& observer, cons
         observer.onSetStarted(summary.setsFound, set);
         SetResult result;
         result.setNumber = summary.setsFound;
-        VoiFile saved;
+        ConvertedSet converted;
+        const ConvertOptions convertOptions{options.crlf, options.loadTimeCourse};
         // The one place where the errors of a set are contained: every record of the set
         // has been released when a handler runs, so the batch goes on with the next set.
         try {
             result.outcome = options.dryRun ? describeFileSet(set, observer)
-                                            : convertFileSet(set, observer, options.crlf, &saved);
+                                            : convertFileSet(set, observer, convertOptions, &converted);
         } catch (const std::bad_alloc&) {
             result.outcome = SetOutcome::failed;
             result.message = "not enough memory";
@@ -65,7 +66,7 @@ BatchSummary runBatch(const std::string& listPath, BatchObserver& observer, cons
             observer.onEntry("!!!! Could not convert " + set.roiPath + ": " + result.message);
         } else if (result.outcome == SetOutcome::converted) {
             result.outputPath = outputPathFor(set);
-            if (!options.dryRun) result.voiFile = &saved;
+            if (!options.dryRun) result.converted = &converted;
         }
         observer.onSetFinished(set, result);
     }

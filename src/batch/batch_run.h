@@ -16,8 +16,9 @@ struct BatchSummary {
 };
 
 struct BatchOptions {
-    bool dryRun = false;  // check and describe sets, write nothing
-    bool crlf = false;    // .voi with CR LF line ends on every platform
+    bool dryRun = false;          // check and describe sets, write nothing
+    bool crlf = false;            // .voi with CR LF line ends on every platform
+    bool loadTimeCourse = false;  // load every time-course sample too (benchmarks only)
 };
 
 // Runs the batch of a list file: forms the sets one after another while the list is read

@@ -26,9 +26,9 @@ public:
         switch (result.outcome) {
             case SetOutcome::converted:
                 events.push_back("converted" + number + " " + result.outputPath +
-                                 (result.voiFile == nullptr
+                                 (result.converted == nullptr
                                       ? std::string(" unsaved")
-                                      : " vois=" + std::to_string(result.voiFile->vois.size())));
+                                      : " vois=" + std::to_string(result.converted->voiFile.vois.size())));
                 break;
             case SetOutcome::reported: events.push_back("reported" + number); break;
             case SetOutcome::failed: events.push_back("failed" + number + " " + result.message); break;

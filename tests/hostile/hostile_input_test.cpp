@@ -74,7 +74,11 @@ Expected expect(int exitStatus, std::vector<std::string> entries, std::vector<st
 TEST_F(HostileStudyTest, VoxelCountOfIntMaxKeepsOnlyTheTriplesInTheFile) {
     const std::vector<std::string> before = voiSections(read(outputOf(2)));
     setEntry("subject2/s2.roi", "NrOfVoxels:", "2147483647");
-    convertAndCheck(2, expect(0, {convertedEntry(kRoi2)}, {outputOf(2)}));
+    convertAndCheck(2, expect(0, {convertedEntry(kRoi2),
+                                  literal("Only part of the ROI file " + kRoi2 + " was read: it holds 1 of the 2 "
+                                          "plots that NrOfTCPlots announces; plot 1 holds ") +
+                                      "[0-9]+" + literal(" of the 2147483647 voxels that its NrOfVoxels announces")},
+                       {outputOf(2)}));
     // The first plot keeps the triples that stood in the file, so its VOI is unchanged;
     // the words of the second plot end its voxel list, and that plot is lost.
     const std::vector<std::string> after = voiSections(read(outputOf(2)));
@@ -199,19 +203,24 @@ TEST_F(HostileStudyTest, HugeMatrixElementsAreRefused) {
 
 // "nan" is not a number to the reader: it ends the file, and the elements not read keep
 // the identity's values.
-TEST_F(HostileStudyTest, NotANumberInAMatrixEndsItsReading) {
+// A "nan" ends the reading of the matrix after five numbers: the set is refused instead of
+// being converted with a matrix that is partly the identity.
+TEST_F(HostileStudyTest, NotANumberInAMatrixRefusesTheSet) {
     write("subject2/s2_ACPC.trf", "FileVersion: 5\nDataFormat: Matrix\n1 0 0 0\n0 nan 0 0\n0 0 1 0\n0 0 0 1\n");
-    convertAndCheck(2, expect(0, {convertedEntry(kRoi2)}, {outputOf(2)}));
+    convertAndCheck(2, expect(1, {failedEntry(kRoi2, literal("The transformation file ./subject2/s2_ACPC.trf holds "
+                                                             "only 5 of the 16 numbers of its matrix"))}));
 }
 
 // ---- Landmarks ----
 
-// "128.5" gives AC.x 128 and ends the file at ".5": every later landmark stays 0, and the
-// mapping is applied with those zeros.
-TEST_F(HostileStudyTest, LandmarkWithFraction) {
+// "128.5" gives AC.x 128 and ends the file at ".5": no landmark is read completely, and a
+// mapping with zeros in their place would give empty VOIs, so the set is refused.
+TEST_F(HostileStudyTest, LandmarkWithFractionRefusesTheSet) {
     setEntry("subject3/s3.tal", "AC:", "128.5 128 128");
-    convertAndCheck(3, expect(0, {convertedEntry("./subject3/s3.roi")}, {outputOf(3)}));
-    EXPECT_NE(read(outputOf(3)).find("ReferenceSpace:             TAL"), std::string::npos);
+    convertAndCheck(3, expect(1, {failedEntry("./subject3/s3.roi",
+                                              literal("The landmark file ./subject3/s3.tal lacks the landmarks AC:, "
+                                                      "PC:, AP:, PP:, SP:, IP:, RP:, LP: (each needs three whole "
+                                                      "numbers)"))}));
 }
 
 // ---- Files of 20 MB without a line end ----
@@ -228,7 +237,10 @@ TEST_F(HostileStudyTest, TwentyMegabyteRoiLineWithoutLineEnd) {
     while (roi.size() < (20u << 20)) roi += "16 16 5 ";
     roi += "16 16";
     write("subject2/s2.roi", roi);
-    convertAndCheck(2, expect(0, {convertedEntry(kRoi2)}, {outputOf(2)}));
+    convertAndCheck(2, expect(0, {convertedEntry(kRoi2),
+                                  literal("Only part of the ROI file " + kRoi2 + " was read: plot 1 holds ") +
+                                      "[0-9]+" + literal(" of the 2000000000 voxels that its NrOfVoxels announces")},
+                       {outputOf(2)}));
     // Every triple is the same voxel: one VOI, as for a ROI of that voxel alone.
     EXPECT_EQ(voiSections(read(outputOf(2))).size(), 1u);
 }
