@@ -13,6 +13,7 @@
 #include "cli/commands.h"
 #include "cli/convert_output.h"
 #include "cli/convert_progress.h"
+#include "cli/observer_fan_out.h"
 #include "cli/terminal.h"
 
 namespace zandrel::cli {
@@ -91,7 +92,9 @@ int runConvert(const ConvertOptions& options) {
         output.showProgress(*progress);
     }
 
-    const BatchSummary summary = runBatch(options.listPath, output, batchOptions);
+    ObserverFanOut observers;
+    observers.add(output);
+    const BatchSummary summary = runBatch(options.listPath, observers, batchOptions);
     const bool transcriptComplete = output.finish();
 
     if (!summary.listReadable) {
