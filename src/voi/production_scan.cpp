@@ -16,16 +16,11 @@ namespace {
 ScanBounds::Centred centredCoordinates(const ScanSetup& setup) {
     ScanBounds::Centred centred{};
     for (std::int32_t n = 0; n < kAnatomicalGridSize; ++n) {
-        Point4 p;
-        p.x = static_cast<float>(n);
-        p.y = static_cast<float>(n);
-        p.z = static_cast<float>(n);
-        p.w = 1.0f;
-        if (setup.talairachToAcpc.applies) setup.talairachToAcpc.map(p);
+        const Point4 p = centredGridPoint(setup, n, n, n);
         const auto at = static_cast<std::size_t>(n);
-        centred[0][at] = p.x - 127.5f;
-        centred[1][at] = p.y - 127.5f;
-        centred[2][at] = p.z - 127.5f;
+        centred[0][at] = p.x;
+        centred[1][at] = p.y;
+        centred[2][at] = p.z;
     }
     return centred;
 }

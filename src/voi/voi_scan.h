@@ -44,11 +44,9 @@ inline VoxelTriple keptTriple(const ScanSetup& setup, std::int32_t i, std::int32
     return setup.talairachForm ? formTriple<true>(i, j, k) : formTriple<false>(i, j, k);
 }
 
-// The functional position (column, row, slice) that anatomical grid point (i, j, k) maps to:
-// landmark mapping when it applies, centring, the chain, the functional grid's centre, each
-// float operation in this order. Every scan and every picture of a mapping goes through here.
-inline void functionalPositionOf(const ScanSetup& setup, std::int32_t i, std::int32_t j, std::int32_t k,
-                                 float& x, float& y, float& z) {
+// Anatomical grid point (i, j, k) after the landmark mapping (when it applies) and centring
+// by 127.5 on each axis, each float operation in this order.
+inline Point4 centredGridPoint(const ScanSetup& setup, std::int32_t i, std::int32_t j, std::int32_t k) {
     Point4 p;
     p.x = static_cast<float>(i);
     p.y = static_cast<float>(j);
@@ -58,6 +56,15 @@ inline void functionalPositionOf(const ScanSetup& setup, std::int32_t i, std::in
     p.x = p.x - 127.5f;
     p.y = p.y - 127.5f;
     p.z = p.z - 127.5f;
+    return p;
+}
+
+// The functional position (column, row, slice) that anatomical grid point (i, j, k) maps to:
+// the centred point through the chain, plus the functional grid's centre. Every scan and
+// every picture of a mapping goes through here.
+inline void functionalPositionOf(const ScanSetup& setup, std::int32_t i, std::int32_t j, std::int32_t k,
+                                 float& x, float& y, float& z) {
+    const Point4 p = centredGridPoint(setup, i, j, k);
     Point4 q;
     setup.gridToFunctional.transform(p, q);
     x = q.x + setup.cx;
