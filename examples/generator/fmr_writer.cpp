@@ -1,3 +1,6 @@
+#include <fstream>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "generator/random.h"
@@ -101,9 +104,13 @@ void writeTimeCourseData(const SubjectSpec& plan, const SubjectModel& model, con
     Ellipsoid core = model.brain;
     for (double& r : core.radius) r *= 0.25;
     Random noise(streamSeed(plan.seed, 5));
+    // Written one slice (all its volumes) at a time: a long time course never stands in
+    // memory as a whole.
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
     std::string samples;
-    samples.reserve(sliceSize * plan.slices * plan.volumes * (plan.floatData ? 4u : 2u));
-    for (int s = 0; s < plan.slices; ++s)
+    samples.reserve(sliceSize * plan.volumes * (plan.floatData ? 4u : 2u));
+    for (int s = 0; s < plan.slices; ++s) {
+        samples.clear();
         for (int v = 0; v < plan.volumes; ++v)
             for (int y = 0; y < plan.resolutionY; ++y)
                 for (int x = 0; x < plan.resolutionX; ++x) {
@@ -122,7 +129,10 @@ void writeTimeCourseData(const SubjectSpec& plan, const SubjectModel& model, con
                         appendLittleEndian16(samples, static_cast<std::int16_t>(value));
                     }
                 }
-    writeBinaryFile(path, samples);
+        if (out) out.write(samples.data(), static_cast<std::streamsize>(samples.size()));
+    }
+    if (out) out.close();
+    if (!out) throw std::runtime_error("Cannot write file: " + path);
 }
 
 }  // namespace zandrel::studygen

@@ -47,7 +47,7 @@ void validate(const StudySpec& plan) {
         if (s.resolutionX < 16 || s.resolutionX > 256 || s.resolutionY < 16 || s.resolutionY > 256)
             throw std::invalid_argument(label + "in-plane resolution must lie in 16..256");
         if (s.slices < 6 || s.slices > 128) throw std::invalid_argument(label + "slices must lie in 6..128");
-        if (s.volumes < 1 || s.volumes > 64) throw std::invalid_argument(label + "volumes must lie in 1..64");
+        if (s.volumes < 1 || s.volumes > 1000) throw std::invalid_argument(label + "volumes must lie in 1..1000");
         if (s.plots < 0 || s.plots > 64) throw std::invalid_argument(label + "plots must lie in 0..64");
         if (!(s.inplaneResolution >= 0.5 && s.inplaneResolution <= 10.0) ||
             !(s.sliceThickness >= 0.5 && s.sliceThickness <= 10.0) || !(s.sliceGap >= 0.0 && s.sliceGap <= 10.0))

@@ -60,7 +60,7 @@ FolderSnapshot snapshotFolder(const std::string& root) {
         if (relative == kTranscript) continue;
         if (entry.is_directory()) {
             snapshot.folders.insert(relative);
-        } else {
+        } else if (entry.is_regular_file()) {  // a named pipe would block the reading
             snapshot.files[relative] = readFile(entry.path().string());
         }
     }
