@@ -166,6 +166,17 @@ TEST(ExportCommand, OutputDirAndUnreadableInput) {
                                dir.file("none.voi") + "; nothing written\n");
 }
 
+TEST(ExportCommand, EightBitPathGivesValidJson) {
+    TempDir dir;
+    const std::string voi = dir.write("caf\xE9.voi", handMadeVoi("TAL"));
+    const test::ProgramRun run = zandrel(dir, {"export", voi});
+    EXPECT_EQ(run.status, 0) << run.err;
+    // The Latin-1 byte becomes U+00E9; nlohmann refuses invalid UTF-8.
+    const nlohmann::json sidecar = nlohmann::json::parse(readFile(dir.file("caf\xE9.json")));
+    const std::string name = sidecar["voi_file"];
+    EXPECT_EQ(name, dir.file("caf\xC3\xA9.voi"));
+}
+
 TEST(NiftiCommands, UsageErrors) {
     TempDir dir;
     fs::create_directory(dir.file("v"));
