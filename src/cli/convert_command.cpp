@@ -77,7 +77,7 @@ Command addConvertCommand(CLI::App& zandrel) {
 }
 
 int runConvert(const ConvertOptions& options) {
-    if (!options.nifti.empty() && !ZANDREL_WITH_NIFTI) return niftiUnavailable("convert");
+    if (!options.nifti.empty() && !ZANDREL_WITH_NIFTI) return niftiUnavailable("convert", "--nifti");
     if (!canOpenForReading(options.listPath)) {
         std::cerr << " Error: Can not read this text file!\n";
         return kUsage;

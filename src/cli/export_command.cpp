@@ -80,7 +80,7 @@ int runExport(const ExportOptions& options) {
     return allExported ? kSuccess : kFailure;
 #else
     static_cast<void>(options);
-    return niftiUnavailable("export");
+    return niftiUnavailable("export", "NIfTI output");
 #endif
 }
 

@@ -14,8 +14,8 @@ CLI::Option* addNiftiOption(CLI::App& command, std::string& mode, const std::str
         ->check(CLI::IsMember({"labels", "masks"}));
 }
 
-int niftiUnavailable(const std::string& command) {
-    std::cerr << "zandrel " << command << ": --nifti is not available in this build (built without the NIfTI C library)\n";
+int niftiUnavailable(const std::string& command, const std::string& what) {
+    std::cerr << "zandrel " << command << ": " << what << " is not available in this build (built without the NIfTI C library)\n";
     return kUsage;
 }
 

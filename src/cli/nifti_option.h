@@ -12,8 +12,8 @@ namespace zandrel::cli {
 // means "labels"; not given, `mode` stays as it is.
 CLI::Option* addNiftiOption(CLI::App& command, std::string& mode, const std::string& description);
 
-// Prints "zandrel <command>: --nifti is not available in this build (built without the
-// NIfTI C library)" on standard error and returns the usage exit status.
-int niftiUnavailable(const std::string& command);
+// Prints "zandrel <command>: <what> is not available in this build (built without the NIfTI
+// C library)" on standard error and returns the usage exit status.
+int niftiUnavailable(const std::string& command, const std::string& what);
 
 }  // namespace zandrel::cli
