@@ -6,7 +6,8 @@
 #   bash bench/nifti_vs_resample.sh [BUILD_DIR] [WORK_DIR]
 #
 # BUILD_DIR (default build/default) holds a Release build of zandrel and
-# zandrel_make_study. Prints wall seconds and peak resident memory of each whole run.
+# zandrel_make_study. Prints wall and processor (user + system) seconds and the peak
+# resident memory of the whole runs; on a shared machine the processor time is the steadier.
 set -euo pipefail
 build=${1:-build/default}
 work=${2:-$(mktemp -d)}
@@ -15,10 +16,11 @@ makestudy=$build/examples/zandrel_make_study
 here=$(cd "$(dirname "$0")" && pwd)
 command -v mrtransform >/dev/null || { echo "mrtransform not installed (Debian mrtrix3)"; exit 2; }
 
-# Seconds and peak kilobytes of one command, from GNU time.
+# Wall seconds, processor seconds and peak kilobytes of one command, from GNU time.
 measure() {
-    /usr/bin/time -f "%e %M" -o "$work/time.txt" "$@" >/dev/null 2>"$work/stderr.txt" || { cat "$work/stderr.txt"; exit 1; }
-    cat "$work/time.txt"
+    /usr/bin/time -f "%e %U %S %M" -o "$work/time.txt" "$@" >/dev/null 2>"$work/stderr.txt" || { cat "$work/stderr.txt"; exit 1; }
+    read -r wall user system kb < "$work/time.txt"
+    echo "$wall $(echo "$user + $system" | bc) $kb"
 }
 
 rm -rf "$work/study" "$work/resample"
@@ -28,19 +30,21 @@ sets=$(grep -c 'roi$' "$list")
 
 for mode in labels masks; do
     find "$work/study" \( -name '*_TAL_*' -o -name '*_ACPC_*' \) -delete
-    read -r seconds kb < <(measure "$zandrel" convert "$list" --nifti "$mode")
-    echo "zandrel convert --nifti $mode, $sets sets: $seconds s, peak $((kb / 1024)) MB"
+    read -r seconds cpu kb < <(measure "$zandrel" convert "$list" --nifti "$mode")
+    echo "zandrel convert --nifti $mode, $sets sets: $seconds s wall, $cpu s processor, peak $((kb / 1024)) MB"
 done
 find "$work/study" \( -name '*_TAL_*' -o -name '*_ACPC_*' \) -delete
-read -r seconds kb < <(measure "$zandrel" convert "$list")
-echo "zandrel convert (.voi only), $sets sets: $seconds s, peak $((kb / 1024)) MB"
+read -r seconds cpu kb < <(measure "$zandrel" convert "$list")
+echo "zandrel convert (.voi only), $sets sets: $seconds s wall, $cpu s processor, peak $((kb / 1024)) MB"
 
 total=0
+totalCpu=0
 peak=0
 while read -r mask; do
-    read -r seconds kb < <(measure mrtransform "$mask" -template "$work/resample/template.nii" -interp nearest \
+    read -r seconds cpu kb < <(measure mrtransform "$mask" -template "$work/resample/template.nii" -interp nearest \
         -datatype uint8 "${mask%_mask.nii}_256.nii.gz" -force -quiet)
     total=$(echo "$total + $seconds" | bc)
+    totalCpu=$(echo "$totalCpu + $cpu" | bc)
     (( kb > peak )) && peak=$kb
 done < "$work/masks.txt"
-echo "mrtransform -interp nearest, one mask per set, $sets runs: $total s, peak $((peak / 1024)) MB"
+echo "mrtransform -interp nearest, one mask per set, $sets runs: $total s wall, $totalCpu s processor, peak $((peak / 1024)) MB"
