@@ -7,6 +7,7 @@ std::vector<Command> addCommands(CLI::App& zandrel) {
         addConvertCommand(zandrel),
         addInspectCommand(zandrel),
         addChainCommand(zandrel),
+        addExportCommand(zandrel),
     };
 }
 

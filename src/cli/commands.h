@@ -12,6 +12,7 @@ namespace zandrel::cli {
 Command addConvertCommand(CLI::App& zandrel);
 Command addInspectCommand(CLI::App& zandrel);
 Command addChainCommand(CLI::App& zandrel);
+Command addExportCommand(CLI::App& zandrel);
 
 // Declares every command on `zandrel`, in the order the help lists them.
 std::vector<Command> addCommands(CLI::App& zandrel);

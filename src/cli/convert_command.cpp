@@ -13,8 +13,12 @@
 #include "cli/commands.h"
 #include "cli/convert_output.h"
 #include "cli/convert_progress.h"
+#include "cli/nifti_option.h"
 #include "cli/observer_fan_out.h"
 #include "cli/terminal.h"
+#if ZANDREL_WITH_NIFTI
+#include "cli/nifti/nifti_outputs_observer.h"
+#endif
 
 namespace zandrel::cli {
 
@@ -37,8 +41,8 @@ const char* const kFooter =
     "\n"
     "Exit status:\n"
     "  0  every set was converted (with --dry-run: would be converted)\n"
-    "  1  at least one set was reported or failed, or the transcript could not be\n"
-    "     written completely\n"
+    "  1  at least one set was reported or failed, the transcript could not be\n"
+    "     written completely, or NIfTI files could not be written\n"
     "  2  usage error, or the list file cannot be read\n";
 
 bool isSameFile(const std::string& a, const std::string& b) {
@@ -64,11 +68,16 @@ Command addConvertCommand(CLI::App& zandrel) {
                       ".voi file each set would get, or its report;\n"
                       "writes nothing");
     command->add_flag("--crlf", options->crlf, "write .voi files with CR LF line ends on\nevery platform");
+    addNiftiOption(*command, options->nifti,
+                   "after each .voi file, also write its NIfTI label\n"
+                   "image (labels, the default) or one mask per VOI\n"
+                   "(masks), with a .tsv table and a .json sidecar");
     command->footer(kFooter);
     return {command, [options] { return runConvert(*options); }};
 }
 
 int runConvert(const ConvertOptions& options) {
+    if (!options.nifti.empty() && !ZANDREL_WITH_NIFTI) return niftiUnavailable("convert", "--nifti");
     if (!canOpenForReading(options.listPath)) {
         std::cerr << " Error: Can not read this text file!\n";
         return kUsage;
@@ -94,6 +103,10 @@ int runConvert(const ConvertOptions& options) {
 
     ObserverFanOut observers;
     observers.add(output);
+#if ZANDREL_WITH_NIFTI
+    NiftiOutputsObserver nifti(observers, options.nifti == "masks" ? NiftiMode::Masks : NiftiMode::Labels);
+    if (!options.nifti.empty()) observers.add(nifti);
+#endif
     const BatchSummary summary = runBatch(options.listPath, observers, batchOptions);
     const bool transcriptComplete = output.finish();
 
@@ -110,6 +123,9 @@ int runConvert(const ConvertOptions& options) {
                   << options.transcriptPath << "\n";
         status = kFailure;
     }
+#if ZANDREL_WITH_NIFTI
+    if (nifti.failed()) status = kFailure;
+#endif
     return status;
 }
 

@@ -1,4 +1,4 @@
-// `zandrel inspect FILE [--type fmr|roi|trf|tal] [--data]`: one record as a JSON object.
+// `zandrel inspect FILE [--type fmr|roi|trf|tal|voi] [--data] [--voxels]`: one record as a JSON object.
 // Reader errors are not caught here; they reach the command line's single catch site.
 #include "cli/inspect_command.h"
 
@@ -20,7 +20,10 @@ namespace {
 const char* const kFooter =
     "Every keyed field is printed under its record field name as {\"key\", \"value\",\n"
     "\"width\", \"present\"} (texts also \"quoted\"), the matrices as 16 numbers row by\n"
-    "row, the landmarks, the plots with their voxels and the slice timing table. The\n"
+    "row, the landmarks, the plots with their voxels and the slice timing table. A\n"
+    ".voi file (of any producer) gives its header, the reader's warnings and per VOI\n"
+    "its name, colour, counts, the bounding box of its triples and, when its space\n"
+    "can be placed, its figures (volume, centroid); --voxels adds the voxel lists. The\n"
     "type follows the file's extension in any case; --type overrides it.\n"
     "\n"
     "Floats are printed as the shortest text that reads back to the same float; values\n"
@@ -32,7 +35,7 @@ const char* const kFooter =
     "  2  usage error, or the type cannot be told from the extension\n";
 
 bool isKnownType(const std::string& type) {
-    return type == "fmr" || type == "roi" || type == "trf" || type == "tal";
+    return type == "fmr" || type == "roi" || type == "trf" || type == "tal" || type == "voi";
 }
 
 // The extension of the file name, lower case; empty when it has none.
@@ -54,6 +57,7 @@ InspectOptions resolve(const InspectOptions& options) {
         throw UsageError("cannot tell the type of '" + options.path + "' from its extension; use --type");
     }
     if (request.withData && request.type != "fmr") throw UsageError("--data applies to fmr files only");
+    if (request.withVoxels && request.type != "voi") throw UsageError("--voxels applies to voi files only");
     return request;
 }
 
@@ -79,6 +83,10 @@ void printRecord(const InspectOptions& request, std::ostream& out) {
         const TrfRecord trf = readTrfFile(request.path);
         beginRecord(json, request);
         writeTrfMembers(json, trf);
+    } else if (request.type == "voi") {
+        const VoiFileReading reading = readVoiFile(request.path);
+        beginRecord(json, request);
+        writeVoiMembers(json, reading, request.withVoxels);
     } else {
         const TalRecord tal = readTalFile(request.path);
         beginRecord(json, request);
@@ -90,16 +98,17 @@ void printRecord(const InspectOptions& request, std::ostream& out) {
 }  // namespace
 
 Command addInspectCommand(CLI::App& zandrel) {
-    CLI::App* command = zandrel.add_subcommand("inspect", "print an .fmr, .roi, .trf or .tal file as JSON");
+    CLI::App* command = zandrel.add_subcommand("inspect", "print an .fmr, .roi, .trf, .tal or .voi file as JSON");
     auto options = std::make_shared<InspectOptions>();
     command->add_option("FILE", options->path, "the file to read")->required()->type_name("");
-    command->add_option("--type", options->type, "read the file as fmr, roi, trf or tal")
+    command->add_option("--type", options->type, "read the file as fmr, roi, trf, tal or voi")
         ->type_name("TYPE")
-        ->check(CLI::IsMember({"fmr", "roi", "trf", "tal"}));
+        ->check(CLI::IsMember({"fmr", "roi", "trf", "tal", "voi"}));
     command->add_flag("--data", options->withData,
                       "(fmr only) also load the time-course data and add\n"
                       "its grid sizes, volume count and the min, max and\n"
                       "mean of its finite samples");
+    command->add_flag("--voxels", options->withVoxels, "(voi only) also print every VOI's voxel list");
     command->footer(kFooter);
     return {command, [options] { return runInspect(*options); }};
 }

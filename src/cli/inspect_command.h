@@ -4,11 +4,12 @@
 
 namespace zandrel::cli {
 
-// `zandrel inspect FILE [--type TYPE] [--data]`, parsed.
+// `zandrel inspect FILE [--type TYPE] [--data] [--voxels]`, parsed.
 struct InspectOptions {
     std::string path;
-    std::string type;  // fmr, roi, trf or tal; empty: from the file's extension
+    std::string type;  // fmr, roi, trf, tal or voi; empty: from the file's extension
     bool withData = false;
+    bool withVoxels = false;
 };
 
 // Prints the file's record as one JSON object; returns the exit status. Throws UsageError

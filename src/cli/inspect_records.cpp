@@ -97,6 +97,9 @@ void writeDataSummary(JsonWriter& json, const FmrHeader& header) {
 
 }  // namespace
 
+void writeKeyedField(JsonWriter& json, const KeyedInt& field) { writeField(json, field); }
+void writeKeyedField(JsonWriter& json, const KeyedText& field) { writeField(json, field); }
+
 void writeFmrMembers(JsonWriter& json, const FmrHeader& header, bool withData) {
     for (const KeyEntry<FmrHeader>& entry : fmrMainKeys()) {
         // The position block's fields stand where its marker stands in the file.

@@ -57,19 +57,38 @@ std::vector<VoiFigures> computeVoiFigures(const VoiCells& cells, const VoiPlacem
     return figures;
 }
 
-std::vector<std::uint16_t> labelImage(const VoiCells& cells, const VoiPlacement& placement) {
-    if (cells.cells.size() > 65535) {
-        throw std::runtime_error("A label image holds at most 65535 VOIs, the file has " +
-                                 std::to_string(cells.cells.size()));
-    }
-    std::vector<std::uint16_t> labels(static_cast<std::size_t>(placement.cellCount()), 0);
+namespace {
+
+// Labels of `Label` width; the caller has checked that every VOI number fits.
+template <class Label>
+std::vector<Label> labelsOf(const VoiCells& cells, const VoiPlacement& placement) {
+    std::vector<Label> labels(static_cast<std::size_t>(placement.cellCount()), 0);
     for (std::size_t n = 0; n < cells.cells.size(); ++n) {
-        const std::uint16_t k = static_cast<std::uint16_t>(n + 1);
+        const Label k = static_cast<Label>(n + 1);
         for (std::uint32_t cell : cells.cells[n]) {
             if (labels[cell] == 0) labels[cell] = k;  // earlier VOIs keep their cells
         }
     }
     return labels;
+}
+
+void requireLabels(const VoiCells& cells, std::size_t most) {
+    if (cells.cells.size() > most) {
+        throw std::runtime_error("A label image holds at most " + std::to_string(most) + " VOIs, the file has " +
+                                 std::to_string(cells.cells.size()));
+    }
+}
+
+}  // namespace
+
+std::vector<std::uint16_t> labelImage(const VoiCells& cells, const VoiPlacement& placement) {
+    requireLabels(cells, 65535);
+    return labelsOf<std::uint16_t>(cells, placement);
+}
+
+std::vector<std::uint8_t> narrowLabelImage(const VoiCells& cells, const VoiPlacement& placement) {
+    requireLabels(cells, 255);
+    return labelsOf<std::uint8_t>(cells, placement);
 }
 
 }  // namespace zandrel

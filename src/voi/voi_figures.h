@@ -36,5 +36,8 @@ std::vector<VoiFigures> computeVoiFigures(const VoiCells& cells, const VoiPlacem
 // in several VOIs keeps the lowest k. Throws std::runtime_error when there are more than
 // 65535 VOIs.
 std::vector<std::uint16_t> labelImage(const VoiCells& cells, const VoiPlacement& placement);
+// The same in one byte per cell, for files of at most 255 VOIs (throws beyond): half the
+// memory of the wide image, and no copy to narrow it.
+std::vector<std::uint8_t> narrowLabelImage(const VoiCells& cells, const VoiPlacement& placement);
 
 }  // namespace zandrel

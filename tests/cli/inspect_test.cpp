@@ -162,6 +162,50 @@ TEST(InspectTypes, ExtensionInAnyCaseAndEightBitTexts) {
     EXPECT_EQ(j["SourceFile"]["value"], "caf\xC3\xA9 \x01 \\ \"");  // Latin-1 byte E9 as U+00E9
 }
 
+// Two VOIs (one empty) and a third announced but missing: the reader warns.
+const char* const kVoi =
+    "\nFileVersion:                4\n\nReferenceSpace:             TAL\n\nNrOfVOIs:                   3\n\n"
+    "NameOfVOI:  left\nColorOfVOI: 255 40 50\n\nNrOfVoxels: 3\n-31 -12 40\n-29 -13 40\n-31 -13 41\n\n"
+    "NameOfVOI:  none\nColorOfVOI: 80 255 80\n\nNrOfVoxels: 0\n\n";
+
+TEST(InspectVoi, SummaryWithoutVoxelsAndVoxelsOnRequest) {
+    TempDir dir;
+    const std::string voi = dir.write("set.VOI", kVoi);
+    for (const bool withVoxels : {false, true}) {
+        const Json j = withVoxels ? inspectJson(dir, {voi, "--voxels"}) : inspectJson(dir, {voi});
+        EXPECT_EQ(j["type"], "voi");
+        EXPECT_EQ(j["ReferenceSpace"]["value"], "TAL");
+        EXPECT_EQ(j["space"], "Talairach");
+        EXPECT_EQ(j["warnings"], Json::array({"VOI list cut short: 2 of 3 VOIs read"}));
+        ASSERT_EQ(j["vois"].size(), 2u);
+        const Json& left = j["vois"][0];
+        EXPECT_EQ(left["NameOfVOI"]["value"], "left");
+        EXPECT_EQ(left["color"], Json::array({255, 40, 50}));
+        EXPECT_EQ(left["triples"], 3);
+        EXPECT_EQ(left["boundingBox"]["min"], Json::array({-31, -13, 40}));
+        EXPECT_EQ(left["boundingBox"]["max"], Json::array({-29, -12, 41}));
+        EXPECT_EQ(left["figures"]["volume_mm3"], 3);
+        EXPECT_EQ(left["figures"]["centroid_mm"], Json::array({-91.0 / 3, -38.0 / 3, 121.0 / 3}));
+        EXPECT_TRUE(j["vois"][1]["boundingBox"].is_null());
+        EXPECT_EQ(left.contains("voxels"), withVoxels);
+        if (withVoxels) {
+            EXPECT_EQ(left["voxels"], Json::parse("[[-31, -12, 40], [-29, -13, 40], [-31, -13, 41]]"));
+            EXPECT_EQ(j["vois"][1]["voxels"], Json::array());
+        }
+    }
+}
+
+TEST(InspectVoi, SpaceThatCannotBePlacedStillPrintsTheRecord) {
+    TempDir dir;
+    std::string text = kVoi;
+    text.replace(text.find("TAL"), 3, "SURFACE");
+    const Json j = inspectJson(dir, {dir.write("odd.voi", text)});
+    EXPECT_EQ(j["figuresUnavailable"], "ReferenceSpace cannot be placed: \"SURFACE\"");
+    EXPECT_FALSE(j.contains("space"));
+    EXPECT_EQ(j["vois"][0]["triples"], 3);
+    EXPECT_FALSE(j["vois"][0].contains("figures"));
+}
+
 TEST(InspectErrors, UsageErrorsExitTwo) {
     TempDir dir;
     const std::string roi = dir.write("a.roi", "NrOfTCPlots: 0\n");
@@ -172,11 +216,12 @@ TEST(InspectErrors, UsageErrorsExitTwo) {
     const Case cases[] = {
         {{}, "FILE", true},
         {{roi, "--verbose"}, "--verbose", true},
-        {{roi, "--type", "voi"}, "voi", true},
+        {{roi, "--type", "vmr"}, "vmr", true},
         {{roi, "--type"}, "--type", true},
         {{roi, roi}, roi, true},
         {{other}, "zandrel inspect: cannot tell the type of '" + other + "' from its extension; use --type" + hint, false},
         {{roi, "--data"}, "zandrel inspect: --data applies to fmr files only" + hint, false},
+        {{roi, "--voxels"}, "zandrel inspect: --voxels applies to voi files only" + hint, false},
     };
     for (const Case& c : cases) {
         const Outcome run = inspect(dir, c.args);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 
@@ -143,6 +144,18 @@ TEST(VoiFigures, OverlapsDuplicatesAndCentroids) {
     std::size_t labelled = 0;
     for (std::uint16_t label : labels) labelled += label != 0;
     EXPECT_EQ(labelled, 5u);
+    // The one-byte image holds the same labels, cell for cell.
+    const std::vector<std::uint8_t> narrow = narrowLabelImage(cells, p);
+    EXPECT_TRUE(std::equal(labels.begin(), labels.end(), narrow.begin(), narrow.end()));
+}
+
+TEST(VoiFigures, NarrowLabelImageRefusesMoreThan255Vois) {
+    VoiCells cells;
+    cells.cells.resize(256);
+    const VoiPlacement p;
+    EXPECT_THROW(narrowLabelImage(cells, p), std::runtime_error);
+    cells.cells.resize(255);
+    EXPECT_EQ(narrowLabelImage(cells, p).size(), p.cellCount());
 }
 
 TEST(VoiFigures, VolumeUsesTheVoxelSizeOfGridFiles) {

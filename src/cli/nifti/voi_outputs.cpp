@@ -29,13 +29,11 @@ std::string withoutVoiExtension(const std::string& path) {
 void writeImages(const VoiFile& file, const VoiPlacement& placement, const VoiCells& cells, NiftiMode mode,
                  const NiftiOutputNames& names, int gzipLevel, std::vector<std::unique_ptr<OutputFile>>& staged) {
     if (mode == NiftiMode::Labels) {
-        const std::vector<std::uint16_t> labels = labelImage(cells, placement);
         staged.push_back(std::make_unique<OutputFile>(names.images[0], "nii", ".tmp.nii.gz", true));
         if (file.vois.size() <= 255) {
-            const std::vector<std::uint8_t> narrow(labels.begin(), labels.end());
-            writeNiftiImage(*staged.back(), placement, narrow, true, gzipLevel);
+            writeNiftiImage(*staged.back(), placement, narrowLabelImage(cells, placement), true, gzipLevel);
         } else {
-            writeNiftiImage(*staged.back(), placement, labels, true, gzipLevel);
+            writeNiftiImage(*staged.back(), placement, labelImage(cells, placement), true, gzipLevel);
         }
         return;
     }

@@ -1,8 +1,10 @@
 #include "cli/nifti/voi_sidecars.h"
 
 #include <cstdio>
+#include <sstream>
 
-#include "cli/nifti/json_text.h"
+#include "cli/json/json_writer.h"
+#include "cli/json/shortest_float.h"
 #include "cli/nifti/nifti_image_file.h"
 
 #ifndef ZANDREL_VERSION
@@ -13,8 +15,10 @@ namespace zandrel {
 
 namespace {
 
-using nifti_json::number;
-using nifti_json::quoted;
+using cli::JsonWriter;
+
+std::string number(std::int64_t value) { return std::to_string(value); }
+std::string number(double value) { return cli::shortestFloat(value); }
 
 std::string colourText(const Voi& voi) {
     auto clamp = [](std::int32_t c) { return c < 0 ? 0 : (c > 255 ? 255 : c); };
@@ -35,10 +39,10 @@ std::string baseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string intList(const std::int32_t* values, std::size_t count) {
-    std::string out = "[";
-    for (std::size_t n = 0; n < count; ++n) out += (n ? ", " : "") + number(std::int64_t{values[n]});
-    return out + "]";
+void intArray(JsonWriter& json, const std::int32_t* values, std::size_t count) {
+    json.beginArray(true);
+    for (std::size_t n = 0; n < count; ++n) json.integer(values[n]);
+    json.endArray();
 }
 
 }  // namespace
@@ -61,52 +65,63 @@ std::string voiTable(const VoiFile& file, const std::vector<VoiFigures>& figures
 
 std::string voiSidecar(const VoiFile& file, const VoiPlacement& placement, NiftiMode mode,
                        const std::vector<std::string>& images, const NiftiProvenance* provenance) {
-    std::string out = "{\n";
-    out += "  \"space\": " + quoted(spaceName(placement.space)) + ",\n";
-    out += "  \"reference_space\": " + quoted(file.ReferenceSpace.value) + ",\n";
-    if (!file.fileName.empty()) out += "  \"voi_file\": " + quoted(file.fileName) + ",\n";
-    out += "  \"mode\": " + quoted(mode == NiftiMode::Labels ? "labels" : "masks") + ",\n";
-    out += "  \"images\": [";
-    for (std::size_t n = 0; n < images.size(); ++n) out += (n ? ", " : "") + quoted(baseName(images[n]));
-    out += "],\n";
-    out += "  \"voi_count\": " + number(static_cast<std::int64_t>(file.vois.size())) + ",\n";
-    out += "  \"grid_size\": " + number(std::int64_t{placement.dim}) + ",\n";
-    out += "  \"voxel_size_mm\": " + intList(placement.voxelSize.data(), 3) + ",\n";
+    std::ostringstream out;
+    JsonWriter json(out);
+    json.beginObject();
+    json.key("space").string(spaceName(placement.space));
+    json.key("reference_space").string(file.ReferenceSpace.value);
+    if (!file.fileName.empty()) json.key("voi_file").string(file.fileName);
+    json.key("mode").string(mode == NiftiMode::Labels ? "labels" : "masks");
+    json.key("images").beginArray(true);
+    for (const std::string& image : images) json.string(baseName(image));
+    json.endArray();
+    json.key("voi_count").integer(static_cast<std::int64_t>(file.vois.size()));
+    json.key("grid_size").integer(placement.dim);
+    json.key("voxel_size_mm");
+    intArray(json, placement.voxelSize.data(), 3);
     const std::array<std::int32_t, 12> m = placement.gridToWorld();
-    out += "  \"grid_to_world\": [" + intList(m.data(), 4) + ", " + intList(m.data() + 4, 4) + ", " +
-           intList(m.data() + 8, 4) + ", [0, 0, 0, 1]],\n";
-    out += "  \"xform_code\": " + number(std::int64_t{niftiXformCode(placement.space)}) + ",\n";
+    const std::int32_t bottomRow[4] = {0, 0, 0, 1};
+    json.key("grid_to_world").beginArray(true);
+    for (std::size_t row = 0; row < 3; ++row) intArray(json, m.data() + 4 * row, 4);
+    intArray(json, bottomRow, 4);
+    json.endArray();
+    json.key("xform_code").integer(niftiXformCode(placement.space));
     if (provenance != nullptr && provenance->files) {
         const FileSet& f = *provenance->files;
         const std::pair<const char*, const std::string*> paths[] = {
-            {"roi", &f.roiPath},         {"fmr", &f.fmrPath},   {"ia_trf", &f.iaTrfPath},
-            {"fa_trf", &f.faTrfPath},    {"acpc_trf", &f.acpcTrfPath}, {"tal", &f.talPath}};
-        out += "  \"input_files\": {";
-        bool first = true;
+            {"roi", &f.roiPath},      {"fmr", &f.fmrPath},          {"ia_trf", &f.iaTrfPath},
+            {"fa_trf", &f.faTrfPath}, {"acpc_trf", &f.acpcTrfPath}, {"tal", &f.talPath}};
+        json.key("input_files").beginObject(true);
         for (const auto& [key, path] : paths) {
-            if (path->empty()) continue;
-            out += std::string(first ? "" : ", ") + quoted(key) + ": " + quoted(*path);
-            first = false;
+            if (!path->empty()) json.key(key).string(*path);
         }
-        out += "},\n";
+        json.endObject();
     }
     if (provenance != nullptr && provenance->chainMatrix) {
-        out += "  \"chain_matrix\": {\"maps\": " + quoted(provenance->chainDirection) + ", \"row_major\": [";
-        for (std::size_t n = 0; n < 16; ++n) out += (n ? ", " : "") + number((*provenance->chainMatrix)[n]);
-        out += "]},\n";
+        json.key("chain_matrix").beginObject(true);
+        json.key("maps").string(provenance->chainDirection);
+        json.key("row_major").beginArray(true);
+        for (float value : *provenance->chainMatrix) json.number(value);
+        json.endArray();
+        json.endObject();
     }
     if (provenance != nullptr && provenance->landmarks) {
         static const char* const names[landmark::Count] = {"AC", "PC", "AP", "PP", "SP", "IP", "RP", "LP"};
-        out += "  \"landmarks\": {";
+        json.key("landmarks").beginObject(true);
         for (std::size_t n = 0; n < landmark::Count; ++n) {
             const Landmark& l = (*provenance->landmarks)[n];
             const std::int32_t xyz[3] = {l.x, l.y, l.z};
-            out += std::string(n ? ", " : "") + quoted(names[n]) + ": " + intList(xyz, 3);
+            json.key(names[n]);
+            intArray(json, xyz, 3);
         }
-        out += "},\n";
+        json.endObject();
     }
-    out += "  \"program\": {\"name\": \"zandrel\", \"version\": " + quoted(ZANDREL_VERSION) + "}\n";
-    return out + "}\n";
+    json.key("program").beginObject(true);
+    json.key("name").string("zandrel");
+    json.key("version").string(ZANDREL_VERSION);
+    json.endObject();
+    json.endObject();
+    return out.str();
 }
 
 }  // namespace zandrel

@@ -166,4 +166,20 @@ TEST(WindowsCommandLine, VersionNamesNoOptionalFeature) {
     EXPECT_NE(text.find("features: none"), std::string::npos) << text;
 }
 
+TEST(WindowsCommandLine, NiftiOutputIsDeclaredButUnavailable) {
+    TempDir dir;
+    const std::string output = dir.file("nifti.txt");
+    const struct {
+        std::string args;
+        std::string message;
+    } cases[] = {{" convert no-list.txt --nifti masks", "zandrel convert: --nifti"},
+                 {" export no.voi", "zandrel export: NIfTI output"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(runCommand(wineCommand(dir.path(), commandLineExecutable()) + c.args, output), 2) << c.args;
+        EXPECT_NE(commandOutput(output).find(c.message + " is not available in this build (built without the NIfTI C library)"),
+                  std::string::npos)
+            << c.args << "\n" << commandOutput(output);
+    }
+}
+
 }  // namespace
