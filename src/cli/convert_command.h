@@ -10,6 +10,7 @@ struct ConvertOptions {
     std::string transcriptPath;  // empty: no transcript
     bool dryRun = false;
     bool crlf = false;
+    std::string reportDir;       // empty: no report
 };
 
 // Runs the batch of the list file and prints what it reports; returns the exit status.

@@ -2,7 +2,6 @@
 // volume, row, column (outermost first), loaded into one float grid per volume.
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <fstream>
 #include <limits>
 #include <optional>
@@ -12,6 +11,7 @@
 
 #include "formats/file_probe.h"
 #include "formats/fmr_header.h"
+#include "formats/sample_decoding.h"
 
 namespace zandrel {
 
@@ -99,25 +99,6 @@ void checkVolumeOverhead(const FmrHeader& header, const std::string& name) {
 bool isFloatData(const FmrHeader& header) { return header.DataType.present && header.DataType.value == 2; }
 std::size_t sampleBytesOf(const FmrHeader& header) { return isFloatData(header) ? 4 : 2; }
 
-// Samples are assembled from their bytes, so the result is the same on every host.
-void convertSamples(const unsigned char* bytes, std::size_t count, bool floatSamples, float* target) {
-    if (floatSamples) {
-        for (std::size_t i = 0; i < count; ++i, bytes += 4) {
-            const std::uint32_t bits = static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-                                       static_cast<std::uint32_t>(bytes[2]) << 16 |
-                                       static_cast<std::uint32_t>(bytes[3]) << 24;
-            float value;
-            std::memcpy(&value, &bits, sizeof value);
-            target[i] = value;
-        }
-    } else {
-        for (std::size_t i = 0; i < count; ++i, bytes += 2) {
-            const std::uint16_t bits = static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
-            target[i] = static_cast<float>(static_cast<std::int16_t>(bits));
-        }
-    }
-}
-
 // Reads `count` samples into `target`, block by block.
 void readSamples(std::ifstream& in, const std::string& name, std::vector<unsigned char>& buffer,
                  std::size_t sampleBytes, bool floatSamples, float* target, std::size_t count) {
@@ -129,7 +110,7 @@ void readSamples(std::ifstream& in, const std::string& name, std::vector<unsigne
         if (static_cast<std::size_t>(in.gcount()) != bytes) {
             throw std::runtime_error(failurePrefix(name) + "it ended before all samples were read");
         }
-        convertSamples(buffer.data(), block, floatSamples, target);
+        decodeSamples(buffer.data(), block, floatSamples, target);
         target += block;
         count -= block;
     }

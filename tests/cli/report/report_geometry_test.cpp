@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "cli/report/report_builder.h"
 #include "cli/report/report_writer.h"
 #include "cli/report/set_pictures.h"
 #include "cli/report/target_mapping.h"
-#include "cli/report/voi_figures.h"
 #include "cli/report/voi_pictures.h"
 #include "png_read.h"
 #include "report_fixture.h"
@@ -44,7 +44,8 @@ TEST(TargetMapping, KeepsExactlyThePointsOfTheReferenceScan) {
     const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("s"), studygen::testStudySpec(subjects, 5));
     for (const studygen::SubjectFiles& files : study.subjects) {
         const SetRecords records = recordsOf(files);
-        const TargetMapping mapping(records);
+        const TargetMapping mapping(computeSetChain(records.fmr, records.ia, records.fa, records.acpc, records.tal),
+                                    records.fmr);
         VolumeGrid mask(mapping.dim(0), mapping.dim(1), mapping.dim(2));
         mask.fill(0.0f);
         for (const VoxelTriple& v : records.roi.plots.at(0).voxels)
@@ -74,7 +75,7 @@ TEST(TargetMapping, KeepsExactlyThePointsOfTheReferenceScan) {
 // A 16 x 16 x 8 functional grid of 1 mm voxels and identity transformations: target point
 // (i, j, k) samples cell (i - 120, j - 120, k - 124).
 struct IdentitySet {
-    ReportModel model;
+    ConvertedSet set;
     explicit IdentitySet(const TempDir& dir) {
         std::string bytes;
         for (int z = 0; z < 8; ++z)
@@ -86,7 +87,7 @@ struct IdentitySet {
                     for (int b = 0; b < 4; ++b) bytes += static_cast<char>((bits >> (8 * b)) & 0xFF);
                 }
         dir.write("run.stc", bytes);
-        SetRecords records;
+        SetRecords& records = set.records;
         FmrHeader& fmr = records.fmr;
         fmr.path = dir.file("run.fmr");
         fmr.Prefix.value = "run";
@@ -107,21 +108,25 @@ struct IdentitySet {
                 for (std::int32_t x = 4; x <= 7; ++x) plot.voxels.push_back({x, y, z});
         records.roi.plots.push_back(plot);
 
-        ReportSet set;
-        set.outcome = ReportOutcome::converted;
-        set.voiFile = buildVoiFile(records.roi, records.fmr, records.ia, records.fa, records.acpc, records.tal);
-        set.skippedVoxels = {0};
-        set.records = records;
-        model.sets.push_back(set);
+        set.chain = computeSetChain(records.fmr, records.ia, records.fa, records.acpc, records.tal);
+        set.voiFile = buildVoiFile(records.roi, records.fmr, set.chain, &set.build);
     }
 };
 
 TEST(ReportPictures, VoiOutlineLiesWhereTheMappedRoiLies) {
     TempDir dir;
     const IdentitySet identity(dir);
-    const Voi& voi = identity.model.sets[0].voiFile->vois.at(0);
+    const Voi& voi = identity.set.voiFile.vois.at(0);
     ASSERT_EQ(voi.voxels.size(), 60u) << "the chain is not the identity the test assumes";
-    writeReport(dir.file("report"), identity.model);
+    ReportWriter writer(dir.file("report"));
+    ReportBuilder builder("list.txt", "1.0", false);
+    builder.startSet(FileSet{});
+    builder.setBuilt("ACPC", voiRowsOf(identity.set));
+    SetPictures pictures = writer.addSet(0, identity.set);
+    ASSERT_EQ(pictures.note, "");
+    builder.setPictures(std::move(pictures.pictures), "");
+    builder.finishSet(ReportOutcome::converted);
+    writer.finish(builder.model());
     const std::vector<std::string> names = pictureNames(0, 0);
     const std::uint32_t red = static_cast<std::uint32_t>(voi.red) << 16 | static_cast<std::uint32_t>(voi.green) << 8 |
                               static_cast<std::uint32_t>(voi.blue);
@@ -171,24 +176,18 @@ TEST(ReportPictures, VoiOutlineLiesWhereTheMappedRoiLies) {
               std::string::npos);
 }
 
-TEST(VoiFigures, CountsCentroidVolumeAndSharedVoxels) {
-    VoiFile file;
-    file.vois.resize(3);
-    file.vois[0].voxels = {{0, 0, 0}, {2, 0, 0}, {1, 3, -6}};
-    file.vois[1].voxels = {{2, 0, 0}, {1, 3, -6}, {9, 9, 9}};
-    file.vois[2].voxels = {{-127, 128, 5}};
-    const std::vector<VoiFigures> f = computeVoiFigures(file, 2.0);
-    ASSERT_EQ(f.size(), 3u);
-    EXPECT_EQ(f[0].voxels, 3);
-    EXPECT_EQ(f[0].volumeMm3, 24.0);
-    EXPECT_EQ(f[0].centroid, (std::array<double, 3>{1.0, 1.0, -2.0}));
-    EXPECT_EQ(f[0].sharedVoxels, 2);
-    EXPECT_EQ(f[1].sharedVoxels, 2);
-    EXPECT_EQ(f[2].sharedVoxels, 0);
-    EXPECT_EQ(f[2].centroid, (std::array<double, 3>{-127.0, 128.0, 5.0}));
-    // Triples that differ in one coordinate only are not shared.
-    file.vois[1].voxels = {{0, 0, 1}, {0, 1, 0}, {1, 0, 0}};
-    for (const VoiFigures& figures : computeVoiFigures(file, 1.0)) EXPECT_EQ(figures.sharedVoxels, 0);
+TEST(ReportTable, FiguresComeFromTheSavedFileOnItsGrid) {
+    TempDir dir;
+    const IdentitySet identity(dir);
+    const std::vector<VoiRow> rows = voiRowsOf(identity.set);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].name, "VOI 1");
+    EXPECT_EQ(rows[0].figures.voxels, 60);
+    EXPECT_EQ(rows[0].figures.volume_mm3, 60);
+    EXPECT_EQ(rows[0].figures.shared_voxels, 0);
+    // Grid indices i 124..127, j 125..129, k 126..128 lie at x = 128 - k, y = 128 - i,
+    // z = 128 - j millimetres: the mean of each range.
+    EXPECT_EQ(rows[0].figures.centroid, (std::array<double, 3>{{1.0, 2.5, 1.0}}));
 }
 
 TEST(ReportPictures, WindowIgnoresAFewExtremeCells) {
