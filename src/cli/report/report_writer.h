@@ -12,7 +12,7 @@
 namespace zandrel::report {
 
 struct ReportOptions {
-    std::int32_t sampledVolumes = 5;  // volumes of the time-course data averaged per set
+    std::int32_t sampledVolumes = 3;  // volumes of the time-course data averaged per set
 };
 
 // What the page shows of a set's pictures: per VOI, or a note saying why there are none.

@@ -131,21 +131,24 @@ TEST(ReportPictures, VoiOutlineLiesWhereTheMappedRoiLies) {
     const std::uint32_t red = static_cast<std::uint32_t>(voi.red) << 16 | static_cast<std::uint32_t>(voi.green) << 8 |
                               static_cast<std::uint32_t>(voi.blue);
 
-    // Cuts through the VOI's centre (126, 127, 127): the VOI spans i 124..127, j 125..129,
-    // k 126..128; the functional grid covers i and j 120..135.
+    // Cuts through the VOI's centre (126, 127, 127), pixel x showing grid index 3x: the VOI
+    // spans i 124..127, j 125..129, k 126..128 (pixels 41..42, 41..43, 42); the functional
+    // grid covers i and j 120..135 (pixels 40..45) and k 124..131 (pixels 42..43).
     struct Cut {
         std::size_t picture;
         std::int32_t columnLow, columnHigh, rowLow, rowHigh;  // the VOI's rectangle in the cut
         std::int32_t gridColumnLow, gridColumnHigh, gridRowLow, gridRowHigh;  // the functional grid's
     };
+    static_assert(kCutStep == 3, "the pixel ranges below assume every third grid point");
     const Cut cuts[] = {
-        {0, 124, 127, 125, 129, 120, 135, 120, 135},  // sagittal: columns i, rows j
-        {1, 126, 128, 125, 129, 124, 131, 120, 135},  // coronal: columns k, rows j
-        {2, 126, 128, 124, 127, 124, 131, 120, 135},  // axial: columns k, rows i
+        {0, 41, 42, 41, 43, 40, 45, 40, 45},  // sagittal: columns i, rows j
+        {1, 42, 42, 41, 43, 42, 43, 40, 45},  // coronal: columns k, rows j
+        {2, 42, 42, 41, 42, 42, 43, 40, 45},  // axial: columns k, rows i
     };
     for (const Cut& c : cuts) {
         const test::PngPicture png = test::readPng(dir.file("report/" + names[c.picture]));
         ASSERT_TRUE(png.valid) << names[c.picture];
+        ASSERT_EQ(png.width, kCutSize) << names[c.picture];
         for (std::int32_t y = 0; y < png.height; ++y) {
             for (std::int32_t x = 0; x < png.width; ++x) {
                 const bool inVoi = x >= c.columnLow && x <= c.columnHigh && y >= c.rowLow && y <= c.rowHigh;
@@ -162,14 +165,14 @@ TEST(ReportPictures, VoiOutlineLiesWhereTheMappedRoiLies) {
             }
         }
     }
-    // The functional slice 2 (the lowest of three equal ones), 16 pixels a cell: the ROI's
-    // cells x 4..7, y 5..9 are pixels 64..127 and 80..159.
+    // The functional slice 2 (the lowest of three equal ones), 5 pixels a cell: the ROI's
+    // cells x 4..7, y 5..9 are pixels 20..39 and 25..49.
     const test::PngPicture slice = test::readPng(dir.file("report/" + names[3]));
     ASSERT_TRUE(slice.valid);
-    ASSERT_EQ(slice.width, 256);
-    for (std::int32_t y = 0; y < 256; ++y)
-        for (std::int32_t x = 0; x < 256; ++x) {
-            const bool border = x >= 64 && x <= 127 && y >= 80 && y <= 159 && (x == 64 || x == 127 || y == 80 || y == 159);
+    ASSERT_EQ(slice.width, 80);
+    for (std::int32_t y = 0; y < 80; ++y)
+        for (std::int32_t x = 0; x < 80; ++x) {
+            const bool border = x >= 20 && x <= 39 && y >= 25 && y <= 49 && (x == 20 || x == 39 || y == 25 || y == 49);
             EXPECT_EQ(slice.at(x, y) == red, border) << "slice at " << x << "," << y;
         }
     EXPECT_NE(test::readText(dir.file("report/index.html")).find("Functional slice 2 of 8, 20 of 60 ROI voxels"),
