@@ -53,7 +53,7 @@ void writeHeader(std::ostream& out, const ReportModel& model) {
         << "<tr><td>Program</td><td>zandrel " << escapeHtml(model.programVersion) << "</td></tr>\n"
         << "<tr><td>Sets</td><td>" << counts.found << " found, " << counts.converted << " converted, "
         << counts.reported << " reported, " << counts.failed << " failed</td></tr>\n"
-        << "<tr><td>Total time</td><td>" << fixed(model.totalSeconds, 1) << " s</td></tr>\n"
+        << "<tr><td>Total time</td><td>" << fixed(model.totalSeconds, 2) << " s</td></tr>\n"
         << "</table>\n";
     if (counts.reported + counts.failed > 0)
         out << "<p class=\"notice\">" << counts.failed << " failed and " << counts.reported
