@@ -208,6 +208,18 @@ TEST(ReportPictures, WindowIgnoresAFewExtremeCells) {
     EXPECT_EQ(greyLevel(std::numeric_limits<float>::quiet_NaN(), window), 0);
 }
 
+TEST(ReportPictures, WindowOfALargeImageComesFromAnEvenSample) {
+    // 2^18 cells: the window is taken from every 16th. Values 0..96 repeat with a period
+    // prime to the stride, so the sample holds them all; one sampled cell in 500 is extreme.
+    VolumeGrid image(256, 256, 4);
+    for (std::size_t c = 0; c < image.cellCount(); ++c)
+        image.data()[c] = c % 8000 == 0 ? 1e9f : static_cast<float>(c % 97);
+    const Window window = robustWindow(image);
+    EXPECT_LE(window.low, 2.0f);
+    EXPECT_GE(window.high, 93.0f);
+    EXPECT_LE(window.high, 96.0f) << "the extreme cells set the window";
+}
+
 TEST(ReportPictures, PngFailureLeavesNoFile) {
     TempDir dir;
     try {
