@@ -33,13 +33,22 @@ void ReportObserver::onEntry(const std::string& text) {
 
 void ReportObserver::onSetStarted(int setNumber, const FileSet& set) {
     static_cast<void>(setNumber);
-    builder_.startSet(set);
+    try {
+        builder_.startSet(set);
+    } catch (const std::exception& error) {
+        if (failure_.empty()) failure_ = error.what();
+    }
 }
 
 void ReportObserver::onSetFinished(const FileSet& set, const SetResult& result) {
     static_cast<void>(set);
-    builder_.setOutputPath(result.outputPath);
-    if (result.converted != nullptr) addConverted(result.setNumber, *result.converted);
+    // The batch goes on whatever happens here: a fault of the report is kept for finish().
+    try {
+        builder_.setOutputPath(result.outputPath);
+        if (result.converted != nullptr) addConverted(result.setNumber, *result.converted);
+    } catch (const std::exception& error) {
+        if (failure_.empty()) failure_ = error.what();
+    }
     builder_.finishSet(outcomeOf(result.outcome));
 }
 
