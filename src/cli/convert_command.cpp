@@ -16,8 +16,12 @@
 #include "cli/nifti_option.h"
 #include "cli/observer_fan_out.h"
 #include "cli/terminal.h"
+#include "cli/build_features.h"
 #if ZANDREL_WITH_NIFTI
 #include "cli/nifti/nifti_outputs_observer.h"
+#endif
+#if ZANDREL_WITH_REPORT
+#include "cli/report/report_observer.h"
 #endif
 
 namespace zandrel::cli {
@@ -41,9 +45,9 @@ const char* const kFooter =
     "\n"
     "Exit status:\n"
     "  0  every set was converted (with --dry-run: would be converted)\n"
-    "  1  at least one set was reported or failed, the transcript could not be\n"
-    "     written completely, or NIfTI files could not be written\n"
-    "  2  usage error, or the list file cannot be read\n";
+    "  1  at least one set was reported or failed, the transcript or the report could\n"
+    "     not be written completely, or NIfTI files could not be written\n"
+    "  2  usage error, the list file cannot be read, or the report folder is refused\n";
 
 bool isSameFile(const std::string& a, const std::string& b) {
     std::error_code error;
@@ -72,12 +76,28 @@ Command addConvertCommand(CLI::App& zandrel) {
                    "after each .voi file, also write its NIfTI label\n"
                    "image (labels, the default) or one mask per VOI\n"
                    "(masks), with a .tsv table and a .json sidecar");
+    command->add_option("--report", options->reportDir,
+                        "also write a quality-control report of the batch\n"
+                        "to folder DIR: index.html with pictures of each\n"
+                        "converted set's VOIs (a new or empty folder, or an\n"
+                        "earlier report, which is replaced)")
+        ->type_name("DIR")
+        ->check(CLI::Validator(
+            [](const std::string& name) { return name.empty() ? std::string("needs a folder name") : std::string(); },
+            "", "non-empty"));
     command->footer(kFooter);
     return {command, [options] { return runConvert(*options); }};
 }
 
 int runConvert(const ConvertOptions& options) {
     if (!options.nifti.empty() && !ZANDREL_WITH_NIFTI) return niftiUnavailable("convert", "--nifti");
+    const bool withReport = !options.reportDir.empty();
+#if !ZANDREL_WITH_REPORT
+    if (withReport) {
+        std::cerr << "zandrel convert: --report is not available in this build (built without libpng)\n";
+        return kUsage;
+    }
+#endif
     if (!canOpenForReading(options.listPath)) {
         std::cerr << " Error: Can not read this text file!\n";
         return kUsage;
@@ -86,6 +106,18 @@ int runConvert(const ConvertOptions& options) {
     if (withTranscript && isSameFile(options.transcriptPath, options.listPath)) {
         throw UsageError("the transcript would replace the list file");
     }
+#if ZANDREL_WITH_REPORT
+    // The folder is checked before anything is converted: a refused folder converts nothing.
+    std::optional<report::ReportObserver> report;
+    if (withReport) {
+        try {
+            report.emplace(options.reportDir, options.listPath, ZANDREL_VERSION, options.dryRun);
+        } catch (const std::exception& error) {
+            std::cerr << "zandrel convert: " << error.what() << "\n";
+            return kUsage;
+        }
+    }
+#endif
     ConvertOutput output(std::cout);
     if (withTranscript && !output.openTranscript(options.transcriptPath)) {
         std::cerr << "zandrel convert: cannot create the transcript file " << options.transcriptPath << "\n";
@@ -107,8 +139,15 @@ int runConvert(const ConvertOptions& options) {
     NiftiOutputsObserver nifti(observers, options.nifti == "masks" ? NiftiMode::Masks : NiftiMode::Labels);
     if (!options.nifti.empty()) observers.add(nifti);
 #endif
+#if ZANDREL_WITH_REPORT
+    if (report) observers.add(*report);
+#endif
     const BatchSummary summary = runBatch(options.listPath, observers, batchOptions);
     const bool transcriptComplete = output.finish();
+    std::string reportFailure;
+#if ZANDREL_WITH_REPORT
+    if (report) reportFailure = report->finish();
+#endif
 
     if (!summary.listReadable) {
         std::cerr << " Error: Can not read this text file!\n";
@@ -126,6 +165,11 @@ int runConvert(const ConvertOptions& options) {
 #if ZANDREL_WITH_NIFTI
     if (nifti.failed()) status = kFailure;
 #endif
+    if (!reportFailure.empty()) {
+        std::cerr << "zandrel convert: the report could not be written completely to " << options.reportDir << ": "
+                  << reportFailure << "\n";
+        status = kFailure;
+    }
     return status;
 }
 

@@ -11,6 +11,7 @@ struct ConvertOptions {
     bool dryRun = false;
     bool crlf = false;
     std::string nifti;  // "labels" or "masks"; empty: no NIfTI output
+    std::string reportDir;       // empty: no report
 };
 
 // Runs the batch of the list file and prints what it reports; returns the exit status.

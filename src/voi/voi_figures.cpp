@@ -29,14 +29,26 @@ VoiCells collectVoiCells(const VoiFile& file, const VoiPlacement& placement) {
     return result;
 }
 
-std::vector<VoiFigures> computeVoiFigures(const VoiCells& cells, const VoiPlacement& placement) {
-    // How many VOIs hold each cell, stopping at 2: all that "shared" needs.
-    std::vector<std::uint8_t> holders(static_cast<std::size_t>(placement.cellCount()), 0);
-    for (const auto& list : cells.cells) {
-        for (std::uint32_t cell : list) {
-            if (holders[cell] < 2) ++holders[cell];
-        }
+namespace {
+
+// The cells that more than one VOI holds, sorted. Each list holds a cell once, so a cell
+// that appears twice among all lists belongs to two VOIs. Costs the VOIs' size, not the
+// grid's: a report computes this once per set.
+std::vector<std::uint32_t> sharedCells(const VoiCells& cells) {
+    std::vector<std::uint32_t> all;
+    for (const auto& list : cells.cells) all.insert(all.end(), list.begin(), list.end());
+    std::sort(all.begin(), all.end());
+    std::vector<std::uint32_t> shared;
+    for (std::size_t n = 1; n < all.size(); ++n) {
+        if (all[n] == all[n - 1] && (shared.empty() || shared.back() != all[n])) shared.push_back(all[n]);
     }
+    return shared;
+}
+
+}  // namespace
+
+std::vector<VoiFigures> computeVoiFigures(const VoiCells& cells, const VoiPlacement& placement) {
+    const std::vector<std::uint32_t> shared = sharedCells(cells);
     std::vector<VoiFigures> figures;
     figures.reserve(cells.cells.size());
     for (const auto& list : cells.cells) {
@@ -47,7 +59,7 @@ std::vector<VoiFigures> computeVoiFigures(const VoiCells& cells, const VoiPlacem
         for (std::uint32_t cell : list) {
             const std::array<std::int64_t, 3> world = placement.worldOf(cell);
             for (int a = 0; a < 3; ++a) sum[a] += world[a];
-            if (holders[cell] > 1) ++f.shared_voxels;
+            if (std::binary_search(shared.begin(), shared.end(), cell)) ++f.shared_voxels;
         }
         if (f.voxels > 0) {
             for (int a = 0; a < 3; ++a) f.centroid[a] = static_cast<double>(sum[a]) / static_cast<double>(f.voxels);

@@ -158,6 +158,33 @@ TEST(VoiFigures, NarrowLabelImageRefusesMoreThan255Vois) {
     EXPECT_EQ(narrowLabelImage(cells, p).size(), p.cellCount());
 }
 
+TEST(VoiFigures, SharedCountsEveryVoiThatHoldsACellButNoDuplicate) {
+    struct Case {
+        const char* name;
+        std::vector<Voi> vois;
+        std::vector<std::int64_t> shared;
+    };
+    const Case cases[] = {
+        {"three VOIs hold one cell",
+         {makeVoi("a", {{1, 1, 1}, {2, 2, 2}}), makeVoi("b", {{1, 1, 1}}), makeVoi("c", {{3, 3, 3}, {1, 1, 1}})},
+         {1, 1, 1}},
+        {"a cell listed twice in one VOI", {makeVoi("a", {{1, 1, 1}, {1, 1, 1}}), makeVoi("b", {{2, 2, 2}})}, {0, 0}},
+        {"listed twice in one VOI and once in another",
+         {makeVoi("a", {{1, 1, 1}, {1, 1, 1}}), makeVoi("b", {{1, 1, 1}})},
+         {1, 1}},
+        {"neighbours differ in one coordinate",
+         {makeVoi("a", {{1, 1, 1}}), makeVoi("b", {{1, 1, 2}}), makeVoi("c", {{2, 1, 1}}), makeVoi("d", {{1, 2, 1}})},
+         {0, 0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        const VoiFile file = fileIn("TAL", c.vois);
+        const VoiPlacement p = placeVoiFile(file);
+        const std::vector<VoiFigures> f = computeVoiFigures(collectVoiCells(file, p), p);
+        ASSERT_EQ(f.size(), c.shared.size()) << c.name;
+        for (std::size_t n = 0; n < f.size(); ++n) EXPECT_EQ(f[n].shared_voxels, c.shared[n]) << c.name << ", VOI " << n + 1;
+    }
+}
+
 TEST(VoiFigures, VolumeUsesTheVoxelSizeOfGridFiles) {
     VoiFile file = fileIn("ACPC", {makeVoi("a", {{0, 0, 0}, {1, 0, 0}})});
     file.OriginalVMRResolutionX.value = 2;

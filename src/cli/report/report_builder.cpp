@@ -64,12 +64,19 @@ void ReportBuilder::setOutputPath(const std::string& path) {
     if (ReportSet* set = current()) set->outputPath = path;
 }
 
-void ReportBuilder::setBuilt(VoiFile voiFile, std::vector<std::int64_t> skippedVoxels, SetRecords records) {
+void ReportBuilder::setBuilt(std::string referenceSpace, std::vector<VoiRow> vois) {
     ReportSet* set = current();
     if (set == nullptr) return;
-    set->voiFile = std::move(voiFile);
-    set->skippedVoxels = std::move(skippedVoxels);
-    set->records = std::move(records);
+    set->built = true;
+    set->referenceSpace = std::move(referenceSpace);
+    set->vois = std::move(vois);
+}
+
+void ReportBuilder::setPictures(std::vector<std::vector<PagePicture>> pictures, std::string note) {
+    ReportSet* set = current();
+    if (set == nullptr) return;
+    set->pictures = std::move(pictures);
+    set->pictureNote = std::move(note);
 }
 
 void ReportBuilder::finishSet(ReportOutcome outcome) {

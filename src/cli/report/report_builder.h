@@ -20,8 +20,11 @@ public:
     void startSet(const FileSet& files);
     void addLogEntry(const std::string& entry);
     void setOutputPath(const std::string& path);
-    // The built VOIs, the skipped ROI voxels per VOI and the records they were built with.
-    void setBuilt(VoiFile voiFile, std::vector<std::int64_t> skippedVoxels, SetRecords records);
+    // The table of the built VOIs, and their pictures (or why there are none).
+    void setBuilt(std::string referenceSpace, std::vector<VoiRow> vois);
+    void setPictures(std::vector<std::vector<PagePicture>> pictures, std::string note);
+    // The set being collected, or null between sets.
+    const ReportSet* currentSet() const { return inSet_ ? &model_.sets.back() : nullptr; }
     void finishSet(ReportOutcome outcome);
     void finishBatch();
 

@@ -1,19 +1,18 @@
 #pragma once
 
 // The plain data a quality-control report of one batch is made from. The batch observer
-// fills it through ReportBuilder; writeReport turns it into a folder with index.html.
+// fills it through ReportBuilder while the batch runs; the page is written from it at the
+// end. Only text and figures are kept per set: the records, VOIs and time-course samples
+// of a set are drawn into pictures as the set ends and released with it, so a long list
+// costs little memory.
 
+#include <array>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "batch/file_set.h"
-#include "formats/fmr_header.h"
-#include "formats/roi_file.h"
-#include "formats/tal_record.h"
-#include "formats/trf_record.h"
-#include "voi/voi_file.h"
+#include "voi/voi_figures.h"
 
 namespace zandrel::report {
 
@@ -26,26 +25,33 @@ enum class ReportOutcome {
 // The word the page shows for an outcome: "converted", "reported", "failed".
 const char* outcomeWord(ReportOutcome outcome);
 
-// The records a set's VOIs were built with; the pictures map the functional image through
-// the same chain and landmark mapping. The FMR header needs no time-course volumes: the
-// report reads a few of them from the data file when it is written.
-struct SetRecords {
-    RoiFile roi;
-    FmrHeader fmr;
-    TrfRecord ia;
-    TrfRecord fa;
-    TrfRecord acpc;
-    TalRecord tal;
+// One picture of the page: a PNG beside index.html.
+struct PagePicture {
+    std::string file;      // name within the report folder
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::string alt;
+    std::string caption;   // plain text; orientation letters and cut coordinates
+};
+
+// One row of a set's VOI table.
+struct VoiRow {
+    std::string name;
+    std::array<std::int32_t, 3> colour{{0, 0, 0}};  // red, green, blue as the file holds them
+    VoiFigures figures;
+    std::int64_t skippedVoxels = 0;  // ROI voxels outside the functional grid
 };
 
 struct ReportSet {
     FileSet files;
     ReportOutcome outcome = ReportOutcome::failed;
-    std::vector<std::string> logEntries;      // in the order they were logged
-    std::string outputPath;                   // the .voi written (or that a dry run would write)
-    std::optional<VoiFile> voiFile;           // when the VOIs were built
-    std::vector<std::int64_t> skippedVoxels;  // per VOI: ROI voxels outside the functional grid
-    std::optional<SetRecords> records;        // for the pictures; absent in a dry run
+    std::vector<std::string> logEntries;  // in the order they were logged
+    std::string outputPath;               // the .voi written (or that a dry run would write)
+    bool built = false;                   // the VOIs were built: the rows below are its table
+    std::string referenceSpace;           // as the .voi file names it
+    std::vector<VoiRow> vois;             // in file order
+    std::vector<std::vector<PagePicture>> pictures;  // per VOI; empty when there are none
+    std::string pictureNote;              // why there are no pictures (or figures), or empty
 };
 
 struct ReportModel {

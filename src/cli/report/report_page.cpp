@@ -53,7 +53,7 @@ void writeHeader(std::ostream& out, const ReportModel& model) {
         << "<tr><td>Program</td><td>zandrel " << escapeHtml(model.programVersion) << "</td></tr>\n"
         << "<tr><td>Sets</td><td>" << counts.found << " found, " << counts.converted << " converted, "
         << counts.reported << " reported, " << counts.failed << " failed</td></tr>\n"
-        << "<tr><td>Total time</td><td>" << fixed(model.totalSeconds, 1) << " s</td></tr>\n"
+        << "<tr><td>Total time</td><td>" << fixed(model.totalSeconds, 2) << " s</td></tr>\n"
         << "</table>\n";
     if (counts.reported + counts.failed > 0)
         out << "<p class=\"notice\">" << counts.failed << " failed and " << counts.reported
@@ -76,36 +76,35 @@ void writeOverview(std::ostream& out, const ReportModel& model) {
     out << "</table>\n";
 }
 
-void writeVoiTable(std::ostream& out, const ReportSet& set, const SetPage& page) {
-    const VoiFile& file = *set.voiFile;
-    out << "<p>Reference space " << escapeHtml(file.ReferenceSpace.value) << ", " << file.vois.size()
-        << " VOI(s); centroids in the file's coordinates.</p>\n"
+void writeVoiTable(std::ostream& out, const ReportSet& set) {
+    out << "<p>Reference space " << escapeHtml(set.referenceSpace) << ", " << set.vois.size()
+        << " VOI(s); centroids in millimetres (x right, y anterior, z superior).</p>\n"
         << "<table>\n<tr><th>VOI</th><th>Colour</th><th>Voxels</th><th>Volume (mm&sup3;)</th><th>Centroid</th>"
            "<th>ROI voxels skipped</th><th>Voxels shared with another VOI</th></tr>\n";
-    for (std::size_t v = 0; v < file.vois.size(); ++v) {
-        const Voi& voi = file.vois[v];
-        const VoiFigures figures = v < page.figures.size() ? page.figures[v] : VoiFigures{};
-        const std::int64_t skipped = v < set.skippedVoxels.size() ? set.skippedVoxels[v] : 0;
-        out << "<tr><td>" << escapeHtml(voi.NameOfVOI.value) << "</td><td><span class=\"swatch\" style=\"background:rgb("
-            << voi.red << ',' << voi.green << ',' << voi.blue << ")\"></span> " << voi.red << ' ' << voi.green << ' '
-            << voi.blue << "</td><td class=\"num\">" << figures.voxels << "</td><td class=\"num\">"
-            << fixed(figures.volumeMm3, 0) << "</td><td class=\"num\">";
+    for (const VoiRow& voi : set.vois) {
+        const VoiFigures& figures = voi.figures;
+        const auto [red, green, blue] = voi.colour;
+        out << "<tr><td>" << escapeHtml(voi.name) << "</td><td><span class=\"swatch\" style=\"background:rgb("
+            << red << ',' << green << ',' << blue << ")\"></span> " << red << ' ' << green << ' ' << blue
+            << "</td><td class=\"num\">" << figures.voxels << "</td><td class=\"num\">" << figures.volume_mm3
+            << "</td><td class=\"num\">";
         if (figures.voxels > 0)
             out << fixed(figures.centroid[0], 1) << ", " << fixed(figures.centroid[1], 1) << ", " << fixed(figures.centroid[2], 1);
         else
             out << "&ndash;";
-        out << "</td><td class=\"num\">" << skipped << "</td><td class=\"num\">" << figures.sharedVoxels << "</td></tr>\n";
+        out << "</td><td class=\"num\">" << voi.skippedVoxels << "</td><td class=\"num\">" << figures.shared_voxels
+            << "</td></tr>\n";
     }
     out << "</table>\n";
 }
 
-void writePictures(std::ostream& out, const ReportSet& set, const SetPage& page) {
-    if (!page.pictureNote.empty()) out << "<p class=\"note\">" << escapeHtml(page.pictureNote) << "</p>\n";
-    for (std::size_t v = 0; v < page.pictures.size(); ++v) {
-        if (page.pictures[v].empty()) continue;
-        const std::string name = v < set.voiFile->vois.size() ? set.voiFile->vois[v].NameOfVOI.value : "";
+void writePictures(std::ostream& out, const ReportSet& set) {
+    if (!set.pictureNote.empty()) out << "<p class=\"note\">" << escapeHtml(set.pictureNote) << "</p>\n";
+    for (std::size_t v = 0; v < set.pictures.size(); ++v) {
+        if (set.pictures[v].empty()) continue;
+        const std::string name = v < set.vois.size() ? set.vois[v].name : "";
         out << "<h3>" << escapeHtml(name) << "</h3>\n<div class=\"pictures\">\n";
-        for (const PagePicture& picture : page.pictures[v]) {
+        for (const PagePicture& picture : set.pictures[v]) {
             out << "<figure><img src=\"" << escapeHtml(picture.file) << "\" width=\"" << picture.width << "\" height=\""
                 << picture.height << "\" alt=\"" << escapeHtml(picture.alt) << "\"><figcaption>"
                 << escapeHtml(picture.caption) << "</figcaption></figure>\n";
@@ -114,7 +113,7 @@ void writePictures(std::ostream& out, const ReportSet& set, const SetPage& page)
     }
 }
 
-void writeSet(std::ostream& out, const ReportModel& model, std::size_t n, const SetPage& page) {
+void writeSet(std::ostream& out, const ReportModel& model, std::size_t n) {
     const ReportSet& set = model.sets[n];
     out << "<section class=\"set\" id=\"" << anchorOf(n) << "\">\n<h2>Set " << n + 1 << ' '
         << outcomeBadge(set.outcome) << "</h2>\n<table>\n";
@@ -130,9 +129,9 @@ void writeSet(std::ostream& out, const ReportModel& model, std::size_t n, const 
         for (const std::string& entry : set.logEntries) out << "<li>" << escapeHtml(entry) << "</li>\n";
         out << "</ul>\n";
     }
-    if (set.voiFile) {
-        writeVoiTable(out, set, page);
-        writePictures(out, set, page);
+    if (set.built) {
+        writeVoiTable(out, set);
+        writePictures(out, set);
     } else if (set.outcome == ReportOutcome::converted && model.dryRun) {
         out << "<p class=\"note\">Dry run: no VOIs were built.</p>\n";
     }
@@ -157,7 +156,7 @@ std::string escapeHtml(const std::string& text) {
     return out;
 }
 
-std::string renderPage(const ReportModel& model, const std::vector<SetPage>& pages) {
+std::string renderPage(const ReportModel& model) {
     std::ostringstream out;
     out.imbue(std::locale::classic());
     out << "<!DOCTYPE html>\n" << kPageMarker << "\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
@@ -166,8 +165,7 @@ std::string renderPage(const ReportModel& model, const std::vector<SetPage>& pag
         << "</style>\n</head>\n<body>\n";
     writeHeader(out, model);
     writeOverview(out, model);
-    const SetPage none;
-    for (std::size_t n = 0; n < model.sets.size(); ++n) writeSet(out, model, n, n < pages.size() ? pages[n] : none);
+    for (std::size_t n = 0; n < model.sets.size(); ++n) writeSet(out, model, n);
     out << "</body>\n</html>\n";
     return out.str();
 }

@@ -5,14 +5,22 @@
 #include <fstream>
 #include <new>
 #include <stdexcept>
+#include <utility>
 
-#include "cli/report/report_folder.h"
 #include "cli/report/report_page.h"
 #include "cli/report/set_pictures.h"
+#include "voi/voi_figures.h"
+#include "voi/voi_space.h"
 
 namespace zandrel::report {
 
 namespace {
+
+// A picture that could not be written: a fault of the report, not of the set.
+class StoreFailure : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 void writeText(const std::string& path, const std::string& text) {
     const std::string temporary = path + ".part";
@@ -28,49 +36,61 @@ void writeText(const std::string& path, const std::string& text) {
     }
 }
 
-double pointEdgeOf(const ReportSet& set) {
-    // The ACPC and Talairach grids are 1 mm; the native grid has the anatomical voxel size.
-    if (set.voiFile->ReferenceSpace.value == "GF" && set.records && set.records->ia.ToVMRVoxelRes.present)
-        return set.records->ia.ToVMRVoxelRes.value;
-    return 1.0;
-}
-
 }  // namespace
 
-void prepareReportFolder(const std::string& dir) { ReportFolder folder(dir); }
+ReportWriter::ReportWriter(const std::string& dir, ReportOptions options) : folder_(dir), options_(options) {
+    // The page's own name is checked now, so a folder that cannot take it is refused
+    // before the batch starts.
+    folder_.plan({"index.html"});
+}
 
-void writeReport(const std::string& dir, const ReportModel& model, const ReportOptions& options) {
-    ReportFolder folder(dir);
-    std::vector<std::string> names = {"index.html"};
-    for (std::size_t s = 0; s < model.sets.size(); ++s) {
-        const ReportSet& set = model.sets[s];
-        if (!set.voiFile || !set.records) continue;
-        for (std::size_t v = 0; v < set.voiFile->vois.size(); ++v)
-            for (const std::string& name : pictureNames(s, v)) names.push_back(name);
-    }
-    folder.plan(names);
+SetPictures ReportWriter::addSet(std::size_t setIndex, const ConvertedSet& set) {
+    std::vector<std::string> names;
+    for (std::size_t v = 0; v < set.voiFile.vois.size(); ++v)
+        for (const std::string& name : pictureNames(setIndex, v)) names.push_back(name);
+    folder_.plan(names);
 
     const auto store = [&](const std::string& name, const RgbImage& image) {
-        writePng(folder.pathOf(name), image);
-        folder.written(name);
-    };
-    std::vector<SetPage> pages(model.sets.size());
-    for (std::size_t s = 0; s < model.sets.size(); ++s) {
-        const ReportSet& set = model.sets[s];
-        if (!set.voiFile) continue;
-        pages[s].figures = computeVoiFigures(*set.voiFile, pointEdgeOf(set));
-        if (!set.records) continue;
         try {
-            pages[s].pictures = drawSetPictures(s, set, options.sampledVolumes, store);
-        } catch (const std::bad_alloc&) {
-            pages[s].pictureNote = "No pictures: not enough memory to draw them.";
-        } catch (const std::exception& error) {
-            pages[s].pictureNote = std::string("No pictures: ") + error.what();
+            writePng(folder_.pathOf(name), image);
+        } catch (const std::runtime_error& error) {
+            throw StoreFailure(error.what());
         }
+        folder_.written(name);
+    };
+    SetPictures result;
+    try {
+        result.pictures = drawSetPictures(setIndex, set, options_.sampledVolumes, store);
+    } catch (const StoreFailure&) {
+        throw;
+    } catch (const std::bad_alloc&) {
+        result.note = "No pictures: not enough memory to draw them.";
+    } catch (const std::exception& error) {
+        result.note = std::string("No pictures: ") + error.what();
     }
-    writeText(folder.pathOf("index.html"), renderPage(model, pages));
-    folder.written("index.html");
-    folder.commit();
+    return result;
+}
+
+void ReportWriter::finish(const ReportModel& model) {
+    writeText(folder_.pathOf("index.html"), renderPage(model));
+    folder_.written("index.html");
+    folder_.commit();
+}
+
+std::vector<VoiRow> voiRowsOf(const ConvertedSet& set) {
+    const VoiFile& file = set.voiFile;
+    // The builder knows the form of its triples: Talairach millimetres or grid indices.
+    const VoiPlacement placement = placeVoiFile(file, set.chain.talairachForm);
+    const std::vector<VoiFigures> figures = computeVoiFigures(collectVoiCells(file, placement), placement);
+    std::vector<VoiRow> rows(file.vois.size());
+    for (std::size_t v = 0; v < rows.size(); ++v) {
+        const Voi& voi = file.vois[v];
+        rows[v].name = voi.NameOfVOI.value;
+        rows[v].colour = {{voi.red, voi.green, voi.blue}};
+        rows[v].figures = figures[v];
+        if (v < set.build.skippedVoxels.size()) rows[v].skippedVoxels = set.build.skippedVoxels[v];
+    }
+    return rows;
 }
 
 }  // namespace zandrel::report

@@ -65,16 +65,16 @@ std::vector<std::string> pictureNames(std::size_t set, std::size_t voi) {
 }
 
 std::vector<std::vector<PagePicture>> drawSetPictures(
-    std::size_t setNumber, const ReportSet& set, std::int32_t sampledVolumes,
+    std::size_t setNumber, const ConvertedSet& set, std::int32_t sampledVolumes,
     const std::function<void(const std::string&, const RgbImage&)>& store) {
-    const SetRecords& records = *set.records;
-    const VoiFile& file = *set.voiFile;
+    const SetRecords& records = set.records;
+    const VoiFile& file = set.voiFile;
     const TimeCourseMean functional = readTimeCourseMean(records.fmr, sampledVolumes);
     const Window window = robustWindow(functional.mean);
-    const TargetMapping mapping(records);
+    const TargetMapping mapping(set.chain, records.fmr);
     const bool anatomicalSpace = file.ReferenceSpace.value != "GF";
     const std::int32_t largest = std::max(functional.mean.dimX(), functional.mean.dimY());
-    const std::int32_t scale = std::max(1, kAnatomicalGridSize / largest);
+    const std::int32_t scale = std::max(1, kCutSize / largest);
 
     std::vector<std::vector<PagePicture>> pictures(file.vois.size());
     for (std::size_t v = 0; v < file.vois.size(); ++v) {
@@ -92,7 +92,7 @@ std::vector<std::vector<PagePicture>> drawSetPictures(
             const CutText& text = kCuts[c];
             const std::int32_t position = centre[text.axis];
             store(names[c], renderCut(mapping, functional.mean, window, points, text.cut, position, colour));
-            pictures[v].push_back({names[c], kAnatomicalGridSize, kAnatomicalGridSize,
+            pictures[v].push_back({names[c], kCutSize, kCutSize,
                                    name + ": " + text.title + " cut of the functional image on the anatomical grid, with the VOI outline",
                                    cutCaption(text, position, anatomicalSpace)});
         }

@@ -1,16 +1,11 @@
 #include "cli/report/target_mapping.h"
 
-#include "chain/set_chain.h"
 #include "geometry/volume_grid.h"
 
 namespace zandrel::report {
 
-TargetMapping::TargetMapping(const SetRecords& records) {
-    const FmrHeader& fmr = records.fmr;
-    dims_ = {fmr.ResolutionX.value, fmr.ResolutionY.value, fmr.NrOfSlices.value};
-    // The very set-up the builder scans with.
-    setup_ = scanSetupOf(computeSetChain(fmr, records.ia, records.fa, records.acpc, records.tal), fmr);
-}
+TargetMapping::TargetMapping(const SetChain& chain, const FmrHeader& fmr)
+    : setup_(scanSetupOf(chain, fmr)), dims_{{fmr.ResolutionX.value, fmr.ResolutionY.value, fmr.NrOfSlices.value}} {}
 
 bool TargetMapping::cellOf(std::int32_t i, std::int32_t j, std::int32_t k, std::array<std::int32_t, 3>& cell) const {
     float position[3];

@@ -3,18 +3,19 @@
 #include <array>
 #include <cstdint>
 
-#include "cli/report/report_model.h"
+#include "chain/set_chain.h"
+#include "formats/fmr_header.h"
 #include "geometry/voxel_triple.h"
 #include "voi/voi_scan.h"
 
 namespace zandrel::report {
 
 // Where a point of the 256^3 target grid lands in the functional grid of one set: the
-// builder's set-up (chain matrix, grid centre, landmark mapping) and its reference scan's
-// float expression and nearest-cell rule, point by point.
+// set-up the builder scanned with (from the very chain the VOIs were built with) and its
+// reference scan's float expression and nearest-cell rule, point by point.
 class TargetMapping {
 public:
-    explicit TargetMapping(const SetRecords& records);
+    TargetMapping(const SetChain& chain, const FmrHeader& fmr);
     TargetMapping(const TargetMapping&) = delete;
     TargetMapping& operator=(const TargetMapping&) = delete;
 

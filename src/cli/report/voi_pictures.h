@@ -18,7 +18,8 @@ struct Window {
 };
 
 // The window between two fractions of the sorted finite values (robust against a few
-// extreme cells); {0, 1} for an image without finite values.
+// extreme cells), of every cell up to 2^15 cells and of an evenly strided sample of about
+// 2^14 cells beyond; {0, 1} for an image without finite values.
 Window robustWindow(const VolumeGrid& image, double lowFraction = 0.02, double highFraction = 0.98);
 
 std::uint8_t greyLevel(float value, const Window& window);
@@ -30,12 +31,20 @@ enum class Cut {
     axial,     // fixed j; columns k (right to left), rows i (anterior to posterior)
 };
 
-// Grid indices (i, j, k) of the point shown at column x, row y of a cut at `position`.
+// Grid points per pixel of a cut, along each axis. A functional voxel spans about three
+// points of the 1 mm grid, so every third point keeps the image's detail at a ninth of the
+// mapping and encoding cost (the page shows the pictures enlarged).
+constexpr std::int32_t kCutStep = 3;
+constexpr std::int32_t kCutSize = kAnatomicalGridSize / kCutStep;  // pixels along each side
+
+// Grid indices (i, j, k) of the point at column x, row y of the full-resolution plane of a
+// cut at `position`.
 std::array<std::int32_t, 3> cutPoint(Cut cut, std::int32_t position, std::int32_t x, std::int32_t y);
 
-// A 256 x 256 cut: every pixel the windowed value of the functional cell its target point
-// samples (black where it lands outside the functional grid), and the outline of the VOI
-// (target grid indices `voiPoints`) in `colour`.
+// A kCutSize x kCutSize cut: pixel (x, y) the windowed value of the functional cell that
+// target point cutPoint(x * kCutStep, y * kCutStep) samples (black where it lands outside
+// the functional grid), and in `colour` the outline of the pixels that hold a point of the
+// VOI (target grid indices `voiPoints`).
 RgbImage renderCut(const TargetMapping& mapping, const VolumeGrid& functional, const Window& window,
                    const std::vector<std::array<std::int32_t, 3>>& voiPoints, Cut cut, std::int32_t position,
                    const Rgb& colour);

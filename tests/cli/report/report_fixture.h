@@ -1,7 +1,7 @@
 #pragma once
 
-// A small generated study whose sets end in every outcome, its report model, and reading
-// back what a report wrote.
+// A small generated study whose sets end in every outcome, converted by the real
+// `zandrel convert --report`, and reading back what the report wrote.
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -9,27 +9,36 @@
 #include <string>
 #include <vector>
 
-#include "cli/report/report_model.h"
 #include "generator/study_generator.h"
-#include "list_report.h"
+#include "program_run.h"
 #include "study_fixture.h"
 #include "temp_dir.h"
 
 namespace zandrel::test {
 
+inline ProgramRun runZandrel(const TempDir& dir, const std::vector<std::string>& args) {
+    return runProgram(ZANDREL_EXECUTABLE, args, dir);
+}
+
 // Four sets: 1 converted, 2 reported (its IA file is gone), 3 failed (its functional grid
-// has no columns), 4 converted but without time-course data for pictures.
+// has no columns), 4 failed (its time-course data is gone), 5 converted. `folder` is the
+// study's folder name under the temporary folder (file names from it reach the page).
 struct MixedStudy {
     studygen::GeneratedStudy study;
-    report::ReportModel model;
+    std::string reportDir;
+    ProgramRun run;
 
-    explicit MixedStudy(const TempDir& dir) {
-        study = studygen::writeStudy(dir.file("study"), studygen::testStudySpec(4, 11));
+    MixedStudy(const TempDir& dir, const std::vector<std::string>& extra = {}, const std::string& folder = "study") {
+        study = studygen::writeStudy(dir.file(folder), studygen::testStudySpec(5, 11));
         std::filesystem::remove(study.subjects[1].ia);
         editFile(study.subjects[2].fmr, "ResolutionX:", "ResolutionX: 0\nIgnored:");
         std::filesystem::remove(study.subjects[3].stc);
-        model = reportOfList(study.listPath, "9.9.9");
+        reportDir = dir.file("report");
+        std::vector<std::string> args = {"convert", study.listPath, "--report", reportDir};
+        args.insert(args.end(), extra.begin(), extra.end());
+        run = runZandrel(dir, args);
     }
+    std::string page() const;
 };
 
 inline std::string readText(const std::string& path) {
@@ -38,6 +47,8 @@ inline std::string readText(const std::string& path) {
     text << in.rdbuf();
     return text.str();
 }
+
+inline std::string MixedStudy::page() const { return readText(reportDir + "/index.html"); }
 
 struct PageImage {
     std::string src;

@@ -29,27 +29,32 @@ ReportModel smallModel(bool withSet) {
     if (!withSet) return model;
     ReportSet set;
     set.outcome = ReportOutcome::converted;
-    set.voiFile = VoiFile();
+    set.built = true;
     model.sets.push_back(set);
     return model;
+}
+
+void writeModel(const std::string& dir, const ReportModel& model) { ReportWriter(dir).finish(model); }
+
+test::ProgramRun reportOf(const TempDir& dir, const std::string& listPath) {
+    return test::runZandrel(dir, {"convert", listPath, "--report", dir.file("report")});
 }
 
 TEST(ReportFolder, ReplacesItsOwnReportAndKeepsForeignFiles) {
     TempDir dir;
     const test::MixedStudy mixed(dir);
-    const std::string report = dir.file("report");
-    writeReport(report, mixed.model);
+    const std::string report = mixed.reportDir;
     const std::set<std::string> first = filesIn(report);
-    EXPECT_EQ(first.size(), 1u + 8u + 1u) << "index, pictures, marker";
+    EXPECT_EQ(first.size(), 1u + 16u + 1u) << "index, pictures, marker";
     // A file the user puts beside the report stays through every later report.
     dir.write("report/my notes.txt", "keep me");
 
-    writeReport(report, smallModel(true));
+    writeModel(report, smallModel(true));
     EXPECT_EQ(filesIn(report), (std::set<std::string>{"index.html", "my notes.txt", ReportFolder::kMarkerName}));
     EXPECT_EQ(test::readText(dir.file("report/my notes.txt")), "keep me");
     EXPECT_EQ(test::readText(dir.file("report/index.html")).find("set-001-voi"), std::string::npos);
 
-    writeReport(report, mixed.model);
+    EXPECT_EQ(reportOf(dir, mixed.study.listPath).status, 1);
     std::set<std::string> again = first;
     again.insert("my notes.txt");
     EXPECT_EQ(filesIn(report), again);
@@ -70,22 +75,34 @@ TEST(ReportFolder, RefusesFoldersThatAreNotItsOwn) {
          }},
         {"a picture name not listed in the marker",
          [](const TempDir& d) {
-             writeReport(d.file("report"), smallModel(false));
+             writeModel(d.file("report"), smallModel(false));
              d.write("report/set-001-voi-01-axial.png", "a picture of the user's");
          }},
         {"a path that is a file", [](const TempDir& d) { d.write("report", "a file"); }},
     };
     for (const Case& c : cases) {
         TempDir dir;
-        const test::MixedStudy mixed(dir);
+        const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("study"), studygen::testStudySpec(1, 11));
         if (std::string(c.name) != "a path that is a file") fs::create_directories(dir.file("report"));
         c.prepare(dir);
         const std::set<std::string> before = fs::is_directory(dir.file("report")) ? filesIn(dir.file("report")) : std::set<std::string>{};
         const std::string index = fs::is_directory(dir.file("report")) ? test::readText(dir.file("report/index.html")) : "";
-        if (std::string(c.name) != "a picture name not listed in the marker") {
-            EXPECT_THROW(prepareReportFolder(dir.file("report")), std::runtime_error) << c.name;
+        const bool laterRefusal = std::string(c.name) == "a picture name not listed in the marker";
+        if (!laterRefusal) {
+            EXPECT_THROW(ReportWriter{dir.file("report")}, std::runtime_error) << c.name;
         }
-        EXPECT_THROW(writeReport(dir.file("report"), mixed.model), std::runtime_error) << c.name;
+        // A folder refused before the batch converts nothing (exit 2); a picture refused
+        // during it leaves the conversion and fails the report (exit 1).
+        const test::ProgramRun run = reportOf(dir, study.listPath);
+        EXPECT_EQ(run.status, laterRefusal ? 1 : 2) << c.name << ": " << run.err;
+        EXPECT_NE(run.err.find(laterRefusal ? "the report could not be written completely" : "zandrel convert: "),
+                  std::string::npos) << c.name << ": " << run.err;
+        EXPECT_EQ(fs::exists(study.root + "/subject1/s1_TAL_.voi") || fs::exists(study.root + "/subject1/s1_ACPC_.voi"),
+                  laterRefusal) << c.name;
+        if (laterRefusal) {
+            EXPECT_EQ(test::readText(dir.file("report/set-001-voi-01-axial.png")), "a picture of the user's");
+            continue;
+        }
         if (!fs::is_directory(dir.file("report"))) continue;
         EXPECT_EQ(filesIn(dir.file("report")), before) << c.name;
         EXPECT_EQ(test::readText(dir.file("report/index.html")), index) << c.name;
@@ -94,12 +111,12 @@ TEST(ReportFolder, RefusesFoldersThatAreNotItsOwn) {
 
 TEST(ReportFolder, MarkerEntriesCannotReachOutsideTheFolder) {
     TempDir dir;
-    writeReport(dir.file("report"), smallModel(false));
+    writeModel(dir.file("report"), smallModel(false));
     const std::string outside = dir.write("outside.txt", "not the report's");
     const std::string marker = dir.file(std::string("report/") + ReportFolder::kMarkerName);
     dir.write(std::string("report/") + ReportFolder::kMarkerName,
               test::readText(marker) + "../outside.txt\n" + outside + "\n.\n..\n");
-    writeReport(dir.file("report"), smallModel(false));
+    writeModel(dir.file("report"), smallModel(false));
     EXPECT_EQ(test::readText(outside), "not the report's");
     EXPECT_EQ(filesIn(dir.file("report")), (std::set<std::string>{"index.html", ReportFolder::kMarkerName}));
 }

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "cli/report/report_builder.h"
 #include "cli/report/report_writer.h"
 #include "cli/report/set_pictures.h"
 #include "cli/report/target_mapping.h"
-#include "cli/report/voi_figures.h"
 #include "cli/report/voi_pictures.h"
 #include "png_read.h"
 #include "report_fixture.h"
@@ -44,7 +44,8 @@ TEST(TargetMapping, KeepsExactlyThePointsOfTheReferenceScan) {
     const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("s"), studygen::testStudySpec(subjects, 5));
     for (const studygen::SubjectFiles& files : study.subjects) {
         const SetRecords records = recordsOf(files);
-        const TargetMapping mapping(records);
+        const TargetMapping mapping(computeSetChain(records.fmr, records.ia, records.fa, records.acpc, records.tal),
+                                    records.fmr);
         VolumeGrid mask(mapping.dim(0), mapping.dim(1), mapping.dim(2));
         mask.fill(0.0f);
         for (const VoxelTriple& v : records.roi.plots.at(0).voxels)
@@ -74,7 +75,7 @@ TEST(TargetMapping, KeepsExactlyThePointsOfTheReferenceScan) {
 // A 16 x 16 x 8 functional grid of 1 mm voxels and identity transformations: target point
 // (i, j, k) samples cell (i - 120, j - 120, k - 124).
 struct IdentitySet {
-    ReportModel model;
+    ConvertedSet set;
     explicit IdentitySet(const TempDir& dir) {
         std::string bytes;
         for (int z = 0; z < 8; ++z)
@@ -86,7 +87,7 @@ struct IdentitySet {
                     for (int b = 0; b < 4; ++b) bytes += static_cast<char>((bits >> (8 * b)) & 0xFF);
                 }
         dir.write("run.stc", bytes);
-        SetRecords records;
+        SetRecords& records = set.records;
         FmrHeader& fmr = records.fmr;
         fmr.path = dir.file("run.fmr");
         fmr.Prefix.value = "run";
@@ -107,40 +108,47 @@ struct IdentitySet {
                 for (std::int32_t x = 4; x <= 7; ++x) plot.voxels.push_back({x, y, z});
         records.roi.plots.push_back(plot);
 
-        ReportSet set;
-        set.outcome = ReportOutcome::converted;
-        set.voiFile = buildVoiFile(records.roi, records.fmr, records.ia, records.fa, records.acpc, records.tal);
-        set.skippedVoxels = {0};
-        set.records = records;
-        model.sets.push_back(set);
+        set.chain = computeSetChain(records.fmr, records.ia, records.fa, records.acpc, records.tal);
+        set.voiFile = buildVoiFile(records.roi, records.fmr, set.chain, &set.build);
     }
 };
 
 TEST(ReportPictures, VoiOutlineLiesWhereTheMappedRoiLies) {
     TempDir dir;
     const IdentitySet identity(dir);
-    const Voi& voi = identity.model.sets[0].voiFile->vois.at(0);
+    const Voi& voi = identity.set.voiFile.vois.at(0);
     ASSERT_EQ(voi.voxels.size(), 60u) << "the chain is not the identity the test assumes";
-    writeReport(dir.file("report"), identity.model);
+    ReportWriter writer(dir.file("report"));
+    ReportBuilder builder("list.txt", "1.0", false);
+    builder.startSet(FileSet{});
+    builder.setBuilt("ACPC", voiRowsOf(identity.set));
+    SetPictures pictures = writer.addSet(0, identity.set);
+    ASSERT_EQ(pictures.note, "");
+    builder.setPictures(std::move(pictures.pictures), "");
+    builder.finishSet(ReportOutcome::converted);
+    writer.finish(builder.model());
     const std::vector<std::string> names = pictureNames(0, 0);
     const std::uint32_t red = static_cast<std::uint32_t>(voi.red) << 16 | static_cast<std::uint32_t>(voi.green) << 8 |
                               static_cast<std::uint32_t>(voi.blue);
 
-    // Cuts through the VOI's centre (126, 127, 127): the VOI spans i 124..127, j 125..129,
-    // k 126..128; the functional grid covers i and j 120..135.
+    // Cuts through the VOI's centre (126, 127, 127), pixel x showing grid index 3x: the VOI
+    // spans i 124..127, j 125..129, k 126..128 (pixels 41..42, 41..43, 42); the functional
+    // grid covers i and j 120..135 (pixels 40..45) and k 124..131 (pixels 42..43).
     struct Cut {
         std::size_t picture;
         std::int32_t columnLow, columnHigh, rowLow, rowHigh;  // the VOI's rectangle in the cut
         std::int32_t gridColumnLow, gridColumnHigh, gridRowLow, gridRowHigh;  // the functional grid's
     };
+    static_assert(kCutStep == 3, "the pixel ranges below assume every third grid point");
     const Cut cuts[] = {
-        {0, 124, 127, 125, 129, 120, 135, 120, 135},  // sagittal: columns i, rows j
-        {1, 126, 128, 125, 129, 124, 131, 120, 135},  // coronal: columns k, rows j
-        {2, 126, 128, 124, 127, 124, 131, 120, 135},  // axial: columns k, rows i
+        {0, 41, 42, 41, 43, 40, 45, 40, 45},  // sagittal: columns i, rows j
+        {1, 42, 42, 41, 43, 42, 43, 40, 45},  // coronal: columns k, rows j
+        {2, 42, 42, 41, 42, 42, 43, 40, 45},  // axial: columns k, rows i
     };
     for (const Cut& c : cuts) {
         const test::PngPicture png = test::readPng(dir.file("report/" + names[c.picture]));
         ASSERT_TRUE(png.valid) << names[c.picture];
+        ASSERT_EQ(png.width, kCutSize) << names[c.picture];
         for (std::int32_t y = 0; y < png.height; ++y) {
             for (std::int32_t x = 0; x < png.width; ++x) {
                 const bool inVoi = x >= c.columnLow && x <= c.columnHigh && y >= c.rowLow && y <= c.rowHigh;
@@ -157,38 +165,32 @@ TEST(ReportPictures, VoiOutlineLiesWhereTheMappedRoiLies) {
             }
         }
     }
-    // The functional slice 2 (the lowest of three equal ones), 16 pixels a cell: the ROI's
-    // cells x 4..7, y 5..9 are pixels 64..127 and 80..159.
+    // The functional slice 2 (the lowest of three equal ones), 5 pixels a cell: the ROI's
+    // cells x 4..7, y 5..9 are pixels 20..39 and 25..49.
     const test::PngPicture slice = test::readPng(dir.file("report/" + names[3]));
     ASSERT_TRUE(slice.valid);
-    ASSERT_EQ(slice.width, 256);
-    for (std::int32_t y = 0; y < 256; ++y)
-        for (std::int32_t x = 0; x < 256; ++x) {
-            const bool border = x >= 64 && x <= 127 && y >= 80 && y <= 159 && (x == 64 || x == 127 || y == 80 || y == 159);
+    ASSERT_EQ(slice.width, 80);
+    for (std::int32_t y = 0; y < 80; ++y)
+        for (std::int32_t x = 0; x < 80; ++x) {
+            const bool border = x >= 20 && x <= 39 && y >= 25 && y <= 49 && (x == 20 || x == 39 || y == 25 || y == 49);
             EXPECT_EQ(slice.at(x, y) == red, border) << "slice at " << x << "," << y;
         }
     EXPECT_NE(test::readText(dir.file("report/index.html")).find("Functional slice 2 of 8, 20 of 60 ROI voxels"),
               std::string::npos);
 }
 
-TEST(VoiFigures, CountsCentroidVolumeAndSharedVoxels) {
-    VoiFile file;
-    file.vois.resize(3);
-    file.vois[0].voxels = {{0, 0, 0}, {2, 0, 0}, {1, 3, -6}};
-    file.vois[1].voxels = {{2, 0, 0}, {1, 3, -6}, {9, 9, 9}};
-    file.vois[2].voxels = {{-127, 128, 5}};
-    const std::vector<VoiFigures> f = computeVoiFigures(file, 2.0);
-    ASSERT_EQ(f.size(), 3u);
-    EXPECT_EQ(f[0].voxels, 3);
-    EXPECT_EQ(f[0].volumeMm3, 24.0);
-    EXPECT_EQ(f[0].centroid, (std::array<double, 3>{1.0, 1.0, -2.0}));
-    EXPECT_EQ(f[0].sharedVoxels, 2);
-    EXPECT_EQ(f[1].sharedVoxels, 2);
-    EXPECT_EQ(f[2].sharedVoxels, 0);
-    EXPECT_EQ(f[2].centroid, (std::array<double, 3>{-127.0, 128.0, 5.0}));
-    // Triples that differ in one coordinate only are not shared.
-    file.vois[1].voxels = {{0, 0, 1}, {0, 1, 0}, {1, 0, 0}};
-    for (const VoiFigures& figures : computeVoiFigures(file, 1.0)) EXPECT_EQ(figures.sharedVoxels, 0);
+TEST(ReportTable, FiguresComeFromTheSavedFileOnItsGrid) {
+    TempDir dir;
+    const IdentitySet identity(dir);
+    const std::vector<VoiRow> rows = voiRowsOf(identity.set);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].name, "VOI 1");
+    EXPECT_EQ(rows[0].figures.voxels, 60);
+    EXPECT_EQ(rows[0].figures.volume_mm3, 60);
+    EXPECT_EQ(rows[0].figures.shared_voxels, 0);
+    // Grid indices i 124..127, j 125..129, k 126..128 lie at x = 128 - k, y = 128 - i,
+    // z = 128 - j millimetres: the mean of each range.
+    EXPECT_EQ(rows[0].figures.centroid, (std::array<double, 3>{{1.0, 2.5, 1.0}}));
 }
 
 TEST(ReportPictures, WindowIgnoresAFewExtremeCells) {
@@ -204,6 +206,18 @@ TEST(ReportPictures, WindowIgnoresAFewExtremeCells) {
     EXPECT_EQ(greyLevel(window.low, window), 0);
     EXPECT_EQ(greyLevel(window.high, window), 255);
     EXPECT_EQ(greyLevel(std::numeric_limits<float>::quiet_NaN(), window), 0);
+}
+
+TEST(ReportPictures, WindowOfALargeImageComesFromAnEvenSample) {
+    // 2^18 cells: the window is taken from every 16th. Values 0..96 repeat with a period
+    // prime to the stride, so the sample holds them all; one sampled cell in 500 is extreme.
+    VolumeGrid image(256, 256, 4);
+    for (std::size_t c = 0; c < image.cellCount(); ++c)
+        image.data()[c] = c % 8000 == 0 ? 1e9f : static_cast<float>(c % 97);
+    const Window window = robustWindow(image);
+    EXPECT_LE(window.low, 2.0f);
+    EXPECT_GE(window.high, 93.0f);
+    EXPECT_LE(window.high, 96.0f) << "the extreme cells set the window";
 }
 
 TEST(ReportPictures, PngFailureLeavesNoFile) {

@@ -1,0 +1,165 @@
+// zandrel_report_bench: the cost of `zandrel convert --report` against the same conversion
+// without it, each a whole `zandrel` process on the same generated study.
+//
+// `zandrel_report_bench ZANDREL [folder]` writes a study of 20 sets of 300 volumes (int16
+// and float samples; 64 x 64 x 30 and 80 x 80 x 36 grids; with and without landmarks; the
+// generator writes 64 volumes, which are repeated to 300 in each data file)
+// under `folder` (default: a fresh folder under the system's temporary folder, removed at
+// the end), runs each command once to warm the file cache, then five more times in turn,
+// and prints the fastest wall time of each, their ratio, the least processor time (user
+// and system) and each process's peak memory.
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "generator/study_generator.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Run {
+    double seconds = 0.0;
+    double cpuSeconds = 0.0;  // user and system
+    long peakKb = 0;
+    int status = -1;
+};
+
+// Runs `args` as a process in `folder` with its output discarded.
+Run runProcess(const std::vector<std::string>& args, const std::string& folder) {
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t child = fork();
+    if (child == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        if (chdir(folder.c_str()) != 0) _exit(127);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(child, &status, 0, &usage);
+    Run run;
+    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    run.peakKb = usage.ru_maxrss;
+    run.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                     static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+constexpr int kGeneratedVolumes = 64;  // the most the generator writes
+constexpr int kVolumes = 300;
+
+// Repeats the generated volumes of a subject's run up to kVolumes: the data file nests
+// slice, volume, row, column, so each slice's planes are cycled; the header is told.
+void stretchRun(const zandrel::studygen::SubjectFiles& files, const zandrel::studygen::SubjectSpec& spec) {
+    const std::size_t plane = static_cast<std::size_t>(spec.resolutionX) * static_cast<std::size_t>(spec.resolutionY) *
+                              (spec.floatData ? 4u : 2u);
+    std::ifstream in(files.stc, std::ios::binary);
+    const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.close();
+    std::ofstream out(files.stc, std::ios::binary | std::ios::trunc);
+    for (int s = 0; s < spec.slices; ++s)
+        for (int v = 0; v < kVolumes; ++v)
+            out.write(data.data() + (static_cast<std::size_t>(s) * kGeneratedVolumes + static_cast<std::size_t>(v % kGeneratedVolumes)) * plane,
+                      static_cast<std::streamsize>(plane));
+    if (!out) throw std::runtime_error("cannot write " + files.stc);
+    std::ifstream header(files.fmr, std::ios::binary);
+    std::stringstream text;
+    text << header.rdbuf();
+    header.close();
+    std::string fmr = text.str();
+    const std::size_t at = fmr.find("NrOfVolumes:");
+    const std::size_t end = fmr.find_first_of("\r\n", at);
+    if (at == std::string::npos || end == std::string::npos) throw std::runtime_error("no NrOfVolumes in " + files.fmr);
+    fmr.replace(at, end - at, "NrOfVolumes:                   " + std::to_string(kVolumes));
+    std::ofstream(files.fmr, std::ios::binary | std::ios::trunc) << fmr;
+}
+
+zandrel::studygen::StudySpec benchStudy() {
+    zandrel::studygen::StudySpec plan = zandrel::studygen::realisticStudySpec(20, 7u);
+    for (std::size_t i = 0; i < plan.subjects.size(); ++i) {
+        zandrel::studygen::SubjectSpec& s = plan.subjects[i];
+        s.volumes = kGeneratedVolumes;
+        s.floatData = i % 2 == 1;
+        const bool large = i / 2 % 2 == 1;
+        s.resolutionX = s.resolutionY = large ? 80 : 64;
+        s.slices = large ? 36 : 30;
+        s.withTal = i / 4 % 2 == 0;
+    }
+    plan.prefix = "./";
+    return plan;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2 || argc > 3) {
+        std::fprintf(stderr, "usage: zandrel_report_bench ZANDREL [folder]\n");
+        return 2;
+    }
+    const std::string zandrel = fs::absolute(argv[1]).string();
+    const bool own = argc == 2;
+    const fs::path root = own ? fs::temp_directory_path() / ("zandrel-report-bench-" + std::to_string(getpid()))
+                              : fs::path(argv[2]);
+    try {
+        const zandrel::studygen::StudySpec plan = benchStudy();
+        const zandrel::studygen::GeneratedStudy study = zandrel::studygen::writeStudy(root.string(), plan);
+        for (std::size_t i = 0; i < study.subjects.size(); ++i) stretchRun(study.subjects[i], plan.subjects[i]);
+        const std::string list = fs::path(study.listPath).filename().string();
+        const std::vector<std::string> plain = {zandrel, "convert", list};
+        const std::vector<std::string> report = {zandrel, "convert", list, "--report", (root / "report").string()};
+
+        Run best[2];
+        for (int round = 0; round < 6; ++round) {
+            for (int withReport = 0; withReport < 2; ++withReport) {
+                const Run run = runProcess(withReport ? report : plain, root.string());
+                if (run.status != 0) {
+                    std::fprintf(stderr, "zandrel exited with status %d\n", run.status);
+                    return 1;
+                }
+                if (round == 0) continue;  // warms the file cache
+                Run& kept = best[withReport];
+                if (kept.seconds == 0.0 || run.seconds < kept.seconds) kept.seconds = run.seconds;
+                if (kept.cpuSeconds == 0.0 || run.cpuSeconds < kept.cpuSeconds) kept.cpuSeconds = run.cpuSeconds;
+                kept.peakKb = std::max(kept.peakKb, run.peakKb);
+            }
+        }
+        std::uintmax_t bytes = 0;
+        for (const auto& entry : fs::recursive_directory_iterator(root))
+            if (entry.is_regular_file() && entry.path().extension() == ".stc") bytes += entry.file_size();
+        std::printf("study: 20 sets of 300 volumes, %.0f MB of time-course data\n\n", static_cast<double>(bytes) / 1e6);
+        std::printf("| command | wall time (s) | ratio | processor time (s) | peak memory (MB) |\n"
+                    "|---|---:|---:|---:|---:|\n");
+        std::printf("| `zandrel convert study.txt` | %.2f | 1.00 | %.2f | %.1f |\n", best[0].seconds, best[0].cpuSeconds,
+                    best[0].peakKb / 1024.0);
+        std::printf("| `zandrel convert study.txt --report DIR` | %.2f | %.2f | %.2f | %.1f |\n", best[1].seconds,
+                    best[1].seconds / best[0].seconds, best[1].cpuSeconds, best[1].peakKb / 1024.0);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "zandrel_report_bench: %s\n", error.what());
+        return 1;
+    }
+    if (own) {
+        std::error_code ignored;
+        fs::remove_all(root, ignored);
+    }
+    return 0;
+}

@@ -1,0 +1,92 @@
+#include "cli/report/report_observer.h"
+
+#include <exception>
+#include <new>
+#include <utility>
+
+namespace zandrel::report {
+
+namespace {
+
+ReportOutcome outcomeOf(SetOutcome outcome) {
+    switch (outcome) {
+        case SetOutcome::converted: return ReportOutcome::converted;
+        case SetOutcome::reported: return ReportOutcome::reported;
+        case SetOutcome::failed: return ReportOutcome::failed;
+    }
+    return ReportOutcome::failed;
+}
+
+}  // namespace
+
+ReportObserver::ReportObserver(const std::string& dir, std::string listPath, std::string programVersion, bool dryRun,
+                               ReportOptions options)
+    : builder_(std::move(listPath), std::move(programVersion), dryRun), writer_(dir, options) {}
+
+void ReportObserver::onEntry(const std::string& text) {
+    try {
+        builder_.addLogEntry(text);
+    } catch (const std::bad_alloc&) {
+        if (failure_.empty()) failure_ = "not enough memory to keep the log entries";
+    }
+}
+
+void ReportObserver::onSetStarted(int setNumber, const FileSet& set) {
+    static_cast<void>(setNumber);
+    try {
+        builder_.startSet(set);
+    } catch (const std::exception& error) {
+        if (failure_.empty()) failure_ = error.what();
+    }
+}
+
+void ReportObserver::onSetFinished(const FileSet& set, const SetResult& result) {
+    static_cast<void>(set);
+    // The batch goes on whatever happens here: a fault of the report is kept for finish().
+    try {
+        builder_.setOutputPath(result.outputPath);
+        if (result.converted != nullptr) addConverted(result.setNumber, *result.converted);
+    } catch (const std::exception& error) {
+        if (failure_.empty()) failure_ = error.what();
+    }
+    builder_.finishSet(outcomeOf(result.outcome));
+}
+
+void ReportObserver::addConverted(int setNumber, const ConvertedSet& set) {
+    std::vector<VoiRow> rows;
+    std::string figuresNote;
+    try {
+        rows = voiRowsOf(set);
+    } catch (const std::exception& error) {
+        figuresNote = std::string("No figures and no pictures: ") + error.what();
+    }
+    if (!figuresNote.empty()) {
+        builder_.setBuilt(set.voiFile.ReferenceSpace.value, {});
+        builder_.setPictures({}, figuresNote);
+        return;
+    }
+    builder_.setBuilt(set.voiFile.ReferenceSpace.value, std::move(rows));
+    if (!failure_.empty()) {
+        builder_.setPictures({}, "No pictures: the report could not be written (" + failure_ + ").");
+        return;
+    }
+    try {
+        SetPictures pictures = writer_.addSet(static_cast<std::size_t>(setNumber - 1), set);
+        builder_.setPictures(std::move(pictures.pictures), std::move(pictures.note));
+    } catch (const std::exception& error) {
+        failure_ = error.what();
+        builder_.setPictures({}, "No pictures: the report could not be written (" + failure_ + ").");
+    }
+}
+
+std::string ReportObserver::finish() {
+    builder_.finishBatch();
+    try {
+        writer_.finish(builder_.model());
+    } catch (const std::exception& error) {
+        if (failure_.empty()) failure_ = error.what();
+    }
+    return failure_;
+}
+
+}  // namespace zandrel::report
