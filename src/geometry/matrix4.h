@@ -1,5 +1,7 @@
 #pragma once
 
+#include <iosfwd>
+
 namespace zandrel {
 
 struct Point4;
@@ -33,5 +35,10 @@ struct Matrix4 {
 // Element-wise float comparison (-0 equals +0; NaN equals nothing).
 bool operator==(const Matrix4& a, const Matrix4& b);
 inline bool operator!=(const Matrix4& a, const Matrix4& b) { return !(a == b); }
+
+// The four rows, one a line, each element in hexadecimal form and in shortest-exact decimal
+// (for example "0x1.8p+1 (3)"), so that neighbouring floats differ visibly: for test
+// failures and diagnostics, never for an output file.
+std::ostream& operator<<(std::ostream& out, const Matrix4& a);
 
 }  // namespace zandrel

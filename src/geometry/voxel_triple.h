@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 
 namespace zandrel {
 
@@ -16,5 +17,8 @@ inline bool operator==(const VoxelTriple& a, const VoxelTriple& b) {
     return a.x == b.x && a.y == b.y && a.z == b.z;
 }
 inline bool operator!=(const VoxelTriple& a, const VoxelTriple& b) { return !(a == b); }
+
+// "(x, y, z)": for test failures and diagnostics, never for an output file.
+std::ostream& operator<<(std::ostream& out, const VoxelTriple& v);
 
 }  // namespace zandrel

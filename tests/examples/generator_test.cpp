@@ -2,21 +2,18 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <locale>
 #include <map>
+#include <sstream>
 #include <stdexcept>
 
 #include "generator/affine.h"
 #include "generator/random.h"
 #include "generator/study_generator.h"
 #include "generator/text_output.h"
+#include "program_run.h"
 #include "temp_dir.h"
-
-#if !defined(_WIN32)
-#include <sys/wait.h>
-#endif
 
 namespace zandrel::test {
 namespace {
@@ -171,14 +168,17 @@ TEST(WriteStudy, ReportsAFolderItCannotCreate) {
 }
 
 #if defined(ZANDREL_MAKE_STUDY) && !defined(_WIN32)
+// Exit status of zandrel_make_study with `arguments`, split at spaces.
 int runMakeStudy(const std::string& arguments) {
-    const int status = std::system((std::string("\"") + ZANDREL_MAKE_STUDY + "\" " + arguments + " >/dev/null 2>&1").c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::vector<std::string> words;
+    std::istringstream split(arguments);
+    for (std::string word; split >> word;) words.push_back(word);
+    return runProgram(ZANDREL_MAKE_STUDY, words).status;
 }
 
 TEST(MakeStudy, WritesTheSmallStudyOfTheLibraryAndRejectsBadArguments) {
     TempDir byTool, byLibrary;
-    ASSERT_EQ(runMakeStudy("--small --subjects=3 --seed 12 -- \"" + byTool.file("out") + "\""), 0);
+    ASSERT_EQ(runProgram(ZANDREL_MAKE_STUDY, {"--small", "--subjects=3", "--seed", "12", "--", byTool.file("out")}).status, 0);
     gen::writeStudy(byLibrary.file("out"), gen::testStudySpec(3, 12));
     auto tool = snapshot(byTool.path() / "out"), library = snapshot(byLibrary.path() / "out");
     tool.erase("study.txt");  // line 1 holds the absolute folder

@@ -6,11 +6,13 @@
 
 #include "formats/fmr_header.h"
 #include "temp_dir.h"
+#include "expect_throw.h"
 
 namespace zandrel {
 namespace {
 
 using test::TempDir;
+using test::throwsWithMessage;
 
 const std::string kHeader =
     "\n"
@@ -123,12 +125,8 @@ TEST(FmrReader, CompleteHeaderWithLfAndCrLf) {
 TEST(FmrReader, MissingFileThrowsWithPath) {
     TempDir dir;
     const std::string path = dir.file("absent.fmr");
-    try {
-        readFmrHeader(path, false);
-        FAIL() << "no error";
-    } catch (const std::runtime_error& error) {
-        EXPECT_EQ(std::string(error.what()), "Failed opening for reading: " + path);
-    }
+    EXPECT_TRUE(throwsWithMessage<std::runtime_error>([&] { readFmrHeader(path, false); },
+                                                      "Failed opening for reading: " + path));
 }
 
 TEST(FmrReader, KeysInAnyOrderUnknownKeysAndRepeats) {

@@ -7,11 +7,14 @@
 
 #include "formats/roi_file.h"
 #include "temp_dir.h"
+#include "expect_throw.h"
+#include "voxel_lists.h"
 
 namespace zandrel {
 namespace {
 
 using test::TempDir;
+using test::throwsWithMessage;
 using Voxels = std::vector<VoxelTriple>;
 
 const char* const kTwoPlots =
@@ -42,7 +45,7 @@ TEST(RoiReader, TwoPlotsWithCrLfAndWordsBetweenThem) {
     EXPECT_EQ(roi.plots[0].FromSlice.value, 3);
     EXPECT_EQ(roi.plots[0].Bottom.value, 22);
     EXPECT_EQ(roi.plots[0].NrOfVoxels.width, 21);
-    EXPECT_EQ(roi.plots[0].voxels, (Voxels{{10, 20, 3}, {11, 21, 3}, {12, 22, 3}}));
+    EXPECT_PRED_FORMAT2(test::sameVoxels, roi.plots[0].voxels, (Voxels{{10, 20, 3}, {11, 21, 3}, {12, 22, 3}}));
     EXPECT_EQ(roi.plots[1].FromSlice.value, 4);
     EXPECT_FALSE(roi.plots[1].Left.present);
     EXPECT_TRUE(roi.plots[1].voxels.empty());
@@ -66,7 +69,7 @@ TEST(RoiReader, PlotEndings) {
     for (const Case& c : cases) {
         const RoiFile roi = readRoiFile(dir.write("e.roi", c.text));
         ASSERT_EQ(roi.plots.size(), c.plots.size()) << c.text;
-        for (std::size_t i = 0; i < c.plots.size(); ++i) EXPECT_EQ(roi.plots[i].voxels, c.plots[i]) << c.text;
+        for (std::size_t i = 0; i < c.plots.size(); ++i) EXPECT_PRED_FORMAT2(test::sameVoxels, roi.plots[i].voxels, c.plots[i]) << c.text;
     }
 }
 
@@ -84,18 +87,14 @@ TEST(RoiReader, HugeVoxelCountInSmallFileReturnsPromptly) {
     const RoiFile roi = readRoiFile(dir.write("huge.roi", "NrOfTCPlots: 1\nNrOfVoxels: 2000000000\n1 2 3\n"));
     const auto elapsed = std::chrono::steady_clock::now() - start;
     ASSERT_EQ(roi.plots.size(), 1u);
-    EXPECT_EQ(roi.plots[0].voxels, (Voxels{{1, 2, 3}}));
+    EXPECT_PRED_FORMAT2(test::sameVoxels, roi.plots[0].voxels, (Voxels{{1, 2, 3}}));
     EXPECT_LT(roi.plots[0].voxels.capacity(), 64u);
     EXPECT_LT(elapsed, std::chrono::seconds(2));
 }
 
 TEST(RoiReader, MissingFileThrowsWithPath) {
-    try {
-        readRoiFile("no/such/file.roi");
-        FAIL() << "no error";
-    } catch (const std::runtime_error& error) {
-        EXPECT_STREQ(error.what(), "Failed opening for reading: no/such/file.roi");
-    }
+    EXPECT_TRUE(throwsWithMessage<std::runtime_error>([] { readRoiFile("no/such/file.roi"); },
+                                                      "Failed opening for reading: no/such/file.roi"));
 }
 
 }  // namespace

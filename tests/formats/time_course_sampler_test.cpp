@@ -13,11 +13,14 @@
 #include "formats/fmr_header.h"
 #include "formats/time_course_sampler.h"
 #include "temp_dir.h"
+#include "expect_throw.h"
 
 namespace zandrel {
 namespace {
 
+using test::messageThrownBy;
 using test::TempDir;
+using test::throwsWithMessage;
 
 // A header and data file of `volumes` x `slices` x 3 rows x 4 columns whose sample k (file
 // order) is k * 3 - 700, as int16 or as float.
@@ -88,12 +91,8 @@ TEST(TimeCourseMean, RefusesWhatCannotBeSampled) {
         const std::string fmr = writeRun(dir, 4, 2, false, c.dropBytes);
         if (!c.fmrExtra.empty()) dir.write("run.fmr", test::readFile(fmr) + c.fmrExtra);
         const FmrHeader header = readFmrHeader(fmr, false);
-        try {
-            readTimeCourseMean(header, 5);
-            ADD_FAILURE() << c.name << ": no error";
-        } catch (const std::runtime_error& error) {
-            EXPECT_NE(std::string(error.what()).find(c.expected), std::string::npos) << c.name << ": " << error.what();
-        }
+        const std::string error = messageThrownBy<std::runtime_error>([&] { readTimeCourseMean(header, 5); });
+        EXPECT_NE(error.find(c.expected), std::string::npos) << c.name << ": " << error;
     }
 }
 
@@ -101,12 +100,8 @@ TEST(TimeCourseMean, MissingFileAndPipe) {
     TempDir dir;
     const FmrHeader header = readFmrHeader(writeRun(dir, 2, 1, false), false);
     std::filesystem::remove(dir.file("run.stc"));
-    try {
-        readTimeCourseMean(header, 5);
-        ADD_FAILURE() << "missing file: no error";
-    } catch (const std::runtime_error& error) {
-        EXPECT_EQ(std::string(error.what()), "Failed opening STC for reading: " + dir.file("run.stc"));
-    }
+    EXPECT_TRUE(throwsWithMessage<std::runtime_error>([&] { readTimeCourseMean(header, 5); },
+                                                      "Failed opening STC for reading: " + dir.file("run.stc")));
     // A named pipe with no writer would block an open for reading: it must be refused first.
     ASSERT_EQ(mkfifo(dir.file("run.stc").c_str(), 0600), 0);
     EXPECT_THROW(readTimeCourseMean(header, 5), std::runtime_error);

@@ -8,10 +8,12 @@
 
 #include "formats/fmr_header.h"
 #include "temp_dir.h"
+#include "expect_throw.h"
 
 namespace zandrel {
 namespace {
 
+using test::messageThrownBy;
 using test::TempDir;
 
 std::string header(int volumes, int slices, int columns, int rows, const char* extra = "") {
@@ -38,12 +40,7 @@ std::string float32(float value) {
 }
 
 std::string errorOf(const std::string& path) {
-    try {
-        readFmrHeader(path, true);
-    } catch (const std::runtime_error& error) {
-        return error.what();
-    }
-    return "no error";
+    return messageThrownBy<std::runtime_error>([&] { readFmrHeader(path, true); });
 }
 
 TEST(TimeCourse, SampleOrderIsSliceVolumeRowColumn) {

@@ -1,11 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <limits>
-#include <random>
 #include <utility>
 #include <vector>
 
+#include "generator/random.h"
 #include "geometry/inversion.h"
 #include "geometry_test_util.h"
 
@@ -58,12 +59,13 @@ TEST(DecomposeSvd, DiagonalGivesItsDiagonalBackUnsortedAndNonNegative) {
 // Other shapes, including more columns than fit the stack scratch: U diag(w) V^T gives
 // the input back.
 TEST(DecomposeSvd, FactorsOfOtherShapesReconstructTheInput) {
-    std::mt19937 random(11u);
-    std::uniform_real_distribution<float> value(-10.0f, 10.0f);
+    const std::uint64_t seed = 11;
+    SCOPED_TRACE(::testing::Message() << "random seed " << seed);
+    studygen::Random random(seed);
     for (const auto& [m, n] : {std::pair{6, 4}, std::pair{5, 3}, std::pair{18, 18}}) {
         std::vector<std::vector<float>> input(m, std::vector<float>(n)), v(n, std::vector<float>(n));
         for (auto& row : input) {
-            for (float& x : row) x = value(random);
+            for (float& x : row) x = static_cast<float>(random.uniform(-10.0, 10.0));
         }
         std::vector<std::vector<float>> u = input;
         std::vector<float> w(n);
@@ -93,7 +95,7 @@ TEST(InvertGeneral, SingularMatricesGiveThePseudoInverse) {
         zero,
     };
     for (const Matrix4& a : cases) {
-        const std::string name = ::testing::PrintToString(a.m);
+        const std::string name = ::testing::PrintToString(a);
         Matrix4 result;
         ASSERT_TRUE(invertGeneral(a, result)) << name;
         ASSERT_TRUE(result.isFinite()) << name;
@@ -116,16 +118,18 @@ TEST(InvertGeneral, WellConditionedMatricesInvertToFloatAccuracy) {
     ASSERT_TRUE(invertGeneral(toFloat(orthonormal), result));
     EXPECT_LT(maxAbsDifference(toDouble(result), transposed(toDouble(toFloat(orthonormal)))), 1e-6);
 
-    std::mt19937 random(77u);
-    std::uniform_real_distribution<double> angle(-3.1, 3.1), stretch(0.7, 1.4), shear(-0.2, 0.2);
+    const std::uint64_t seed = 77;
+    SCOPED_TRACE(::testing::Message() << "random seed " << seed);
+    studygen::Random random(seed);
+    const auto angle = [&random] { return random.uniform(-3.1, 3.1); };
     for (double maxShift : {5.0, 60.0}) {
-        std::uniform_real_distribution<double> shift(-maxShift, maxShift);
+        const auto shift = [&random, maxShift] { return random.uniform(-maxShift, maxShift); };
         for (int trial = 0; trial < 200; ++trial) {
-            const double t[3] = {shift(random), shift(random), shift(random)};
-            Matrix4d m = rigidMotion(angle(random), angle(random), angle(random), t[0], t[1], t[2]);
+            const double t[3] = {shift(), shift(), shift()};
+            Matrix4d m = rigidMotion(angle(), angle(), angle(), t[0], t[1], t[2]);
             Matrix4d deform;
             for (int i = 0; i < 16 && trial % 2 == 1; ++i) {
-                if (i / 4 < 3 && i % 4 < 3) deform.m[i] = i / 4 == i % 4 ? stretch(random) : shear(random);
+                if (i / 4 < 3 && i % 4 < 3) deform.m[i] = i / 4 == i % 4 ? random.uniform(0.7, 1.4) : random.uniform(-0.2, 0.2);
             }
             const Matrix4 a = toFloat(m * deform);
             ASSERT_TRUE(invertGeneral(a, result)) << "trial " << trial;

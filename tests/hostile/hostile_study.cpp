@@ -27,6 +27,9 @@ constexpr long kMaxPeakKilobytes = 512L << 10;
 #endif
 
 const char* const kTranscript = "transcript.jsonl";
+// 1 GiB of address space and a minute of processor time: a runaway allocation or a hang
+// ends the command line, not the test run.
+const ProgramLimits kLimits{1ull << 30, 60};
 
 struct Baseline {
     std::unique_ptr<TempDir> dir;
@@ -83,8 +86,8 @@ void HostileStudyTest::SetUpTestSuite() {
     const studygen::GeneratedStudy study = studygen::writeStudy(made->dir->file("study"), plan);
     made->root = study.root;
     for (const auto& subject : study.subjects) made->withTal.push_back(!subject.tal.empty());
-    const CliRun run = runCli(ZANDREL_EXE, {"convert", "study.txt", "--transcript", kTranscript}, made->root);
-    if (run.exitStatus != 0) throw std::runtime_error("the baseline conversion failed:\n" + run.standardOutput + run.standardError);
+    const ProgramRun run = runProgram(ZANDREL_EXE, {"convert", "study.txt", "--transcript", kTranscript}, made->root, kLimits);
+    if (run.status != 0) throw std::runtime_error("the baseline conversion failed:\n" + run.out + run.err);
     made->entries = readTranscript(made->root + "/" + kTranscript);
     fs::remove(made->root + "/" + kTranscript);
     baseline = std::move(made);
@@ -122,23 +125,23 @@ void HostileStudyTest::setEntry(const std::string& relative, const std::string& 
     write(relative, text);
 }
 
-CliRun HostileStudyTest::convert(const std::string& list) {
-    return runCli(ZANDREL_EXE, {"convert", list, "--transcript", kTranscript}, root_);
+ProgramRun HostileStudyTest::convert(const std::string& list) {
+    return runProgram(ZANDREL_EXE, {"convert", list, "--transcript", kTranscript}, root_, kLimits);
 }
 
 std::vector<std::string> HostileStudyTest::transcript() const { return readTranscript(path(kTranscript)); }
 
 void HostileStudyTest::convertAndCheck(int subject, const Expected& expected, const std::string& list) {
     const FolderSnapshot before = snapshotFolder(root_);
-    const CliRun run = convert(list);
+    const ProgramRun run = convert(list);
     const std::vector<std::string> entries = transcript();
-    SCOPED_TRACE("log entries:\n" + describe(entries) + "standard error: " + run.standardError);
+    SCOPED_TRACE("log entries:\n" + describe(entries) + "standard error: " + run.err);
 
     // Processor time, not wall time: the machine may be busy with other work.
     RecordProperty("cpuSeconds", std::to_string(run.cpuSeconds));
     RecordProperty("peakKilobytes", std::to_string(run.peakKilobytes));
     ASSERT_EQ(run.signal, 0) << "the command line was killed by a signal";
-    EXPECT_EQ(run.exitStatus, expected.exitStatus);
+    EXPECT_EQ(run.status, expected.exitStatus);
     EXPECT_LT(run.cpuSeconds, kMaxCpuSeconds);
     EXPECT_LT(run.peakKilobytes, kMaxPeakKilobytes);
 

@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "cli_runner.h"
+#include "program_run.h"
 #include "temp_dir.h"
 
 namespace zandrel::test {
@@ -52,7 +52,7 @@ protected:
     void setEntry(const std::string& relative, const std::string& keyWord, const std::string& value) const;
 
     // `zandrel convert study.txt --transcript ...` in the study folder (or another list).
-    CliRun convert(const std::string& list = "study.txt");
+    ProgramRun convert(const std::string& list = "study.txt");
     // The entries of the last transcript.
     std::vector<std::string> transcript() const;
 

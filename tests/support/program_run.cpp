@@ -1,30 +1,88 @@
 #include "program_run.h"
 
-#include <cstdlib>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <fcntl.h>
+#include <stdexcept>
+#include <sys/resource.h>
+#include <sys/time.h>
+#include <sys/types.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace zandrel::test {
 
-std::string shellQuoted(const std::string& word) {
-    std::string quoted = "'";
-    for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
+namespace {
+
+std::string slurp(std::FILE* file) {
+    std::string content;
+    std::rewind(file);
+    char buffer[65536];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) content.append(buffer, n);
+    return content;
 }
 
-ProgramRun runProgram(const std::string& executable, const std::vector<std::string>& args,
-                      const TempDir& scratch, const std::string& workDir) {
-    std::string command;
-    if (!workDir.empty()) command = "cd " + shellQuoted(workDir) + " && ";
-    command += shellQuoted(executable);
-    for (const std::string& arg : args) command += " " + shellQuoted(arg);
-    const std::string out = scratch.file("program-stdout.txt");
-    const std::string err = scratch.file("program-stderr.txt");
-    command += " >" + shellQuoted(out) + " 2>" + shellQuoted(err) + " </dev/null";
+// Runs in the child between fork and exec: only async-signal-safe calls.
+[[noreturn]] void execChild(const char* executable, char* const* argv, const char* directory, int out, int err,
+                            const ProgramLimits& limits) {
+    const int nothing = ::open("/dev/null", O_RDONLY);
+    if (nothing < 0 || ::dup2(nothing, 0) < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(126);
+    if (directory[0] != '\0' && ::chdir(directory) != 0) ::_exit(126);
+#ifndef ZANDREL_SANITIZE
+    if (limits.addressSpaceBytes != 0) {
+        const rlimit space{static_cast<rlim_t>(limits.addressSpaceBytes), static_cast<rlim_t>(limits.addressSpaceBytes)};
+        if (::setrlimit(RLIMIT_AS, &space) != 0) ::_exit(126);
+    }
+#endif
+    const rlimit cpu{static_cast<rlim_t>(limits.cpuSeconds), static_cast<rlim_t>(limits.cpuSeconds)};
+    if (::setrlimit(RLIMIT_CPU, &cpu) != 0) ::_exit(126);
+    ::execvp(executable, argv);
+    ::_exit(127);
+}
+
+}  // namespace
+
+ProgramRun runProgram(const std::string& executable, const std::vector<std::string>& args, const std::string& workDir,
+                      const ProgramLimits& limits) {
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    if (out == nullptr || err == nullptr) {
+        if (out != nullptr) std::fclose(out);
+        if (err != nullptr) std::fclose(err);
+        throw std::runtime_error("cannot create capture files");
+    }
+
+    std::vector<std::string> words;
+    words.push_back(executable);
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+
+    std::fflush(nullptr);  // nothing buffered in the test is written twice by the child
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t child = ::fork();
+    if (child < 0) throw std::runtime_error("fork failed");
+    if (child == 0) execChild(executable.c_str(), argv.data(), workDir.c_str(), ::fileno(out), ::fileno(err), limits);
+
+    int status = 0;
+    rusage usage{};
+    while (::wait4(child, &status, 0, &usage) < 0) {
+        if (errno != EINTR) throw std::runtime_error("waiting for " + executable + " failed");
+    }
     ProgramRun run;
-    const int raw = std::system(command.c_str());
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = readFile(out);
-    run.err = readFile(err);
+    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    run.peakKilobytes = usage.ru_maxrss;
+    run.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                     static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
+    run.out = slurp(out);
+    run.err = slurp(err);
+    std::fclose(out);
+    std::fclose(err);
     return run;
 }
 

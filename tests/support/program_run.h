@@ -7,20 +7,37 @@
 
 namespace zandrel::test {
 
-// Exit status and captured output of one run of a program.
+// Exit status, captured output and resource use of one run of a program.
 struct ProgramRun {
-    int status = -1;  // -1 when the program did not exit normally
+    int status = -1;          // exit code, or -1 when the program did not exit normally
+    int signal = 0;           // the signal that ended the program, 0 when it exited
     std::string out;
     std::string err;
+    double seconds = 0.0;     // wall time
+    double cpuSeconds = 0.0;  // processor time, user and system
+    long peakKilobytes = 0;   // peak resident memory of the program
 };
 
-// The word quoted for a POSIX shell.
-std::string shellQuoted(const std::string& word);
+// Limits put on the program before it starts.
+struct ProgramLimits {
+    // Address-space limit in bytes; 0 for none. Skipped in sanitizer builds, whose shadow
+    // memory reserves far more address space than the program uses.
+    unsigned long long addressSpaceBytes = 0;
+    // Processor-time limit in seconds: a hang ends the program instead of the test run.
+    unsigned cpuSeconds = 300;
+};
 
-// Runs `executable` with `args` through the shell, in `workDir` when it is not empty,
-// with standard input from /dev/null (so no terminal progress is shown) and both output
-// streams captured through files in `scratch`.
+// Runs `executable` (a path, or a name looked up on PATH) with `args`, in `workDir` when it
+// is not empty, without a shell: standard input from /dev/null (so no terminal progress is
+// shown), both output streams captured. POSIX only.
 ProgramRun runProgram(const std::string& executable, const std::vector<std::string>& args,
-                      const TempDir& scratch, const std::string& workDir = "");
+                      const std::string& workDir = "", const ProgramLimits& limits = {});
+
+// The same for callers that keep a scratch folder at hand; the output is captured in
+// unnamed temporary files, so the folder is not written to.
+inline ProgramRun runProgram(const std::string& executable, const std::vector<std::string>& args,
+                             const TempDir& /*scratch*/, const std::string& workDir = "") {
+    return runProgram(executable, args, workDir);
+}
 
 }  // namespace zandrel::test

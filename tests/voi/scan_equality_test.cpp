@@ -7,15 +7,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "generator/random.h"
 #include "geometry/volume_grid.h"
 #include "voi/voi_builder.h"
 #include "voi/voi_scan.h"
 #include "voi_fixtures.h"
+#include "voxel_lists.h"
 
 namespace zandrel {
 namespace {
@@ -24,9 +25,10 @@ using namespace zandrel::test;
 
 std::vector<std::uint32_t> seeds() {
 #ifdef ZANDREL_SANITIZE
-    // Fewer sets under the sanitizers, among them a folded first axis (16, 21) and a monotone
-    // landmark mapping (6).
-    return {1, 2, 3, 4, 5, 6, 16, 21};
+    // Fewer sets under the sanitizers, among them a folded first axis (1, 4, 11), a monotone
+    // landmark mapping (6), a checkerboard under a shearing matrix (9) and a voxel size other
+    // than 1 (3).
+    return {1, 2, 3, 4, 5, 6, 9, 11};
 #else
     std::vector<std::uint32_t> all;
     for (std::uint32_t seed = 1; seed <= 40; ++seed) all.push_back(seed);
@@ -44,18 +46,17 @@ struct RandomSet {
     FirstAxis firstAxis = FirstAxis::even;
 };
 
+// The generator's random source, which gives the same sets with every standard library.
 class Dice {
 public:
-    explicit Dice(std::uint32_t seed) : engine_(seed) {}
-    double real(double low, double high) { return std::uniform_real_distribution<double>(low, high)(engine_); }
-    std::int32_t integer(std::int32_t low, std::int32_t high) {
-        return std::uniform_int_distribution<std::int32_t>(low, high)(engine_);
-    }
-    bool chance(double p) { return real(0.0, 1.0) < p; }
+    explicit Dice(std::uint32_t seed) : random_(seed) {}
+    double real(double low, double high) { return random_.uniform(low, high); }
+    std::int32_t integer(std::int32_t low, std::int32_t high) { return random_.integer(low, high); }
+    bool chance(double p) { return random_.unit() < p; }
     float sign() { return chance(0.5) ? 1.0f : -1.0f; }
 
 private:
-    std::mt19937 engine_;
+    studygen::Random random_;
 };
 
 // A roughly spherical blob; centred on an edge or corner of the grid now and then, where
@@ -137,7 +138,7 @@ RandomSet randomSet(std::uint32_t seed) {
         set.c.tal = talVersion > 0 ? randomLandmarks(dice, talVersion, dice.chance(0.5), what) : atlasTal(talVersion);
         what << " shear";
     } else if (kind == 2) {
-        // Axis-aligned chain of scale 1 or 2: target points fall exactly on cell boundaries.
+        // Axis-aligned chain of scale 1 or 2: anatomical grid points fall exactly on cell boundaries.
         const float resolution = dice.chance(0.5) ? 1.0f : 0.5f;
         shape.resolutionX = shape.resolutionY = resolution;
         shape.thickness = resolution;
@@ -254,8 +255,8 @@ TEST(ScanEquality, ProductionScanMatchesReferenceOnRandomSets) {
         ASSERT_EQ(production.vois.size(), reference.vois.size()) << set.description;
         bool anyVoxels = false;
         for (std::size_t n = 0; n < reference.vois.size(); ++n) {
-            ASSERT_EQ(production.vois[n].voxels, reference.vois[n].voxels) << set.description << ", VOI " << n + 1;
-            ASSERT_EQ(scanOneAtATime(set, set.roi.plots[n].voxels), reference.vois[n].voxels)
+            ASSERT_PRED_FORMAT2(test::sameVoxels, production.vois[n].voxels, reference.vois[n].voxels) << set.description << ", VOI " << n + 1;
+            ASSERT_PRED_FORMAT2(test::sameVoxels, scanOneAtATime(set, set.roi.plots[n].voxels), reference.vois[n].voxels)
                 << set.description << ", VOI " << n + 1 << ", one candidate at a time";
             anyVoxels = anyVoxels || !reference.vois[n].voxels.empty();
         }

@@ -8,6 +8,8 @@
 
 #include "voi/voi_builder.h"
 #include "voi_fixtures.h"
+#include "expect_throw.h"
+#include "voxel_lists.h"
 
 namespace zandrel {
 namespace {
@@ -22,7 +24,7 @@ VoiFile buildBoth(const RoiFile& roi, const ChainRecords& c, VoiBuildReport* rep
     VoiFile production = buildVoiFile(roi, c.fmr, c.ia, c.fa, c.acpc, c.tal, report);
     EXPECT_EQ(production.vois.size(), reference.vois.size());
     for (std::size_t n = 0; n < reference.vois.size() && n < production.vois.size(); ++n)
-        EXPECT_EQ(production.vois[n].voxels, reference.vois[n].voxels) << "VOI " << n + 1;
+        EXPECT_PRED_FORMAT2(test::sameVoxels, production.vois[n].voxels, reference.vois[n].voxels) << "VOI " << n + 1;
     if (report != nullptr) {
         EXPECT_EQ(report->skippedVoxels, referenceReport.skippedVoxels);
     }
@@ -34,12 +36,7 @@ VoiFile buildFast(const RoiFile& roi, const ChainRecords& c) {
 }
 
 std::string errorOf(const RoiFile& roi, const ChainRecords& c) {
-    try {
-        buildVoiFile(roi, c.fmr, c.ia, c.fa, c.acpc, c.tal);
-    } catch (const std::runtime_error& error) {
-        return error.what();
-    }
-    return "(no error)";
+    return messageThrownBy<std::runtime_error>([&] { buildVoiFile(roi, c.fmr, c.ia, c.fa, c.acpc, c.tal); });
 }
 
 TEST(VoiBuilder, NamesColoursAndCountsFollowPlotOrder) {
@@ -66,9 +63,9 @@ TEST(VoiBuilder, NamesColoursAndCountsFollowPlotOrder) {
     file.write(text, true);
     EXPECT_NE(text.str().find("\nNameOfVOI:  VOI 7\nColorOfVOI: 255 40 50\n\nNrOfVoxels: 1\n124 124 124\n"),
               std::string::npos);
-    EXPECT_EQ(file.vois[0].voxels, (Triples{{124, 124, 124}}));
+    EXPECT_PRED_FORMAT2(test::sameVoxels, file.vois[0].voxels, (Triples{{124, 124, 124}}));
     EXPECT_TRUE(file.vois[2].voxels.empty());
-    EXPECT_EQ(file.vois[4].voxels, (Triples{{125, 124, 124}, {126, 124, 124}}));
+    EXPECT_PRED_FORMAT2(test::sameVoxels, file.vois[4].voxels, (Triples{{125, 124, 124}, {126, 124, 124}}));
 }
 
 TEST(VoiBuilder, ReferenceSpaceAndTripleForm) {
@@ -79,7 +76,7 @@ TEST(VoiBuilder, ReferenceSpaceAndTripleForm) {
         const char* space;
         Triples voxels;
     };
-    // Functional voxels (1, 2, 3) and (0, 0, 4) meet target points (125, 126, 127) and (124, 124, 128).
+    // Functional voxels (1, 2, 3) and (0, 0, 4) meet anatomical grid points (125, 126, 127) and (124, 124, 128).
     const Case cases[] = {
         {"no ACPC, no TAL", -1, -1, "GF", {{125, 126, 127}, {124, 124, 128}}},
         {"no ACPC, TAL given", -1, 3, "GF", {{1, 3, 2}, {0, 4, 4}}},
@@ -97,27 +94,27 @@ TEST(VoiBuilder, ReferenceSpaceAndTripleForm) {
         EXPECT_EQ(file.ReferenceSpace.width, 28) << k.what;
         EXPECT_FALSE(file.ReferenceSpace.quoted) << k.what;
         ASSERT_EQ(file.vois.size(), 1u);
-        EXPECT_EQ(file.vois[0].voxels, k.voxels) << k.what;
+        EXPECT_PRED_FORMAT2(test::sameVoxels, file.vois[0].voxels, k.voxels) << k.what;
     }
 }
 
 TEST(VoiBuilder, LandmarkMappingAppliesOnlyForPositiveFileVersion) {
     ChainRecords c = identityChain();
     c.acpc = makeTrf(Matrix4{}, 1);
-    // Right of AC the mapping halves distances: target k = 125 and 126 map to 126.5 and 127,
-    // both inside functional slice 3 (covering target 126.5 to 127.5).
+    // Right of AC the mapping halves distances: anatomical grid k = 125 and 126 map to 126.5
+    // and 127, both inside functional slice 3 (covering 126.5 to 127.5 on the anatomical grid).
     c.tal = atlasTal(2);
     c.tal.landmarks[landmark::RP].z = 128 - 34;
     const RoiFile roi = makeRoi({{{4, 4, 3}}});
-    EXPECT_EQ(buildBoth(roi, c).vois[0].voxels, (Triples{{3, 0, 0}, {2, 0, 0}}));
+    EXPECT_PRED_FORMAT2(test::sameVoxels, buildBoth(roi, c).vois[0].voxels, (Triples{{3, 0, 0}, {2, 0, 0}}));
     c.tal.FileVersion.value = 0;
-    EXPECT_EQ(buildBoth(roi, c).vois[0].voxels, (Triples{{1, 0, 0}}));
+    EXPECT_PRED_FORMAT2(test::sameVoxels, buildBoth(roi, c).vois[0].voxels, (Triples{{1, 0, 0}}));
 }
 
 TEST(VoiBuilder, HalfCellBoundariesOfTheFunctionalGrid) {
-    // With 7 cells per axis, target points land exactly on cell boundaries: q = n - 124.5.
-    // Cell 0 takes q = -0.5 (target 124), cell 6 takes q = 5.5 (target 130), and q = 6.5
-    // (target 131) lies outside.
+    // With 7 cells per axis, anatomical grid points land exactly on cell boundaries:
+    // q = n - 124.5. Cell 0 takes q = -0.5 (anatomical grid point 124), cell 6 takes q = 5.5
+    // (point 130), and q = 6.5 (point 131) lies outside.
     FmrShape shape;
     shape.dimX = shape.dimY = shape.dimZ = 7;
     ChainRecords c = identityChain(shape);
@@ -129,8 +126,8 @@ TEST(VoiBuilder, HalfCellBoundariesOfTheFunctionalGrid) {
     ASSERT_EQ(file.vois[0].voxels.size(), 343u);
     EXPECT_EQ(file.vois[0].voxels.front(), (VoxelTriple{124, 124, 124}));
     EXPECT_EQ(file.vois[0].voxels.back(), (VoxelTriple{130, 130, 130}));
-    EXPECT_EQ(file.vois[1].voxels, (Triples{{124, 124, 124}}));
-    EXPECT_EQ(file.vois[2].voxels, (Triples{{130, 130, 130}}));
+    EXPECT_PRED_FORMAT2(test::sameVoxels, file.vois[1].voxels, (Triples{{124, 124, 124}}));
+    EXPECT_PRED_FORMAT2(test::sameVoxels, file.vois[2].voxels, (Triples{{130, 130, 130}}));
 }
 
 TEST(VoiBuilder, PlotsAreConvertedOnTheirOwnMask) {
@@ -138,9 +135,9 @@ TEST(VoiBuilder, PlotsAreConvertedOnTheirOwnMask) {
     const Triples shared{{2, 2, 2}, {3, 2, 2}};
     const VoiFile file = buildFast(makeRoi({shared, {{3, 2, 2}, {3, 3, 2}}, shared, {}}), c);
     ASSERT_EQ(file.vois.size(), 4u);
-    EXPECT_EQ(file.vois[0].voxels, (Triples{{126, 126, 126}, {127, 126, 126}}));
-    EXPECT_EQ(file.vois[1].voxels, (Triples{{127, 126, 126}, {127, 127, 126}}));
-    EXPECT_EQ(file.vois[2].voxels, file.vois[0].voxels);
+    EXPECT_PRED_FORMAT2(test::sameVoxels, file.vois[0].voxels, (Triples{{126, 126, 126}, {127, 126, 126}}));
+    EXPECT_PRED_FORMAT2(test::sameVoxels, file.vois[1].voxels, (Triples{{127, 126, 126}, {127, 127, 126}}));
+    EXPECT_PRED_FORMAT2(test::sameVoxels, file.vois[2].voxels, file.vois[0].voxels);
     EXPECT_TRUE(file.vois[3].voxels.empty());
     EXPECT_EQ(file.vois[3].NrOfVoxels.value, 0);
 }
@@ -157,9 +154,9 @@ TEST(VoiBuilder, VoxelsOutsideTheFunctionalGridAreSkippedAndCounted) {
     report.skippedVoxels = {99};
     const VoiFile file = buildBoth(roi, c, &report);
     EXPECT_EQ(report.skippedVoxels, (std::vector<std::int64_t>{6, 1, 0}));
-    EXPECT_EQ(file.vois[0].voxels, (Triples{{124, 124, 124}}));
+    EXPECT_PRED_FORMAT2(test::sameVoxels, file.vois[0].voxels, (Triples{{124, 124, 124}}));
     EXPECT_TRUE(file.vois[1].voxels.empty());
-    EXPECT_EQ(file.vois[2].voxels, (Triples{{131, 131, 131}}));
+    EXPECT_PRED_FORMAT2(test::sameVoxels, file.vois[2].voxels, (Triples{{131, 131, 131}}));
 }
 
 TEST(VoiBuilder, RoiWithoutPlotsGivesAnEmptyFile) {

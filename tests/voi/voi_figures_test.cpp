@@ -6,39 +6,22 @@
 
 #include "voi/voi_figures.h"
 #include "voi/voi_space.h"
+#include "expect_throw.h"
+#include "voi_records.h"
 
 namespace zandrel {
 namespace {
 
-Voi makeVoi(const std::string& name, std::vector<VoxelTriple> voxels) {
-    Voi voi;
-    voi.NameOfVOI = KeyedText{"NameOfVOI", name, 12, false, true};
-    voi.NrOfVoxels = KeyedInt{"NrOfVoxels", static_cast<std::int32_t>(voxels.size()), 12, true};
-    voi.voxels = std::move(voxels);
-    return voi;
-}
-
-VoiFile fileIn(const std::string& space, std::vector<Voi> vois) {
-    VoiFile file;
-    file.ReferenceSpace.value = space;
-    file.vois = std::move(vois);
-    file.NrOfVOIs.value = static_cast<std::int32_t>(file.vois.size());
-    return file;
-}
+using test::makeVoi;
 
 std::string refusal(const VoiFile& file) {
-    try {
-        collectVoiCells(file, placeVoiFile(file));
-    } catch (const std::runtime_error& error) {
-        return error.what();
-    }
-    return "(accepted)";
+    return test::messageThrownBy<std::runtime_error>([&] { collectVoiCells(file, placeVoiFile(file)); });
 }
 
 // A grid point and its Talairach triple must meet at the same world position.
 TEST(VoiPlacement, GridIndicesAndMillimetreTriplesMeetAtTheSameWorldPosition) {
-    const VoiPlacement tal = placeVoiFile(fileIn("TAL", {}));
-    const VoiPlacement acpc = placeVoiFile(fileIn("ACPC", {}));
+    const VoiPlacement tal = placeVoiFile(test::voiFileOf("TAL", {}));
+    const VoiPlacement acpc = placeVoiFile(test::voiFileOf("ACPC", {}));
     const VoxelTriple grid[] = {{0, 0, 0}, {128, 128, 128}, {255, 0, 17}, {3, 200, 255}, {127, 129, 1}};
     for (const VoxelTriple& g : grid) {
         const VoxelTriple millimetres{128 - g.z, 128 - g.x, 128 - g.y};
@@ -61,8 +44,8 @@ TEST(VoiPlacement, GridIndicesAndMillimetreTriplesMeetAtTheSameWorldPosition) {
 }
 
 TEST(VoiPlacement, GfFileTakesTheTripleFormItsBuilderGave) {
-    const VoiFile gf = fileIn("GF", {});
-    const VoiPlacement tal = placeVoiFile(fileIn("TAL", {}));
+    const VoiFile gf = test::voiFileOf("GF", {});
+    const VoiPlacement tal = placeVoiFile(test::voiFileOf("TAL", {}));
     const VoxelTriple triple{-20, 30, 100};
     std::uint32_t expected = 0, cell = 0;
     ASSERT_TRUE(tal.cellOf(triple, expected));
@@ -74,8 +57,8 @@ TEST(VoiPlacement, GfFileTakesTheTripleFormItsBuilderGave) {
         EXPECT_FALSE(placeVoiFile(gf, hint).cellOf(triple, cell)) << "grid indices are never negative";
     }
     // The hint never turns the fixed forms of ACPC and Talairach files.
-    EXPECT_FALSE(placeVoiFile(fileIn("ACPC", {}), true).millimetreTriples);
-    EXPECT_TRUE(placeVoiFile(fileIn("TAL", {}), false).millimetreTriples);
+    EXPECT_FALSE(placeVoiFile(test::voiFileOf("ACPC", {}), true).millimetreTriples);
+    EXPECT_TRUE(placeVoiFile(test::voiFileOf("TAL", {}), false).millimetreTriples);
 }
 
 TEST(VoiPlacement, SpacesThatCannotBePlacedAreRefused) {
@@ -95,27 +78,27 @@ TEST(VoiPlacement, SpacesThatCannotBePlacedAreRefused) {
         {"ACPC", 256, -2, "Grid cannot be placed: OriginalVMRResolution -2 is not from 1 to 16"},
     };
     for (const Case& c : cases) {
-        VoiFile file = fileIn(c.space, {});
+        VoiFile file = test::voiFileOf(c.space, {});
         file.OriginalVMRFramingCubeDim.value = c.cube;
         file.OriginalVMRResolutionY.value = c.resolution;
         EXPECT_EQ(refusal(file), c.message) << c.space;
     }
     // Millimetre spaces ignore the grid entries: their grid is fixed.
-    VoiFile mni = fileIn("MNI", {});
+    VoiFile mni = test::voiFileOf("MNI", {});
     mni.OriginalVMRFramingCubeDim.value = 7;
-    EXPECT_EQ(refusal(mni), "(accepted)");
+    EXPECT_EQ(refusal(mni), "(no error)");
 }
 
 TEST(VoiPlacement, VoxelOutsideTheGridRefusesTheFile) {
-    EXPECT_EQ(refusal(fileIn("TAL", {makeVoi("ok", {{0, 0, 0}}), makeVoi("far", {{1, 2, 3}, {-128, 0, 0}})})),
+    EXPECT_EQ(refusal(test::voiFileOf("TAL", {makeVoi("ok", {{0, 0, 0}}), makeVoi("far", {{1, 2, 3}, {-128, 0, 0}})})),
               "VOI 2 (\"far\"): voxel -128 0 0 lies outside the grid");
-    EXPECT_EQ(refusal(fileIn("ACPC", {makeVoi("edge", {{255, 255, 255}, {0, 256, 0}})})),
+    EXPECT_EQ(refusal(test::voiFileOf("ACPC", {makeVoi("edge", {{255, 255, 255}, {0, 256, 0}})})),
               "VOI 1 (\"edge\"): voxel 0 256 0 lies outside the grid");
 }
 
 TEST(VoiFigures, OverlapsDuplicatesAndCentroids) {
     // Talairach triples: the first VOI has a duplicate, the second shares two cells with it.
-    const VoiFile file = fileIn("TAL", {makeVoi("a", {{10, 20, 30}, {11, 20, 30}, {10, 20, 30}, {12, 21, 30}}),
+    const VoiFile file = test::voiFileOf("TAL", {makeVoi("a", {{10, 20, 30}, {11, 20, 30}, {10, 20, 30}, {12, 21, 30}}),
                                         makeVoi("b", {{11, 20, 30}, {12, 21, 30}, {-5, -5, -5}}),
                                         makeVoi("empty", {}), makeVoi("alone", {{0, 0, 1}})});
     const VoiPlacement p = placeVoiFile(file);
@@ -186,7 +169,7 @@ TEST(VoiFigures, SharedCountsEveryVoiThatHoldsACellButNoDuplicate) {
 }
 
 TEST(VoiFigures, VolumeUsesTheVoxelSizeOfGridFiles) {
-    VoiFile file = fileIn("ACPC", {makeVoi("a", {{0, 0, 0}, {1, 0, 0}})});
+    VoiFile file = test::voiFileOf("ACPC", {makeVoi("a", {{0, 0, 0}, {1, 0, 0}})});
     file.OriginalVMRResolutionX.value = 2;
     file.OriginalVMRResolutionY.value = 2;
     file.OriginalVMRResolutionZ.value = 3;

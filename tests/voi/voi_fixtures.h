@@ -134,7 +134,8 @@ struct ChainRecords {
 };
 
 // Chain matrix = identity: 1 mm functional voxels, no alignment, no ACPC matrix. Functional
-// voxel (x, y, z) of an 8-cell grid then meets exactly the target point (x + 124, y + 124, z + 124).
+// voxel (x, y, z) of an 8-cell grid then meets exactly the anatomical grid point
+// (x + 124, y + 124, z + 124).
 inline ChainRecords identityChain(const FmrShape& shape = FmrShape{}) {
     return ChainRecords{makeFmr(shape), makeTrf(Matrix4{}, 3), makeTrf(Matrix4{}, -1), makeTrf(Matrix4{}, -1),
                         TalRecord{}};

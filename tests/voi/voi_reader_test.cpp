@@ -11,12 +11,14 @@
 #include "study_fixture.h"
 #include "temp_dir.h"
 #include "voi/voi_reader.h"
+#include "expect_throw.h"
 
 namespace zandrel {
 namespace {
 
 using test::readFile;
 using test::TempDir;
+using test::throwsWithMessage;
 
 std::string textOf(const VoiFile& file) {
     std::ostringstream out;
@@ -175,12 +177,8 @@ TEST(VoiReader, RefusesWhatIsNotARegularFile) {
     paths.push_back(fifo);  // never opened: opening a pipe would wait for a writer
 #endif
     for (const std::string& path : paths) {
-        try {
-            readVoiFile(path);
-            ADD_FAILURE() << path << " was read";
-        } catch (const std::runtime_error& error) {
-            EXPECT_EQ(std::string(error.what()), "Failed opening for reading: " + path);
-        }
+        EXPECT_TRUE(throwsWithMessage<std::runtime_error>([&] { readVoiFile(path); },
+                                                          "Failed opening for reading: " + path));
     }
 }
 

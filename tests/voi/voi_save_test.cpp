@@ -15,10 +15,12 @@
 
 #include "temp_dir.h"
 #include "voi/voi_file.h"
+#include "expect_throw.h"
 
 namespace zandrel {
 namespace {
 
+using test::messageThrownBy;
 using test::readFile;
 using test::TempDir;
 
@@ -53,12 +55,7 @@ std::vector<std::string> entriesOf(const std::filesystem::path& folder) {
 }
 
 std::string errorOf(const VoiFile& file) {
-    try {
-        file.save();
-    } catch (const std::runtime_error& error) {
-        return error.what();
-    }
-    return "(no error)";
+    return messageThrownBy<std::runtime_error>([&] { file.save(); });
 }
 
 TEST(VoiSave, WritesTheTextWithCoordinates) {

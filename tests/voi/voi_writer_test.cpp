@@ -5,6 +5,7 @@
 #include <string>
 
 #include "voi/voi_file.h"
+#include "voi_records.h"
 
 namespace zandrel {
 namespace {
@@ -16,13 +17,10 @@ std::string textOf(const VoiFile& file, bool withCoordinates = true) {
 }
 
 Voi makeVoi(const std::string& name, int red, int green, int blue, const std::vector<VoxelTriple>& voxels) {
-    Voi voi;
-    voi.NameOfVOI = KeyedText{"NameOfVOI", name, 12, false, true};
+    Voi voi = test::makeVoi(name, voxels);
     voi.red = red;
     voi.green = green;
     voi.blue = blue;
-    voi.NrOfVoxels = KeyedInt{"NrOfVoxels", static_cast<std::int32_t>(voxels.size()), 12, true};
-    voi.voxels = voxels;
     return voi;
 }
 

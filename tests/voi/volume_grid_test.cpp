@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
-#include <random>
 #include <vector>
 
+#include "generator/random.h"
 #include "geometry/volume_grid.h"
 #include "voi/voi_scan.h"
 
@@ -62,7 +62,9 @@ TEST(NearestCell, CellCoversFromMinusHalfIncludedToPlusHalfExcluded) {
 TEST(NearestCell, FloatLookupAgreesWithTheDoubleSum) {
     const std::int32_t sizes[] = {1, 2, 3, 10, 64, 255, (1 << 22) - 1, 1 << 22, 1 << 23, (1 << 23) + 1,
                                   (1 << 24) + 1, (1 << 24) + 3, 1 << 27, 2147483647};
-    std::mt19937 engine(7);
+    const std::uint64_t seed = 7;
+    SCOPED_TRACE(::testing::Message() << "random seed " << seed);
+    studygen::Random random(seed);
     for (const std::int32_t size : sizes) {
         std::vector<float> values = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
                                      -std::numeric_limits<float>::infinity(), 1e30f, -1e30f, -0.0f};
@@ -81,8 +83,7 @@ TEST(NearestCell, FloatLookupAgreesWithTheDoubleSum) {
                 }
             }
         }
-        std::uniform_real_distribution<double> anywhere(-2.0, size + 2.0);
-        for (int n = 0; n < 2000; ++n) values.push_back(static_cast<float>(anywhere(engine)));
+        for (int n = 0; n < 2000; ++n) values.push_back(static_cast<float>(random.uniform(-2.0, size + 2.0)));
 
         const float end = cellRangeEnd(size);
         for (const float v : values) {
