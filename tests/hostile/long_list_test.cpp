@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "cli_runner.h"
+#include "program_run.h"
 #include "temp_dir.h"
 
 namespace zandrel::test {
@@ -29,12 +29,12 @@ TEST(LongList, HundredThousandSetsAreAnsweredWithinAFixedAddressSpace) {
         }
         ASSERT_TRUE(list.good());
     }
-    CliLimits limits;
+    ProgramLimits limits;
     limits.addressSpaceBytes = 256ull << 20;
     limits.cpuSeconds = 30;
-    const CliRun run = runCli(ZANDREL_EXE, {"convert", "list.txt", "--transcript", "log.jsonl"}, dir.path().string(), limits);
-    ASSERT_EQ(run.signal, 0) << run.standardError;
-    EXPECT_EQ(run.exitStatus, 1) << run.standardError;
+    const ProgramRun run = runProgram(ZANDREL_EXE, {"convert", "list.txt", "--transcript", "log.jsonl"}, dir.path().string(), limits);
+    ASSERT_EQ(run.signal, 0) << run.err;
+    EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_LT(run.cpuSeconds, 10.0);
     RecordProperty("peakKilobytes", std::to_string(run.peakKilobytes));
 

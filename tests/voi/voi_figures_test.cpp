@@ -160,7 +160,7 @@ TEST(VoiFigures, SharedCountsEveryVoiThatHoldsACellButNoDuplicate) {
          {0, 0, 0, 0}},
     };
     for (const Case& c : cases) {
-        const VoiFile file = fileIn("TAL", c.vois);
+        const VoiFile file = test::voiFileOf("TAL", c.vois);
         const VoiPlacement p = placeVoiFile(file);
         const std::vector<VoiFigures> f = computeVoiFigures(collectVoiCells(file, p), p);
         ASSERT_EQ(f.size(), c.shared.size()) << c.name;
