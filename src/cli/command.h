@@ -4,6 +4,7 @@
 // and the pairing of a declared subcommand with its body.
 #include <functional>
 #include <stdexcept>
+#include <string>
 
 #include <CLI/CLI.hpp>
 
@@ -27,6 +28,14 @@ struct Command {
     CLI::App* app = nullptr;
     std::function<int()> run;
 };
+
+// Refuses an empty value of a file or folder option ("--transcript=", say), naming what
+// the option needs: "a file name", "a folder name".
+inline CLI::Validator nonEmpty(const std::string& what) {
+    return CLI::Validator(
+        [what](const std::string& value) { return value.empty() ? "needs " + what : std::string(); }, "",
+        "non-empty");
+}
 
 // Help layout of every command: the width of the option column.
 constexpr std::size_t kHelpColumnWidth = 24;

@@ -64,9 +64,7 @@ Command addConvertCommand(CLI::App& zandrel) {
                         "also write every log entry to FILE as one JSON\n"
                         "string per line (JSON Lines), in order")
         ->type_name("FILE")
-        ->check(CLI::Validator(
-            [](const std::string& name) { return name.empty() ? std::string("needs a file name") : std::string(); },
-            "", "non-empty"));
+        ->check(nonEmpty("a file name"));
     command->add_flag("--dry-run", options->dryRun,
                       "check every set's files and records and print the\n"
                       ".voi file each set would get, or its report;\n"
@@ -82,9 +80,7 @@ Command addConvertCommand(CLI::App& zandrel) {
                         "converted set's VOIs (a new or empty folder, or an\n"
                         "earlier report, which is replaced)")
         ->type_name("DIR")
-        ->check(CLI::Validator(
-            [](const std::string& name) { return name.empty() ? std::string("needs a folder name") : std::string(); },
-            "", "non-empty"));
+        ->check(nonEmpty("a folder name"));
     command->footer(kFooter);
     return {command, [options] { return runConvert(*options); }};
 }

@@ -56,9 +56,7 @@ Command addExportCommand(CLI::App& zandrel) {
                    "mask per VOI (masks)");
     command->add_option("--output-dir", options->outputDir, "write into DIR instead of beside each file")
         ->type_name("DIR")
-        ->check(CLI::Validator(
-            [](const std::string& name) { return name.empty() ? std::string("needs a folder name") : std::string(); },
-            "", "non-empty"));
+        ->check(nonEmpty("a folder name"));
     command->footer(kFooter);
     return {command, [options] { return runExport(*options); }};
 }
