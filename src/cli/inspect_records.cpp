@@ -98,6 +98,8 @@ void writeDataSummary(JsonWriter& json, const FmrHeader& header) {
 }  // namespace
 
 void writeKeyedField(JsonWriter& json, const KeyedInt& field) { writeField(json, field); }
+void writeKeyedField(JsonWriter& json, const KeyedFloat& field) { writeField(json, field); }
+void writeKeyedField(JsonWriter& json, const KeyedBool& field) { writeField(json, field); }
 void writeKeyedField(JsonWriter& json, const KeyedText& field) { writeField(json, field); }
 
 void writeFmrMembers(JsonWriter& json, const FmrHeader& header, bool withData) {

@@ -20,6 +20,8 @@ void writeTalMembers(JsonWriter& json, const TalRecord& tal);
 
 // One keyed field as {"key", "value", "width", ("quoted",) "present"}, on one line.
 void writeKeyedField(JsonWriter& json, const KeyedInt& field);
+void writeKeyedField(JsonWriter& json, const KeyedFloat& field);
+void writeKeyedField(JsonWriter& json, const KeyedBool& field);
 void writeKeyedField(JsonWriter& json, const KeyedText& field);
 
 // The members of a .voi file's object: the header fields, "warnings" (the reader's, about

@@ -80,22 +80,10 @@ FiguresOrReason figuresOf(const VoiFile& file) {
 
 void writeVoiMembers(JsonWriter& json, const VoiFileReading& reading, bool withVoxels) {
     const VoiFile& file = reading.file;
-    const KeyedInt* const ints[] = {&file.OriginalVMRResolutionX, &file.OriginalVMRResolutionY,
-                                    &file.OriginalVMRResolutionZ, &file.OriginalVMROffsetX,
-                                    &file.OriginalVMROffsetY,     &file.OriginalVMROffsetZ,
-                                    &file.OriginalVMRFramingCubeDim, &file.LeftRightConvention};
-    json.key("FileVersion");
-    writeKeyedField(json, file.FileVersion);
-    json.key("ReferenceSpace");
-    writeKeyedField(json, file.ReferenceSpace);
-    for (const KeyedInt* field : ints) {
-        json.key(field->key);
-        writeKeyedField(json, *field);
-    }
-    json.key("SubjectVOINamingConvention");
-    writeKeyedField(json, file.SubjectVOINamingConvention);
-    json.key("NrOfVOIs");
-    writeKeyedField(json, file.NrOfVOIs);
+    forEachKeyedField(file, voiHeaderKeys(), [&](const KeyEntry<VoiFile>& entry, const auto& field) {
+        json.key(entry.fieldName);
+        writeKeyedField(json, field);
+    });
     json.key("crlf").boolean(file.crlf);
     json.key("warnings").beginArray();
     for (const std::string& warning : reading.warnings) json.string(warning);

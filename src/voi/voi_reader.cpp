@@ -100,6 +100,24 @@ bool readVoxels(std::istream& in, std::uint64_t fileSize, Voi& voi) {
     return true;
 }
 
+// A key column no wider than the key and its colon (a value on the next line, say) would be
+// written back with the value glued to the key, which no reader takes apart again: such a
+// field is written with one blank after the colon.
+template <class Value>
+void keepValueApart(Keyed<Value>& field) {
+    const auto narrowest = static_cast<std::int32_t>(field.key.size()) + 2;
+    if (field.present && field.width < narrowest) field.width = narrowest;
+}
+
+void keepValuesApart(VoiFile& file) {
+    forEachKeyedField(file, voiHeaderKeys(), [](const KeyEntry<VoiFile>&, auto& field) { keepValueApart(field); });
+    keepValueApart(file.NrOfVOIVTCs);
+    for (Voi& voi : file.vois) {
+        keepValueApart(voi.NameOfVOI);
+        keepValueApart(voi.NrOfVoxels);
+    }
+}
+
 // Whether the first line ends in CR LF.
 bool firstLineEndsInCrLf(std::istream& in) {
     std::string line;
@@ -141,6 +159,11 @@ void readVtcNames(std::istream& in, VoiFile& file, std::vector<std::string>& war
 
 }  // namespace
 
+const KeyTable<VoiFile>& voiHeaderKeys() {
+    static const KeyTable<VoiFile> table = makeKeyTable(kHeaderKeys);
+    return table;
+}
+
 VoiFileReading readVoiFile(const std::string& path) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(std::filesystem::path(path), error)) {
@@ -158,6 +181,7 @@ VoiFileReading readVoiFile(const std::string& path) {
     auto noMarker = [](VoiFile&) {};
     if (!scanUntil(in, kHeaderKeys, kHeaderEnd, file, noMarker)) {
         if (!file.NrOfVOIs.present) warnings.push_back("no \"NrOfVOIs:\" entry: no VOIs read");
+        keepValuesApart(file);
         return result;
     }
 
@@ -187,9 +211,8 @@ VoiFileReading readVoiFile(const std::string& path) {
                            std::to_string(claimed) + " VOIs read");
     }
     file.NrOfVOIs.value = static_cast<std::int32_t>(file.vois.size());
-    if (!complete) return result;
-
-    if (scanUntil(in, kTrailerKeys, kTrailerEnd, file, noMarker)) readVtcNames(in, file, warnings);
+    if (complete && scanUntil(in, kTrailerKeys, kTrailerEnd, file, noMarker)) readVtcNames(in, file, warnings);
+    keepValuesApart(file);
     return result;
 }
 

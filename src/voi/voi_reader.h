@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/key_table.h"
 #include "voi/voi_file.h"
 
 namespace zandrel {
@@ -25,5 +26,9 @@ struct VoiFileReading {
 // std::runtime_error "Failed opening for reading: " + path when the path is not a regular
 // file or cannot be opened.
 VoiFileReading readVoiFile(const std::string& path);
+
+// The keys of a .voi file's header, in file order, up to and including "NrOfVOIs:", each
+// with its record field: what the reader reads and what `inspect` shows.
+const KeyTable<VoiFile>& voiHeaderKeys();
 
 }  // namespace zandrel

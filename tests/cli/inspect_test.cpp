@@ -206,6 +206,20 @@ TEST(InspectVoi, SpaceThatCannotBePlacedStillPrintsTheRecord) {
     EXPECT_FALSE(j["vois"][0].contains("figures"));
 }
 
+// Header fields the file lacks are still named after their record field, not after the
+// (empty) key that was never read.
+TEST(InspectVoi, FieldsMissingFromTheFileKeepTheirNames) {
+    TempDir dir;
+    const Json j = inspectJson(dir, {dir.write("bare.voi", "NrOfVOIs: 0\n")});
+    for (const char* name : {"FileVersion", "ReferenceSpace", "OriginalVMRResolutionX", "OriginalVMROffsetZ",
+                             "OriginalVMRFramingCubeDim", "LeftRightConvention", "SubjectVOINamingConvention"}) {
+        ASSERT_TRUE(j.contains(name)) << name;
+        EXPECT_EQ(j[name]["present"], false) << name;
+    }
+    EXPECT_FALSE(j.contains(""));
+    EXPECT_EQ(j["FileVersion"]["value"], -1);
+}
+
 TEST(InspectErrors, UsageErrorsExitTwo) {
     TempDir dir;
     const std::string roi = dir.write("a.roi", "NrOfTCPlots: 0\n");

@@ -168,6 +168,23 @@ TEST(VoiReader, DefectiveFilesKeepWhatWasReadAndSaySo) {
     }
 }
 
+// Whatever the reader gives, written and read again, gives the same VOIs: a key whose value
+// stands on the next line ("NrOfVoxels:" alone) is written back with a blank after the
+// colon, not glued to its value.
+TEST(VoiReader, ValuesOnTheNextLineSurviveWritingAndReadingAgain) {
+    TempDir dir;
+    const std::string text = "\nReferenceSpace: TAL\nNrOfVOIs:\n2\nNameOfVOI: A\nNrOfVoxels:\n1\n-31 -12 40\n"
+                             "NameOfVOI: B\nNrOfVoxels:\n1\n1 2 3\n\nNrOfVOIVTCs:\n0\n";
+    const VoiFileReading first = readVoiFile(dir.write("first.voi", text));
+    ASSERT_EQ(first.file.vois.size(), 2u);
+    const VoiFileReading again = readVoiFile(dir.write("again.voi", textOf(first.file)));
+    EXPECT_TRUE(again.warnings.empty()) << again.warnings.front();
+    ASSERT_EQ(again.file.vois.size(), 2u);
+    EXPECT_EQ(again.file.ReferenceSpace.value, "TAL");
+    EXPECT_EQ(again.file.vois[1].voxels, (std::vector<VoxelTriple>{{1, 2, 3}}));
+    EXPECT_EQ(textOf(again.file), textOf(first.file));
+}
+
 TEST(VoiReader, RefusesWhatIsNotARegularFile) {
     TempDir dir;
     std::vector<std::string> paths = {dir.path().string(), dir.file("missing.voi")};
