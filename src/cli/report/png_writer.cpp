@@ -29,12 +29,11 @@ bool encode(std::FILE* file, const RgbImage& image, png_bytep* rows) {
         return false;
     }
     png_init_io(png, file);
-    // Pictures are small, mostly flat background with runs of grey: the fastest level, run-
-    // length matching, a small hash table (cleared for every picture) and the one-neighbour
-    // filter keep them small at a fraction of the default's cost.
+    // Pictures are small, mostly flat background with runs of grey: the fastest level and
+    // the one-neighbour filter keep them small at a fraction of the default's cost (measured:
+    // a quarter cheaper than run-length matching with a small hash table, for a few per cent
+    // more bytes).
     png_set_compression_level(png, 1);
-    png_set_compression_mem_level(png, 2);
-    png_set_compression_strategy(png, Z_RLE);
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
     png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height), 8,
                  PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
