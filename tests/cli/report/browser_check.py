@@ -46,7 +46,7 @@ class Page(html.parser.HTMLParser):
 
 
 def png_faults(path, width, height):
-    """Why the file is not a complete RGB PNG of width x height, or None."""
+    """Why the file is not a complete RGB or palette PNG of width x height, or None."""
     try:
         data = open(path, "rb").read()
     except OSError as error:
@@ -64,7 +64,7 @@ def png_faults(path, width, height):
         at += 12 + length
     if size is None or size[:2] != (width, height):
         return "is %s, the page states %dx%d" % (size and "%dx%d" % size[:2], width, height)
-    channels = {2: 3, 6: 4, 0: 1}.get(size[3], 0)
+    channels = {2: 3, 6: 4, 0: 1, 3: 1}.get(size[3], 0)  # 3: palette indices
     try:
         raw = zlib.decompress(idat)
     except zlib.error as error:

@@ -20,10 +20,14 @@ bool decode(std::FILE* file, PngPicture* picture) {
     }
     png_init_io(png, file);
     png_read_info(png, info);
-    if (png_get_color_type(png, info) != PNG_COLOR_TYPE_RGB || png_get_bit_depth(png, info) != 8) {
+    const int type = png_get_color_type(png, info);
+    if ((type != PNG_COLOR_TYPE_RGB && type != PNG_COLOR_TYPE_PALETTE) || png_get_bit_depth(png, info) != 8) {
         png_destroy_read_struct(&png, &info, nullptr);
         return false;
     }
+    // Pictures with at most 256 colours come as palette images: read them as RGB.
+    if (type == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
+    png_read_update_info(png, info);
     picture->width = static_cast<std::int32_t>(png_get_image_width(png, info));
     picture->height = static_cast<std::int32_t>(png_get_image_height(png, info));
     picture->rgb.resize(static_cast<std::size_t>(picture->width) * static_cast<std::size_t>(picture->height) * 3u);

@@ -234,5 +234,25 @@ TEST(ReportPictures, PngFailureLeavesNoFile) {
     EXPECT_FALSE(std::filesystem::exists(dir.file("a.png.part")));
 }
 
+// A picture of at most 256 colours is written with a palette, one of more as RGB rows;
+// either way every pixel reads back exactly.
+TEST(ReportPictures, PngKeepsEveryColourWithAndWithoutAPalette) {
+    TempDir dir;
+    for (const std::int32_t side : {16, 17}) {  // 256 and 289 distinct colours
+        RgbImage image(side, side);
+        for (std::int32_t y = 0; y < side; ++y)
+            for (std::int32_t x = 0; x < side; ++x)
+                image.set(x, y, {static_cast<std::uint8_t>(x * 15), static_cast<std::uint8_t>(y * 15), 7});
+        const std::string path = dir.file("c" + std::to_string(side) + ".png");
+        writePng(path, image);
+        const test::PngPicture png = test::readPng(path);
+        ASSERT_TRUE(png.valid) << side;
+        EXPECT_EQ(png.rgb, image.pixels) << side;
+        // Byte 25 of a PNG is the colour type of its header: 3 palette, 2 RGB.
+        const std::string bytes = test::readFile(path);
+        EXPECT_EQ(static_cast<int>(bytes.at(25)), side == 16 ? 3 : 2) << side;
+    }
+}
+
 }  // namespace
 }  // namespace zandrel::report
