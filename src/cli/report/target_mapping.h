@@ -32,6 +32,9 @@ public:
 private:
     ScanSetup setup_;
     std::array<std::int32_t, 3> dims_{};
+    // The centred (and landmark-mapped) coordinate of every index on each axis: the mapping
+    // treats each axis by itself, so these give exactly the scans' centred grid points.
+    std::array<std::array<float, kAnatomicalGridSize>, 3> centred_{};
 };
 
 }  // namespace zandrel::report
