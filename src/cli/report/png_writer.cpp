@@ -3,7 +3,6 @@
 #include <png.h>
 #include <zlib.h>
 
-#include <algorithm>
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>
@@ -27,24 +26,26 @@ struct IndexedImage {
 };
 
 bool indexColours(const RgbImage& image, IndexedImage& indexed) {
-    const auto key = [&](std::size_t at) {
-        return (std::uint32_t{image.pixels[at]} << 16) | (std::uint32_t{image.pixels[at + 1]} << 8) |
-               std::uint32_t{image.pixels[at + 2]};
-    };
+    // Colours in order of first appearance, found through a small open-addressing table:
+    // a few operations a pixel, where sorting the pixels' colours cost more than it saved.
+    constexpr std::size_t kSlots = 1024;  // at most 256 colours: the table stays a quarter full
+    constexpr std::uint32_t kEmpty = 0xffffffffu;
+    std::vector<std::uint32_t> slotColour(kSlots, kEmpty);
+    std::vector<std::uint8_t> slotIndex(kSlots, 0);
     const std::size_t count = image.pixels.size() / 3u;
-    std::vector<std::uint32_t> colours(count);
-    for (std::size_t n = 0; n < count; ++n) colours[n] = key(3u * n);
-    std::vector<std::uint32_t> distinct = colours;
-    std::sort(distinct.begin(), distinct.end());
-    distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
-    if (distinct.size() > 256u) return false;
-    for (const std::uint32_t c : distinct) {
-        indexed.palette.push_back({static_cast<png_byte>(c >> 16), static_cast<png_byte>(c >> 8), static_cast<png_byte>(c)});
-    }
     indexed.indices.resize(count);
     for (std::size_t n = 0; n < count; ++n) {
-        indexed.indices[n] = static_cast<std::uint8_t>(
-            std::lower_bound(distinct.begin(), distinct.end(), colours[n]) - distinct.begin());
+        const std::uint8_t* rgb = image.pixels.data() + 3u * n;
+        const std::uint32_t colour = (std::uint32_t{rgb[0]} << 16) | (std::uint32_t{rgb[1]} << 8) | rgb[2];
+        std::size_t slot = static_cast<std::size_t>((colour * 2654435761u) >> 22);
+        while (slotColour[slot] != colour && slotColour[slot] != kEmpty) slot = (slot + 1) % kSlots;
+        if (slotColour[slot] == kEmpty) {
+            if (indexed.palette.size() == 256u) return false;
+            slotColour[slot] = colour;
+            slotIndex[slot] = static_cast<std::uint8_t>(indexed.palette.size());
+            indexed.palette.push_back({rgb[0], rgb[1], rgb[2]});
+        }
+        indexed.indices[n] = slotIndex[slot];
     }
     return true;
 }
