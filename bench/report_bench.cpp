@@ -2,8 +2,7 @@
 // without it, each a whole `zandrel` process on the same generated study.
 //
 // `zandrel_report_bench ZANDREL [folder]` writes a study of 20 sets of 300 volumes (int16
-// and float samples; 64 x 64 x 30 and 80 x 80 x 36 grids; with and without landmarks; the
-// generator writes 64 volumes, which are repeated to 300 in each data file)
+// and float samples; 64 x 64 x 30 and 80 x 80 x 36 grids; with and without landmarks)
 // under `folder` (default: a fresh folder under the system's temporary folder, removed at
 // the end), runs each command once to warm the file cache, then five more times in turn,
 // and prints the fastest wall time of each, their ratio, the least processor time (user
@@ -65,40 +64,13 @@ Run runProcess(const std::vector<std::string>& args, const std::string& folder) 
     return run;
 }
 
-constexpr int kGeneratedVolumes = 64;  // the most the generator writes
 constexpr int kVolumes = 300;
-
-// Repeats the generated volumes of a subject's run up to kVolumes: the data file nests
-// slice, volume, row, column, so each slice's planes are cycled; the header is told.
-void stretchRun(const zandrel::studygen::SubjectFiles& files, const zandrel::studygen::SubjectSpec& spec) {
-    const std::size_t plane = static_cast<std::size_t>(spec.resolutionX) * static_cast<std::size_t>(spec.resolutionY) *
-                              (spec.floatData ? 4u : 2u);
-    std::ifstream in(files.stc, std::ios::binary);
-    const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    in.close();
-    std::ofstream out(files.stc, std::ios::binary | std::ios::trunc);
-    for (int s = 0; s < spec.slices; ++s)
-        for (int v = 0; v < kVolumes; ++v)
-            out.write(data.data() + (static_cast<std::size_t>(s) * kGeneratedVolumes + static_cast<std::size_t>(v % kGeneratedVolumes)) * plane,
-                      static_cast<std::streamsize>(plane));
-    if (!out) throw std::runtime_error("cannot write " + files.stc);
-    std::ifstream header(files.fmr, std::ios::binary);
-    std::stringstream text;
-    text << header.rdbuf();
-    header.close();
-    std::string fmr = text.str();
-    const std::size_t at = fmr.find("NrOfVolumes:");
-    const std::size_t end = fmr.find_first_of("\r\n", at);
-    if (at == std::string::npos || end == std::string::npos) throw std::runtime_error("no NrOfVolumes in " + files.fmr);
-    fmr.replace(at, end - at, "NrOfVolumes:                   " + std::to_string(kVolumes));
-    std::ofstream(files.fmr, std::ios::binary | std::ios::trunc) << fmr;
-}
 
 zandrel::studygen::StudySpec benchStudy() {
     zandrel::studygen::StudySpec plan = zandrel::studygen::realisticStudySpec(20, 7u);
     for (std::size_t i = 0; i < plan.subjects.size(); ++i) {
         zandrel::studygen::SubjectSpec& s = plan.subjects[i];
-        s.volumes = kGeneratedVolumes;
+        s.volumes = kVolumes;
         s.floatData = i % 2 == 1;
         const bool large = i / 2 % 2 == 1;
         s.resolutionX = s.resolutionY = large ? 80 : 64;
@@ -123,7 +95,6 @@ int main(int argc, char** argv) {
     try {
         const zandrel::studygen::StudySpec plan = benchStudy();
         const zandrel::studygen::GeneratedStudy study = zandrel::studygen::writeStudy(root.string(), plan);
-        for (std::size_t i = 0; i < study.subjects.size(); ++i) stretchRun(study.subjects[i], plan.subjects[i]);
         const std::string list = fs::path(study.listPath).filename().string();
         const std::vector<std::string> plain = {zandrel, "convert", list};
         const std::vector<std::string> report = {zandrel, "convert", list, "--report", (root / "report").string()};
