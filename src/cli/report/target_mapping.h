@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "chain/set_chain.h"
 #include "formats/fmr_header.h"
@@ -9,6 +10,19 @@
 #include "voi/voi_scan.h"
 
 namespace zandrel::report {
+
+// A plane of the target grid sampled every `step` points: index `fixedAxis` (0, 1, 2 for
+// i, j, k) held at `position`; pixel (x, y) of its picture is the point whose index on
+// `columnAxis` is x * step and on `rowAxis` is y * step.
+struct GridPlane {
+    int fixedAxis = 2;
+    std::int32_t position = 0;
+    int columnAxis = 0;
+    int rowAxis = 1;
+    std::int32_t step = 1;
+    std::int32_t columns = 0;
+    std::int32_t rows = 0;
+};
 
 // Where a point of the 256^3 target grid lands in the functional grid of one set: the
 // set-up the builder scanned with (from the very chain the VOIs were built with) and its
@@ -23,6 +37,11 @@ public:
     // when the point lands outside the functional grid.
     bool cellOf(std::int32_t i, std::int32_t j, std::int32_t k, std::array<std::int32_t, 3>& cell) const;
 
+    // The functional cell of every pixel of a plane, row by row, as its index in the
+    // functional grid (column fastest, then row, then slice), -1 where the point lands
+    // outside: the cells cellOf gives, at the cost of a few additions a point.
+    void planeCells(const GridPlane& plane, std::vector<std::int64_t>& cells) const;
+
     // The target grid indices (i, j, k) of a triple of a VOI this set's builder wrote.
     std::array<std::int32_t, 3> gridOf(const VoxelTriple& triple) const;
 
@@ -30,11 +49,20 @@ public:
     std::int32_t dim(int axis) const { return dims_[static_cast<std::size_t>(axis)]; }
 
 private:
+    // The functional position of a point of the grid (all three indices in range).
+    void positionOf(std::int32_t i, std::int32_t j, std::int32_t k, float position[3]) const;
+
     ScanSetup setup_;
     std::array<std::int32_t, 3> dims_{};
-    // The centred (and landmark-mapped) coordinate of every index on each axis: the mapping
-    // treats each axis by itself, so these give exactly the scans' centred grid points.
-    std::array<std::array<float, kAnatomicalGridSize>, 3> centred_{};
+    // The grid-to-functional matrix treats each axis by itself, and the centred (landmark-
+    // mapped) coordinate of an index depends on its own axis only. So each product of a
+    // matrix entry and a centred coordinate is taken once per set: terms_[r][a][n] is entry
+    // (r, a) times the centred coordinate of index n on axis a. Summed in the matrix
+    // product's order, with the last column (times w = 1, which is exact) and the centre,
+    // they give exactly the scans' float operations.
+    std::array<std::array<std::array<float, kAnatomicalGridSize>, 3>, 3> terms_{};
+    std::array<float, 3> lastColumn_{};
+    std::array<float, 3> centre_{};
 };
 
 }  // namespace zandrel::report

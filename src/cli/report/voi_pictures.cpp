@@ -24,20 +24,29 @@ Window robustWindow(const VolumeGrid& image, double lowFraction, double highFrac
     return {low, high};
 }
 
-std::uint8_t greyLevel(float value, const Window& window) {
+GreyScale::GreyScale(const Window& window) : window_(window) {
+    if (window.high > window.low) factor_ = 1.0 / (static_cast<double>(window.high) - window.low);
+}
+
+std::uint8_t GreyScale::operator()(float value) const {
     if (!std::isfinite(value)) return 0;
-    if (!(window.high > window.low)) return value >= window.high ? 255 : 0;
-    const double t = (static_cast<double>(value) - window.low) / (static_cast<double>(window.high) - window.low);
+    if (factor_ == 0.0) return value >= window_.high ? 255 : 0;
+    const double t = (static_cast<double>(value) - window_.low) * factor_;
     return static_cast<std::uint8_t>(std::clamp(t, 0.0, 1.0) * 255.0 + 0.5);
 }
 
-std::array<std::int32_t, 3> cutPoint(Cut cut, std::int32_t position, std::int32_t x, std::int32_t y) {
+GridPlane planeOf(Cut cut, std::int32_t position) {
+    GridPlane plane;
+    plane.position = position;
+    plane.step = kCutStep;
+    plane.columns = kCutSize;
+    plane.rows = kCutSize;
     switch (cut) {
-        case Cut::sagittal: return {x, y, position};
-        case Cut::coronal: return {position, y, x};
-        case Cut::axial: return {y, position, x};
+        case Cut::sagittal: plane.fixedAxis = 2; plane.columnAxis = 0; plane.rowAxis = 1; break;
+        case Cut::coronal: plane.fixedAxis = 0; plane.columnAxis = 2; plane.rowAxis = 1; break;
+        case Cut::axial: plane.fixedAxis = 1; plane.columnAxis = 2; plane.rowAxis = 0; break;
     }
-    return {x, y, position};
+    return plane;
 }
 
 RgbImage renderCut(const TargetMapping& mapping, const VolumeGrid& functional, const Window& window,
@@ -45,24 +54,29 @@ RgbImage renderCut(const TargetMapping& mapping, const VolumeGrid& functional, c
                    const Rgb& colour) {
     constexpr std::int32_t size = kCutSize;
     RgbImage image(size, size);
-    std::array<std::int32_t, 3> cell{};
-    for (std::int32_t y = 0; y < size; ++y) {
-        for (std::int32_t x = 0; x < size; ++x) {
-            const std::array<std::int32_t, 3> p = cutPoint(cut, position, x * kCutStep, y * kCutStep);
-            if (!mapping.cellOf(p[0], p[1], p[2], cell) || !functional.contains(cell[0], cell[1], cell[2])) continue;
-            const std::uint8_t g = greyLevel(functional.get(cell[0], cell[1], cell[2]), window);
-            image.set(x, y, {g, g, g});
+    const GridPlane plane = planeOf(cut, position);
+    // The cells are indices into the grid the mapping was made for: the image must be it.
+    if (functional.dimX() == mapping.dim(0) && functional.dimY() == mapping.dim(1) && functional.dimZ() == mapping.dim(2)) {
+        std::vector<std::int64_t> cells;
+        mapping.planeCells(plane, cells);
+        const GreyScale grey(window);
+        std::uint8_t* pixel = image.pixels.data();
+        for (const std::int64_t cell : cells) {
+            if (cell >= 0) {
+                const std::uint8_t g = grey(functional.data()[cell]);
+                pixel[0] = pixel[1] = pixel[2] = g;
+            }
+            pixel += 3;
         }
     }
-    // The fixed index of each cut, and which indices give its column and row.
-    const std::size_t fixed = cut == Cut::sagittal ? 2 : cut == Cut::coronal ? 0 : 1;
-    const std::size_t column = cut == Cut::sagittal ? 0 : 2;
-    const std::size_t row = cut == Cut::axial ? 0 : 1;
-    std::vector<bool> inside(static_cast<std::size_t>(size) * size, false);
+    const auto fixed = static_cast<std::size_t>(plane.fixedAxis);
+    const auto column = static_cast<std::size_t>(plane.columnAxis);
+    const auto row = static_cast<std::size_t>(plane.rowAxis);
+    std::vector<std::uint8_t> inside(static_cast<std::size_t>(size) * size, 0);
     for (const std::array<std::int32_t, 3>& p : voiPoints) {
         if (p[fixed] != position) continue;
         if (p[column] < 0 || p[column] >= kAnatomicalGridSize || p[row] < 0 || p[row] >= kAnatomicalGridSize) continue;
-        inside[static_cast<std::size_t>(p[row] / kCutStep) * size + static_cast<std::size_t>(p[column] / kCutStep)] = true;
+        inside[static_cast<std::size_t>(p[row] / kCutStep) * size + static_cast<std::size_t>(p[column] / kCutStep)] = 1;
     }
     drawOutline(image, inside, colour);
     return image;
@@ -82,16 +96,17 @@ RgbImage renderFunctionalSlice(const VolumeGrid& functional, const Window& windo
     const std::int32_t w = functional.dimX() * scale;
     const std::int32_t h = functional.dimY() * scale;
     RgbImage image(w, h);
-    std::vector<bool> marked(static_cast<std::size_t>(functional.dimX()) * static_cast<std::size_t>(functional.dimY()), false);
+    std::vector<std::uint8_t> marked(static_cast<std::size_t>(functional.dimX()) * static_cast<std::size_t>(functional.dimY()), 0);
     for (const VoxelTriple& v : plot.voxels)
         if (v.z == slice && functional.contains(v.x, v.y, v.z))
-            marked[static_cast<std::size_t>(v.y) * static_cast<std::size_t>(functional.dimX()) + static_cast<std::size_t>(v.x)] = true;
-    std::vector<bool> inside(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), false);
+            marked[static_cast<std::size_t>(v.y) * static_cast<std::size_t>(functional.dimX()) + static_cast<std::size_t>(v.x)] = 1;
+    std::vector<std::uint8_t> inside(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), 0);
+    const GreyScale grey(window);
     for (std::int32_t y = 0; y < h; ++y) {
         for (std::int32_t x = 0; x < w; ++x) {
             const std::int32_t cx = x / scale;
             const std::int32_t cy = y / scale;
-            const std::uint8_t g = greyLevel(functional.get(cx, cy, slice), window);
+            const std::uint8_t g = grey(functional.get(cx, cy, slice));
             image.set(x, y, {g, g, g});
             inside[static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x)] =
                 marked[static_cast<std::size_t>(cy) * static_cast<std::size_t>(functional.dimX()) + static_cast<std::size_t>(cx)];
@@ -101,10 +116,10 @@ RgbImage renderFunctionalSlice(const VolumeGrid& functional, const Window& windo
     return image;
 }
 
-void drawOutline(RgbImage& image, const std::vector<bool>& inside, const Rgb& colour) {
+void drawOutline(RgbImage& image, const std::vector<std::uint8_t>& inside, const Rgb& colour) {
     const auto in = [&](std::int32_t x, std::int32_t y) {
         if (x < 0 || y < 0 || x >= image.width || y >= image.height) return false;
-        return static_cast<bool>(inside[static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width) + static_cast<std::size_t>(x)]);
+        return inside[static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width) + static_cast<std::size_t>(x)] != 0;
     };
     for (std::int32_t y = 0; y < image.height; ++y)
         for (std::int32_t x = 0; x < image.width; ++x)

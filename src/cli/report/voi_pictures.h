@@ -22,7 +22,19 @@ struct Window {
 // 2^14 cells beyond; {0, 1} for an image without finite values.
 Window robustWindow(const VolumeGrid& image, double lowFraction = 0.02, double highFraction = 0.98);
 
-std::uint8_t greyLevel(float value, const Window& window);
+// The grey level of a value under a window: 0 at `low` and below (and for a value that is
+// not finite), 255 at `high` and above, linear between.
+class GreyScale {
+public:
+    explicit GreyScale(const Window& window);
+    std::uint8_t operator()(float value) const;
+
+private:
+    Window window_;
+    double factor_ = 0.0;  // 1 / (high - low); 0 for a window without width
+};
+
+inline std::uint8_t greyLevel(float value, const Window& window) { return GreyScale(window)(value); }
 
 // The three cuts of the target grid, each named by the index it holds fixed.
 enum class Cut {
@@ -37,14 +49,14 @@ enum class Cut {
 constexpr std::int32_t kCutStep = 3;
 constexpr std::int32_t kCutSize = kAnatomicalGridSize / kCutStep;  // pixels along each side
 
-// Grid indices (i, j, k) of the point at column x, row y of the full-resolution plane of a
-// cut at `position`.
-std::array<std::int32_t, 3> cutPoint(Cut cut, std::int32_t position, std::int32_t x, std::int32_t y);
+// The plane of the target grid a cut at `position` shows, every kCutStep points, kCutSize
+// pixels a side.
+GridPlane planeOf(Cut cut, std::int32_t position);
 
-// A kCutSize x kCutSize cut: pixel (x, y) the windowed value of the functional cell that
-// target point cutPoint(x * kCutStep, y * kCutStep) samples (black where it lands outside
-// the functional grid), and in `colour` the outline of the pixels that hold a point of the
-// VOI (target grid indices `voiPoints`).
+// A kCutSize x kCutSize cut: each pixel the windowed value of the functional cell that its
+// point of planeOf(cut, position) samples (black where it lands outside the functional
+// grid), and in `colour` the outline of the pixels that hold a point of the VOI (target
+// grid indices `voiPoints`).
 RgbImage renderCut(const TargetMapping& mapping, const VolumeGrid& functional, const Window& window,
                    const std::vector<std::array<std::int32_t, 3>>& voiPoints, Cut cut, std::int32_t position,
                    const Rgb& colour);
@@ -60,6 +72,6 @@ RgbImage renderFunctionalSlice(const VolumeGrid& functional, const Window& windo
 
 // Marks in `colour` every pixel inside the region (`inside`, one flag per pixel) that has a
 // 4-neighbour outside it or lies on the picture's edge.
-void drawOutline(RgbImage& image, const std::vector<bool>& inside, const Rgb& colour);
+void drawOutline(RgbImage& image, const std::vector<std::uint8_t>& inside, const Rgb& colour);
 
 }  // namespace zandrel::report

@@ -72,6 +72,46 @@ TEST(TargetMapping, KeepsExactlyThePointsOfTheReferenceScan) {
     }
 }
 
+// The cuts' plane mapping regroups the scans' sums by row and column: every cell must
+// still be the one cellOf gives, for each orientation, on and off the grid.
+TEST(TargetMapping, PlaneCellsAreTheCellsOfEachPoint) {
+    TempDir dir;
+    const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("s"), studygen::testStudySpec(2, 11));
+    for (const studygen::SubjectFiles& files : study.subjects) {
+        const SetRecords records = recordsOf(files);
+        const TargetMapping mapping(computeSetChain(records.fmr, records.ia, records.fa, records.acpc, records.tal),
+                                    records.fmr);
+        const std::int64_t dimX = mapping.dim(0);
+        const std::int64_t dimY = mapping.dim(1);
+        std::int64_t inside = 0;
+        for (const Cut cut : {Cut::sagittal, Cut::coronal, Cut::axial}) {
+            for (const std::int32_t position : {0, 97, 128, 255, -3, 300}) {
+                GridPlane plane = planeOf(cut, position);
+                if (position == 97) plane.step = 1, plane.columns = plane.rows = kAnatomicalGridSize;
+                std::vector<std::int64_t> cells;
+                mapping.planeCells(plane, cells);
+                ASSERT_EQ(cells.size(), static_cast<std::size_t>(plane.columns) * static_cast<std::size_t>(plane.rows));
+                std::array<std::int32_t, 3> index{};
+                std::array<std::int32_t, 3> cell{};
+                index[static_cast<std::size_t>(plane.fixedAxis)] = position;
+                for (std::int32_t y = 0; y < plane.rows; ++y) {
+                    index[static_cast<std::size_t>(plane.rowAxis)] = y * plane.step;
+                    for (std::int32_t x = 0; x < plane.columns; ++x) {
+                        index[static_cast<std::size_t>(plane.columnAxis)] = x * plane.step;
+                        const std::int64_t expected = mapping.cellOf(index[0], index[1], index[2], cell)
+                                                          ? (cell[2] * dimY + cell[1]) * dimX + cell[0]
+                                                          : -1;
+                        inside += expected >= 0 ? 1 : 0;
+                        ASSERT_EQ(cells[static_cast<std::size_t>(y * plane.columns + x)], expected)
+                            << files.roi << " plane " << plane.fixedAxis << " = " << position << " at " << x << "," << y;
+                    }
+                }
+            }
+        }
+        EXPECT_GT(inside, 1000) << files.roi << ": the planes should cross the functional grid";
+    }
+}
+
 // A 16 x 16 x 8 functional grid of 1 mm voxels and identity transformations: target point
 // (i, j, k) samples cell (i - 120, j - 120, k - 124).
 struct IdentitySet {
