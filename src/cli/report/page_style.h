@@ -22,17 +22,17 @@ tr.attention { background: #fff3e0; }
 .swatch { display: inline-block; width: 1em; height: 1em; border: 1px solid #555; vertical-align: middle; }
 ul.log { margin: .3rem 0; padding-left: 1.2rem; }
 ul.log li { font-family: ui-monospace, monospace; font-size: .85em; white-space: pre-wrap; word-break: break-all; }
-.pictures { display: flex; flex-wrap: wrap; gap: .6rem; margin: .5rem 0 1rem; }
-figure { margin: 0; max-width: 256px; }
-figure img { display: block; width: 256px; height: auto; image-rendering: pixelated; background: #000; }
+figure { margin: .3rem 0 1.2rem; }
+figure img { display: block; width: 100%; max-width: 64rem; height: auto; image-rendering: pixelated; background: #000; }
 figcaption { font-size: .8em; color: #444; }
+figcaption ol { margin: .2rem 0 0; padding-left: 1.4rem; }
 .note { font-style: italic; color: #555; }
 @media print {
   body { max-width: none; padding: 0; font-size: 10pt; }
   a { color: inherit; text-decoration: none; }
   .outcome { color: #000; border: 1px solid #000; background: none; }
   section.set { break-before: page; }
-  .pictures, figure, table { break-inside: avoid; }
+  figure, table { break-inside: avoid; }
 }
 )css";
 }

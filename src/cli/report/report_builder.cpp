@@ -72,7 +72,7 @@ void ReportBuilder::setBuilt(std::string referenceSpace, std::vector<VoiRow> voi
     set->vois = std::move(vois);
 }
 
-void ReportBuilder::setPictures(std::vector<std::vector<PagePicture>> pictures, std::string note) {
+void ReportBuilder::setPictures(std::vector<PagePicture> pictures, std::string note) {
     ReportSet* set = current();
     if (set == nullptr) return;
     set->pictures = std::move(pictures);

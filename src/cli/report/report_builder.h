@@ -22,7 +22,7 @@ public:
     void setOutputPath(const std::string& path);
     // The table of the built VOIs, and their pictures (or why there are none).
     void setBuilt(std::string referenceSpace, std::vector<VoiRow> vois);
-    void setPictures(std::vector<std::vector<PagePicture>> pictures, std::string note);
+    void setPictures(std::vector<PagePicture> pictures, std::string note);
     // The set being collected, or null between sets.
     const ReportSet* currentSet() const { return inSet_ ? &model_.sets.back() : nullptr; }
     void finishSet(ReportOutcome outcome);

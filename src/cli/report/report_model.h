@@ -25,13 +25,13 @@ enum class ReportOutcome {
 // The word the page shows for an outcome: "converted", "reported", "failed".
 const char* outcomeWord(ReportOutcome outcome);
 
-// One picture of the page: a PNG beside index.html.
+// One figure of the page: a PNG beside index.html, its panels left to right.
 struct PagePicture {
-    std::string file;      // name within the report folder
+    std::string file;      // name within the report folder; empty for a VOI without a figure
     std::int32_t width = 0;
     std::int32_t height = 0;
     std::string alt;
-    std::string caption;   // plain text; orientation letters and cut coordinates
+    std::vector<std::string> captions;  // plain text, one per panel: orientation letters and cut coordinates
 };
 
 // One row of a set's VOI table.
@@ -50,7 +50,7 @@ struct ReportSet {
     bool built = false;                   // the VOIs were built: the rows below are its table
     std::string referenceSpace;           // as the .voi file names it
     std::vector<VoiRow> vois;             // in file order
-    std::vector<std::vector<PagePicture>> pictures;  // per VOI; empty when there are none
+    std::vector<PagePicture> pictures;    // one figure per VOI; empty when there are none
     std::string pictureNote;              // why there are no pictures (or figures), or empty
 };
 

@@ -101,15 +101,14 @@ void writeVoiTable(std::ostream& out, const ReportSet& set) {
 void writePictures(std::ostream& out, const ReportSet& set) {
     if (!set.pictureNote.empty()) out << "<p class=\"note\">" << escapeHtml(set.pictureNote) << "</p>\n";
     for (std::size_t v = 0; v < set.pictures.size(); ++v) {
-        if (set.pictures[v].empty()) continue;
+        const PagePicture& picture = set.pictures[v];
+        if (picture.file.empty()) continue;
         const std::string name = v < set.vois.size() ? set.vois[v].name : "";
-        out << "<h3>" << escapeHtml(name) << "</h3>\n<div class=\"pictures\">\n";
-        for (const PagePicture& picture : set.pictures[v]) {
-            out << "<figure><img src=\"" << escapeHtml(picture.file) << "\" width=\"" << picture.width << "\" height=\""
-                << picture.height << "\" alt=\"" << escapeHtml(picture.alt) << "\"><figcaption>"
-                << escapeHtml(picture.caption) << "</figcaption></figure>\n";
-        }
-        out << "</div>\n";
+        out << "<h3>" << escapeHtml(name) << "</h3>\n<figure><img src=\"" << escapeHtml(picture.file) << "\" width=\""
+            << picture.width << "\" height=\"" << picture.height << "\" alt=\"" << escapeHtml(picture.alt)
+            << "\"><figcaption>Left to right:<ol>";
+        for (const std::string& caption : picture.captions) out << "<li>" << escapeHtml(caption) << "</li>";
+        out << "</ol></figcaption></figure>\n";
     }
 }
 

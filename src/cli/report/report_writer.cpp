@@ -46,8 +46,7 @@ ReportWriter::ReportWriter(const std::string& dir, ReportOptions options) : fold
 
 SetPictures ReportWriter::addSet(std::size_t setIndex, const ConvertedSet& set) {
     std::vector<std::string> names;
-    for (std::size_t v = 0; v < set.voiFile.vois.size(); ++v)
-        for (const std::string& name : pictureNames(setIndex, v)) names.push_back(name);
+    for (std::size_t v = 0; v < set.voiFile.vois.size(); ++v) names.push_back(figureName(setIndex, v));
     folder_.plan(names);
 
     const auto store = [&](const std::string& name, const RgbImage& image) {

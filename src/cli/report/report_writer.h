@@ -15,9 +15,9 @@ struct ReportOptions {
     std::int32_t sampledVolumes = 3;  // volumes of the time-course data averaged per set
 };
 
-// What the page shows of a set's pictures: per VOI, or a note saying why there are none.
+// What the page shows of a set's pictures: a figure per VOI, or a note saying why there are none.
 struct SetPictures {
-    std::vector<std::vector<PagePicture>> pictures;
+    std::vector<PagePicture> pictures;
     std::string note;
 };
 

@@ -59,14 +59,12 @@ std::string volumeList(const std::vector<std::int32_t>& volumes) {
 
 }  // namespace
 
-std::vector<std::string> pictureNames(std::size_t set, std::size_t voi) {
-    const std::string stem = "set-" + padded(set + 1, 3) + "-voi-" + padded(voi + 1, 2);
-    return {stem + "-sagittal.png", stem + "-coronal.png", stem + "-axial.png", stem + "-slice.png"};
+std::string figureName(std::size_t set, std::size_t voi) {
+    return "set-" + padded(set + 1, 3) + "-voi-" + padded(voi + 1, 2) + ".png";
 }
 
-std::vector<std::vector<PagePicture>> drawSetPictures(
-    std::size_t setNumber, const ConvertedSet& set, std::int32_t sampledVolumes,
-    const std::function<void(const std::string&, const RgbImage&)>& store) {
+std::vector<PagePicture> drawSetPictures(std::size_t setNumber, const ConvertedSet& set, std::int32_t sampledVolumes,
+                                         const std::function<void(const std::string&, const RgbImage&)>& store) {
     const SetRecords& records = set.records;
     const VoiFile& file = set.voiFile;
     const TimeCourseMean functional = readTimeCourseMean(records.fmr, sampledVolumes);
@@ -76,43 +74,46 @@ std::vector<std::vector<PagePicture>> drawSetPictures(
     const std::int32_t largest = std::max(functional.mean.dimX(), functional.mean.dimY());
     const std::int32_t scale = std::max(1, kCutSize / largest);
 
-    std::vector<std::vector<PagePicture>> pictures(file.vois.size());
+    std::vector<PagePicture> figures(file.vois.size());
+    std::vector<RgbImage> panels;
     for (std::size_t v = 0; v < file.vois.size(); ++v) {
         const Voi& voi = file.vois[v];
-        const std::vector<std::string> names = pictureNames(setNumber, v);
         std::vector<std::array<std::int32_t, 3>> points;
         points.reserve(voi.voxels.size());
         for (const VoxelTriple& t : voi.voxels) points.push_back(mapping.gridOf(t));
         const std::array<std::int32_t, 3> centre = centreOf(points);
         const auto channel = [](std::int32_t c) { return static_cast<std::uint8_t>(std::clamp(c, 0, 255)); };
         const Rgb colour = {channel(voi.red), channel(voi.green), channel(voi.blue)};
-        const std::string& name = voi.NameOfVOI.value;
+        PagePicture& figure = figures[v];
 
-        for (std::size_t c = 0; c < 3; ++c) {
-            const CutText& text = kCuts[c];
+        panels.clear();
+        for (const CutText& text : kCuts) {
             const std::int32_t position = centre[text.axis];
-            store(names[c], renderCut(mapping, functional.mean, window, points, text.cut, position, colour));
-            pictures[v].push_back({names[c], kCutSize, kCutSize,
-                                   name + ": " + text.title + " cut of the functional image on the anatomical grid, with the VOI outline",
-                                   cutCaption(text, position, anatomicalSpace)});
+            panels.push_back(renderCut(mapping, functional.mean, window, points, text.cut, position, colour));
+            figure.captions.push_back(cutCaption(text, position, anatomicalSpace));
         }
-        if (v >= records.roi.plots.size()) continue;
-        const RoiPlot& plot = records.roi.plots[v];
-        const std::int32_t slice = busiestSlice(plot, functional.mean.dimZ());
-        if (slice < 0) continue;
-        const RgbImage image = renderFunctionalSlice(functional.mean, window, plot, slice, scale, colour);
-        store(names[3], image);
-        const auto here = std::count_if(plot.voxels.begin(), plot.voxels.end(), [&](const VoxelTriple& t) {
-            return t.z == slice && functional.mean.contains(t.x, t.y, t.z);
-        });
-        pictures[v].push_back({names[3], image.width, image.height,
-                               name + ": functional slice " + std::to_string(slice) + " with the ROI outline",
-                               "Functional slice " + std::to_string(slice) + " of " + std::to_string(functional.mean.dimZ()) +
-                                   ", " + std::to_string(here) + " of " + std::to_string(plot.voxels.size()) +
-                                   " ROI voxels; mean of volumes " + volumeList(functional.volumes) +
-                                   "; column 0 at left, row 0 at top."});
+        const RoiPlot* plot = v < records.roi.plots.size() ? &records.roi.plots[v] : nullptr;
+        const std::int32_t slice = plot != nullptr ? busiestSlice(*plot, functional.mean.dimZ()) : -1;
+        if (slice >= 0) {
+            panels.push_back(renderFunctionalSlice(functional.mean, window, *plot, slice, scale, colour));
+            const auto here = std::count_if(plot->voxels.begin(), plot->voxels.end(), [&](const VoxelTriple& t) {
+                return t.z == slice && functional.mean.contains(t.x, t.y, t.z);
+            });
+            figure.captions.push_back("Functional slice " + std::to_string(slice) + " of " +
+                                      std::to_string(functional.mean.dimZ()) + ", " + std::to_string(here) + " of " +
+                                      std::to_string(plot->voxels.size()) + " ROI voxels; mean of volumes " +
+                                      volumeList(functional.volumes) + "; column 0 at left, row 0 at top.");
+        }
+        const RgbImage image = composeFigure(panels);
+        figure.file = figureName(setNumber, v);
+        figure.width = image.width;
+        figure.height = image.height;
+        figure.alt = voi.NameOfVOI.value + ": sagittal, coronal and axial cuts of the functional image on the anatomical "
+                     "grid with the VOI outline" +
+                     (slice >= 0 ? ", and functional slice " + std::to_string(slice) + " with the ROI outline" : "");
+        store(figure.file, image);
     }
-    return pictures;
+    return figures;
 }
 
 }  // namespace zandrel::report

@@ -10,15 +10,17 @@
 
 namespace zandrel::report {
 
-// Names of the pictures of VOI `voi` of set `set` (both from 0): three cuts, then the
-// functional slice. Known before anything is drawn, so the folder can be checked first.
-std::vector<std::string> pictureNames(std::size_t set, std::size_t voi);
+// Name of the figure of VOI `voi` of set `set` (both from 0). Known before anything is
+// drawn, so the folder can be checked first.
+std::string figureName(std::size_t set, std::size_t voi);
 
-// Draws the pictures of one converted set (set `setNumber`, from 0) through the chain its
-// VOIs were built with, hands each to `store` (name, picture) and returns them per VOI for
-// the page. Reads `sampledVolumes` volumes of the time-course data; throws when they cannot
-// be read, and passes on what `store` throws.
-std::vector<std::vector<PagePicture>> drawSetPictures(
+// Draws the figure of each VOI of one converted set (set `setNumber`, from 0) through the
+// chain its VOIs were built with: the three cuts of the anatomical grid and, when its ROI
+// has voxels in the functional grid, the functional slice that holds most of them, left to
+// right. Hands each to `store` (name, picture) and returns them in VOI order for the page.
+// Reads `sampledVolumes` volumes of the time-course data; throws when they cannot be read,
+// and passes on what `store` throws.
+std::vector<PagePicture> drawSetPictures(
     std::size_t setNumber, const ConvertedSet& set, std::int32_t sampledVolumes,
     const std::function<void(const std::string&, const RgbImage&)>& store);
 

@@ -30,9 +30,9 @@ GreyScale::GreyScale(const Window& window) : window_(window) {
 
 std::uint8_t GreyScale::operator()(float value) const {
     if (!std::isfinite(value)) return 0;
-    if (factor_ == 0.0) return value >= window_.high ? 255 : 0;
+    if (factor_ == 0.0) return value >= window_.high ? kLightestGrey : 0;
     const double t = (static_cast<double>(value) - window_.low) * factor_;
-    return static_cast<std::uint8_t>(std::clamp(t, 0.0, 1.0) * 255.0 + 0.5);
+    return static_cast<std::uint8_t>(std::clamp(t, 0.0, 1.0) * kLightestGrey + 0.5);
 }
 
 GridPlane planeOf(Cut cut, std::int32_t position) {
@@ -114,6 +114,27 @@ RgbImage renderFunctionalSlice(const VolumeGrid& functional, const Window& windo
     }
     drawOutline(image, inside, colour);
     return image;
+}
+
+RgbImage composeFigure(const std::vector<RgbImage>& panels) {
+    std::int32_t width = kFigureGap;
+    std::int32_t height = 0;
+    for (const RgbImage& panel : panels) {
+        width += panel.width + kFigureGap;
+        height = std::max(height, panel.height);
+    }
+    RgbImage figure(width, height + 2 * kFigureGap);
+    for (std::size_t at = 0; at < figure.pixels.size(); at += 3)
+        std::copy(kFrameColour.begin(), kFrameColour.end(), figure.pixels.begin() + static_cast<std::ptrdiff_t>(at));
+    std::int32_t left = kFigureGap;
+    const auto rowBytes = [](std::int32_t pixels) { return static_cast<std::size_t>(pixels) * 3u; };
+    for (const RgbImage& panel : panels) {
+        for (std::int32_t y = 0; y < panel.height; ++y)
+            std::copy_n(panel.pixels.begin() + static_cast<std::ptrdiff_t>(rowBytes(y * panel.width)), rowBytes(panel.width),
+                        figure.pixels.begin() + static_cast<std::ptrdiff_t>(rowBytes((y + kFigureGap) * width + left)));
+        left += panel.width + kFigureGap;
+    }
+    return figure;
 }
 
 void drawOutline(RgbImage& image, const std::vector<std::uint8_t>& inside, const Rgb& colour) {

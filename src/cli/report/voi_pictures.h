@@ -22,8 +22,14 @@ struct Window {
 // 2^14 cells beyond; {0, 1} for an image without finite values.
 Window robustWindow(const VolumeGrid& image, double lowFraction = 0.02, double highFraction = 0.98);
 
+// The lightest grey of a picture. The two lighter levels are kept off the pictures, so a
+// figure (every grey, its white frame and one outline colour) always fits a palette of 256
+// colours: a third of the bytes of RGB rows to compress, every colour exact.
+constexpr std::uint8_t kLightestGrey = 253;
+constexpr Rgb kFrameColour = {255, 255, 255};
+
 // The grey level of a value under a window: 0 at `low` and below (and for a value that is
-// not finite), 255 at `high` and above, linear between.
+// not finite), kLightestGrey at `high` and above, linear between.
 class GreyScale {
 public:
     explicit GreyScale(const Window& window);
@@ -69,6 +75,15 @@ std::int32_t busiestSlice(const RoiPlot& plot, std::int32_t slices);
 // outline of the plot's voxels on that slice in `colour`.
 RgbImage renderFunctionalSlice(const VolumeGrid& functional, const Window& window, const RoiPlot& plot,
                                std::int32_t slice, std::int32_t scale, const Rgb& colour);
+
+// Pixels of frame around and between the panels of a figure.
+constexpr std::int32_t kFigureGap = 2;
+
+// One figure of the panels side by side, left to right, each at the top of its place, on a
+// frame of kFigureGap pixels of kFrameColour around and between them: panel n's left edge
+// is at kFigureGap + the sum over earlier panels of (width + kFigureGap), its top at
+// kFigureGap.
+RgbImage composeFigure(const std::vector<RgbImage>& panels);
 
 // Marks in `colour` every pixel inside the region (`inside`, one flag per pixel) that has a
 // 4-neighbour outside it or lies on the picture's edge.

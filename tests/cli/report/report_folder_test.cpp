@@ -45,7 +45,7 @@ TEST(ReportFolder, ReplacesItsOwnReportAndKeepsForeignFiles) {
     const test::MixedStudy mixed(dir);
     const std::string report = mixed.reportDir;
     const std::set<std::string> first = filesIn(report);
-    EXPECT_EQ(first.size(), 1u + 16u + 1u) << "index, pictures, marker";
+    EXPECT_EQ(first.size(), 1u + 4u + 1u) << "index, figures, marker";
     // A file the user puts beside the report stays through every later report.
     dir.write("report/my notes.txt", "keep me");
 
@@ -76,7 +76,7 @@ TEST(ReportFolder, RefusesFoldersThatAreNotItsOwn) {
         {"a picture name not listed in the marker",
          [](const TempDir& d) {
              writeModel(d.file("report"), smallModel(false));
-             d.write("report/set-001-voi-01-axial.png", "a picture of the user's");
+             d.write("report/set-001-voi-01.png", "a picture of the user's");
          }},
         {"a path that is a file", [](const TempDir& d) { d.write("report", "a file"); }},
     };
@@ -100,7 +100,7 @@ TEST(ReportFolder, RefusesFoldersThatAreNotItsOwn) {
         EXPECT_EQ(fs::exists(study.root + "/subject1/s1_TAL_.voi") || fs::exists(study.root + "/subject1/s1_ACPC_.voi"),
                   laterRefusal) << c.name;
         if (laterRefusal) {
-            EXPECT_EQ(test::readText(dir.file("report/set-001-voi-01-axial.png")), "a picture of the user's");
+            EXPECT_EQ(test::readText(dir.file("report/set-001-voi-01.png")), "a picture of the user's");
             continue;
         }
         if (!fs::is_directory(dir.file("report"))) continue;

@@ -167,54 +167,66 @@ TEST(ReportPictures, VoiOutlineLiesWhereTheMappedRoiLies) {
     builder.setPictures(std::move(pictures.pictures), "");
     builder.finishSet(ReportOutcome::converted);
     writer.finish(builder.model());
-    const std::vector<std::string> names = pictureNames(0, 0);
+    const std::string name = figureName(0, 0);
+    const test::PngPicture figure = test::readPng(dir.file("report/" + name));
+    ASSERT_TRUE(figure.valid) << name;
     const std::uint32_t red = static_cast<std::uint32_t>(voi.red) << 16 | static_cast<std::uint32_t>(voi.green) << 8 |
                               static_cast<std::uint32_t>(voi.blue);
+    const std::uint32_t frame = 0xFFFFFFu;
+    // Left to right: three cuts of kCutSize pixels and the functional slice of 80 (5 pixels
+    // a cell), each kFigureGap from the frame's edge and from each other.
+    const auto left = [](std::int32_t panel) { return kFigureGap + panel * (kCutSize + kFigureGap); };
+    ASSERT_EQ(figure.width, left(3) + 80 + kFigureGap);
+    ASSERT_EQ(figure.height, kCutSize + 2 * kFigureGap);
 
     // Cuts through the VOI's centre (126, 127, 127), pixel x showing grid index 3x: the VOI
     // spans i 124..127, j 125..129, k 126..128 (pixels 41..42, 41..43, 42); the functional
     // grid covers i and j 120..135 (pixels 40..45) and k 124..131 (pixels 42..43).
     struct Cut {
-        std::size_t picture;
         std::int32_t columnLow, columnHigh, rowLow, rowHigh;  // the VOI's rectangle in the cut
         std::int32_t gridColumnLow, gridColumnHigh, gridRowLow, gridRowHigh;  // the functional grid's
     };
     static_assert(kCutStep == 3, "the pixel ranges below assume every third grid point");
     const Cut cuts[] = {
-        {0, 41, 42, 41, 43, 40, 45, 40, 45},  // sagittal: columns i, rows j
-        {1, 42, 42, 41, 43, 42, 43, 40, 45},  // coronal: columns k, rows j
-        {2, 42, 42, 41, 42, 42, 43, 40, 45},  // axial: columns k, rows i
+        {41, 42, 41, 43, 40, 45, 40, 45},  // sagittal: columns i, rows j
+        {42, 42, 41, 43, 42, 43, 40, 45},  // coronal: columns k, rows j
+        {42, 42, 41, 42, 42, 43, 40, 45},  // axial: columns k, rows i
     };
-    for (const Cut& c : cuts) {
-        const test::PngPicture png = test::readPng(dir.file("report/" + names[c.picture]));
-        ASSERT_TRUE(png.valid) << names[c.picture];
-        ASSERT_EQ(png.width, kCutSize) << names[c.picture];
-        for (std::int32_t y = 0; y < png.height; ++y) {
-            for (std::int32_t x = 0; x < png.width; ++x) {
+    for (std::int32_t panel = 0; panel < 3; ++panel) {
+        const Cut& c = cuts[panel];
+        for (std::int32_t y = 0; y < kCutSize; ++y) {
+            for (std::int32_t x = 0; x < kCutSize; ++x) {
                 const bool inVoi = x >= c.columnLow && x <= c.columnHigh && y >= c.rowLow && y <= c.rowHigh;
                 const bool border = inVoi && (x == c.columnLow || x == c.columnHigh || y == c.rowLow || y == c.rowHigh);
                 const bool inGrid = x >= c.gridColumnLow && x <= c.gridColumnHigh && y >= c.gridRowLow && y <= c.gridRowHigh;
-                const std::uint32_t pixel = png.at(x, y);
+                const std::uint32_t pixel = figure.at(left(panel) + x, kFigureGap + y);
                 if (border) {
-                    ASSERT_EQ(pixel, red) << names[c.picture] << " at " << x << "," << y;
+                    ASSERT_EQ(pixel, red) << "panel " << panel << " at " << x << "," << y;
                 } else if (!inGrid) {
-                    ASSERT_EQ(pixel, 0u) << names[c.picture] << " at " << x << "," << y;
+                    ASSERT_EQ(pixel, 0u) << "panel " << panel << " at " << x << "," << y;
                 } else {
-                    ASSERT_EQ(pixel >> 16, pixel & 0xFF) << names[c.picture] << " at " << x << "," << y << " not grey";
+                    ASSERT_EQ(pixel >> 16, pixel & 0xFF) << "panel " << panel << " at " << x << "," << y << " not grey";
+                    ASSERT_LE(pixel & 0xFF, kLightestGrey) << "panel " << panel << " at " << x << "," << y;
                 }
             }
         }
     }
     // The functional slice 2 (the lowest of three equal ones), 5 pixels a cell: the ROI's
-    // cells x 4..7, y 5..9 are pixels 20..39 and 25..49.
-    const test::PngPicture slice = test::readPng(dir.file("report/" + names[3]));
-    ASSERT_TRUE(slice.valid);
-    ASSERT_EQ(slice.width, 80);
-    for (std::int32_t y = 0; y < 80; ++y)
+    // cells x 4..7, y 5..9 are pixels 20..39 and 25..49; below its 80 rows, the frame.
+    for (std::int32_t y = 0; y < figure.height - kFigureGap; ++y)
         for (std::int32_t x = 0; x < 80; ++x) {
             const bool border = x >= 20 && x <= 39 && y >= 25 && y <= 49 && (x == 20 || x == 39 || y == 25 || y == 49);
-            EXPECT_EQ(slice.at(x, y) == red, border) << "slice at " << x << "," << y;
+            const std::uint32_t pixel = figure.at(left(3) + x, kFigureGap + y);
+            if (y >= 80) EXPECT_EQ(pixel, frame) << "slice frame at " << x << "," << y;
+            else EXPECT_EQ(pixel == red, border) << "slice at " << x << "," << y;
         }
+    // The frame around and between the panels.
+    for (std::int32_t x = 0; x < figure.width; ++x) {
+        EXPECT_EQ(figure.at(x, 0), frame) << x;
+        EXPECT_EQ(figure.at(x, figure.height - 1), frame) << x;
+    }
+    for (std::int32_t panel = 0; panel <= 3; ++panel)
+        for (std::int32_t y = 0; y < figure.height; ++y) EXPECT_EQ(figure.at(left(panel) - 1, y), frame) << panel << "," << y;
     EXPECT_NE(test::readText(dir.file("report/index.html")).find("Functional slice 2 of 8, 20 of 60 ROI voxels"),
               std::string::npos);
 }
@@ -244,7 +256,7 @@ TEST(ReportPictures, WindowIgnoresAFewExtremeCells) {
     EXPECT_EQ(window.low, 1.0f);
     EXPECT_EQ(window.high, 98.0f);
     EXPECT_EQ(greyLevel(window.low, window), 0);
-    EXPECT_EQ(greyLevel(window.high, window), 255);
+    EXPECT_EQ(greyLevel(window.high, window), kLightestGrey);
     EXPECT_EQ(greyLevel(std::numeric_limits<float>::quiet_NaN(), window), 0);
 }
 

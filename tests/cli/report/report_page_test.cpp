@@ -25,7 +25,7 @@ TEST(ReportPage, EscapesEveryTextFromAFile) {
     voi.name = "VOI <i>" + hostile;
     voi.figures.voxels = 1;
     builder.setBuilt("<ACPC>", {voi});
-    builder.setPictures({{{"a\".png", 1, 1, "alt " + hostile, "caption " + hostile}}}, "note " + hostile);
+    builder.setPictures({{"a\".png", 1, 1, "alt " + hostile, {"caption " + hostile}}}, "note " + hostile);
     builder.finishSet(ReportOutcome::converted);
     builder.finishBatch();
     const std::string page = renderPage(builder.model());
