@@ -1,5 +1,6 @@
 #include "cli/report/report_folder.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -59,10 +60,15 @@ void ReportFolder::plan(const std::vector<std::string>& names) {
         planned_.insert(name);
     }
     // Until commit, the marker covers the previous files and everything this report may write,
-    // so an interrupted report is still recognised and replaced by the next one.
-    std::set<std::string> covered = previous_;
-    covered.insert(planned_.begin(), planned_.end());
-    writeMarker(covered);
+    // so an interrupted report is still recognised and replaced by the next one. It is
+    // written again only when it does not list a planned name yet: replacing an earlier
+    // report of the same batch needs no rewrite per set.
+    const bool covered = std::includes(covered_.begin(), covered_.end(), planned_.begin(), planned_.end());
+    if (covered && markerWritten_) return;
+    covered_ = previous_;
+    covered_.insert(planned_.begin(), planned_.end());
+    writeMarker(covered_);
+    markerWritten_ = true;
 }
 
 std::string ReportFolder::pathOf(const std::string& name) const { return (fs::path(dir_) / name).string(); }

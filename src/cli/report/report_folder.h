@@ -37,6 +37,8 @@ private:
     std::set<std::string> previous_;
     std::set<std::string> planned_;
     std::set<std::string> written_;
+    std::set<std::string> covered_;  // what the marker lists while the report is written
+    bool markerWritten_ = false;
 };
 
 // Whether `name` may be a file of a report: a plain, non-empty name without a folder part,

@@ -78,35 +78,41 @@ void TargetMapping::planeCells(const GridPlane& plane, std::vector<std::int64_t>
     const auto row = static_cast<std::size_t>(plane.rowAxis);
     const auto fixed = static_cast<std::size_t>(plane.fixedAxis);
     const float end[3] = {cellRangeEnd(dims_[0]), cellRangeEnd(dims_[1]), cellRangeEnd(dims_[2])};
-    std::vector<float> columnTerms(static_cast<std::size_t>(plane.columns));
+    const auto columns = static_cast<std::size_t>(plane.columns);
+    // The column terms side by side, so each row's sums run over contiguous floats.
+    std::array<std::vector<float>, 3> along;
     std::array<std::vector<float>, 3> position;
-    for (std::vector<float>& p : position) p.resize(static_cast<std::size_t>(plane.columns));
+    for (std::size_t r = 0; r < 3; ++r) {
+        along[r].resize(columns);
+        position[r].resize(columns);
+        for (std::size_t x = 0; x < columns; ++x) along[r][x] = terms_[r][column][x * static_cast<std::size_t>(plane.step)];
+    }
     std::size_t at = 0;
     for (std::int32_t y = 0; y < plane.rows; ++y) {
         const auto rowIndex = static_cast<std::size_t>(y * plane.step);
         for (std::size_t r = 0; r < 3; ++r) {
             const float rowTerm = terms_[r][row][rowIndex];
             const float fixedTerm = terms_[r][fixed][static_cast<std::size_t>(plane.position)];
-            const std::array<float, kAnatomicalGridSize>& along = terms_[r][column];
+            const float last = lastColumn_[r];
+            const float centre = centre_[r];
+            const float* in = along[r].data();
             float* out = position[r].data();
             if (column == 2) {
                 const float first = rowTerm + fixedTerm;  // the i and j terms, in either order
-                for (std::int32_t x = 0; x < plane.columns; ++x)
-                    out[x] = ((first + along[static_cast<std::size_t>(x * plane.step)]) + lastColumn_[r]) + centre_[r];
+                for (std::size_t x = 0; x < columns; ++x) out[x] = ((first + in[x]) + last) + centre;
             } else {
                 const float second = row < fixed ? rowTerm : fixedTerm;  // the other of i and j
                 const float third = row < fixed ? fixedTerm : rowTerm;   // the k term
-                for (std::int32_t x = 0; x < plane.columns; ++x)
-                    out[x] = (((along[static_cast<std::size_t>(x * plane.step)] + second) + third) + lastColumn_[r]) + centre_[r];
+                for (std::size_t x = 0; x < columns; ++x) out[x] = (((in[x] + second) + third) + last) + centre;
             }
         }
-        for (std::int32_t x = 0; x < plane.columns; ++x, ++at) {
-            const float px = position[0][static_cast<std::size_t>(x)];
-            const float py = position[1][static_cast<std::size_t>(x)];
-            const float pz = position[2][static_cast<std::size_t>(x)];
+        const float* px = position[0].data();
+        const float* py = position[1].data();
+        const float* pz = position[2].data();
+        for (std::size_t x = 0; x < columns; ++x, ++at) {
             // The float range test and rounding of the scans: the cells nearestCellIndex gives.
-            if (px >= -0.5f && px < end[0] && py >= -0.5f && py < end[1] && pz >= -0.5f && pz < end[2])
-                cells[at] = (std::int64_t{cellInRange(pz)} * dims_[1] + cellInRange(py)) * dims_[0] + cellInRange(px);
+            if (px[x] >= -0.5f && px[x] < end[0] && py[x] >= -0.5f && py[x] < end[1] && pz[x] >= -0.5f && pz[x] < end[2])
+                cells[at] = (std::int64_t{cellInRange(pz[x])} * dims_[1] + cellInRange(py[x])) * dims_[0] + cellInRange(px[x]);
         }
     }
 }

@@ -6,9 +6,9 @@
 namespace zandrel::report {
 
 Window robustWindow(const VolumeGrid& image, double lowFraction, double highFraction) {
-    // At most about 2^14 cells, evenly strided: the fractions of a large image are found as
+    // At most about 2^12 cells, evenly strided: the fractions of a large image are found as
     // well from a sample, at a fraction of the cost.
-    const std::size_t stride = std::max<std::size_t>(1, image.cellCount() >> 14);
+    const std::size_t stride = std::max<std::size_t>(1, image.cellCount() >> 12);
     std::vector<float> values;
     values.reserve(image.cellCount() / stride + 1);
     for (std::size_t c = 0; c < image.cellCount(); c += stride)

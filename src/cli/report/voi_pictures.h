@@ -18,8 +18,8 @@ struct Window {
 };
 
 // The window between two fractions of the sorted finite values (robust against a few
-// extreme cells), of every cell up to 2^15 cells and of an evenly strided sample of about
-// 2^14 cells beyond; {0, 1} for an image without finite values.
+// extreme cells), of every cell up to 2^13 cells and of an evenly strided sample of about
+// 2^12 cells beyond; {0, 1} for an image without finite values.
 Window robustWindow(const VolumeGrid& image, double lowFraction = 0.02, double highFraction = 0.98);
 
 // The lightest grey of a picture. The two lighter levels are kept off the pictures, so a

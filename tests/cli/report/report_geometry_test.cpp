@@ -261,8 +261,8 @@ TEST(ReportPictures, WindowIgnoresAFewExtremeCells) {
 }
 
 TEST(ReportPictures, WindowOfALargeImageComesFromAnEvenSample) {
-    // 2^18 cells: the window is taken from every 16th. Values 0..96 repeat with a period
-    // prime to the stride, so the sample holds them all; one sampled cell in 500 is extreme.
+    // 2^18 cells: the window is taken from every 64th. Values 0..96 repeat with a period
+    // prime to the stride, so the sample holds them all; one sampled cell in 125 is extreme.
     VolumeGrid image(256, 256, 4);
     for (std::size_t c = 0; c < image.cellCount(); ++c)
         image.data()[c] = c % 8000 == 0 ? 1e9f : static_cast<float>(c % 97);
