@@ -79,6 +79,12 @@ void ReportBuilder::setPictures(std::vector<PagePicture> pictures, std::string n
     set->pictureNote = std::move(note);
 }
 
+void ReportBuilder::setPicturesOf(std::size_t index, std::vector<PagePicture> pictures, std::string note) {
+    if (index >= model_.sets.size()) return;
+    model_.sets[index].pictures = std::move(pictures);
+    model_.sets[index].pictureNote = std::move(note);
+}
+
 void ReportBuilder::finishSet(ReportOutcome outcome) {
     if (ReportSet* set = current()) set->outcome = outcome;
     inSet_ = false;

@@ -71,8 +71,10 @@ void ReportObserver::addConverted(int setNumber, const ConvertedSet& set) {
         return;
     }
     try {
-        SetPictures pictures = writer_.addSet(static_cast<std::size_t>(setNumber - 1), set);
-        builder_.setPictures(std::move(pictures.pictures), std::move(pictures.note));
+        const auto setIndex = static_cast<std::size_t>(setNumber - 1);
+        drawn_.reserve(drawn_.size() + 1);
+        writer_.addSet(setIndex, set);
+        drawn_.emplace_back(setIndex, builder_.model().sets.size() - 1);
     } catch (const std::exception& error) {
         failure_ = error.what();
         builder_.setPictures({}, "No pictures: the report could not be written (" + failure_ + ").");
@@ -80,6 +82,18 @@ void ReportObserver::addConverted(int setNumber, const ConvertedSet& set) {
 }
 
 std::string ReportObserver::finish() {
+    try {
+        // The writer returns the sets in the order they were handed to it, as drawn_ lists them.
+        std::vector<std::pair<std::size_t, SetPictures>> results = writer_.collect();
+        for (std::size_t n = 0; n < results.size() && n < drawn_.size(); ++n) {
+            if (results[n].first != drawn_[n].first) continue;
+            SetPictures& pictures = results[n].second;
+            builder_.setPicturesOf(drawn_[n].second, std::move(pictures.pictures), std::move(pictures.note));
+        }
+    } catch (const std::exception& error) {
+        if (failure_.empty()) failure_ = error.what();
+    }
+    if (failure_.empty()) failure_ = writer_.failure();
     builder_.finishBatch();
     try {
         writer_.finish(builder_.model());

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "batch/batch_observer.h"
 #include "cli/report/report_builder.h"
@@ -10,9 +12,9 @@
 namespace zandrel::report {
 
 // Follows a batch run for `zandrel convert --report DIR`: sorts the log entries into sets,
-// draws each converted set's pictures as the set ends (from the records, chain and saved
-// file the batch hands over, which are released right after) and keeps only the page's
-// text per set. finish() writes index.html.
+// has each converted set's figures drawn beside the batch as the set ends (from a copy of
+// the records, chain and saved file the batch hands over, released once drawn) and keeps
+// only the page's text per set. finish() waits for the figures and writes index.html.
 //
 // A report that cannot be written never stops the batch: the first such failure is kept,
 // later sets get no pictures, and finish() returns it.
@@ -37,6 +39,7 @@ private:
     ReportBuilder builder_;
     ReportWriter writer_;
     std::string failure_;
+    std::vector<std::pair<std::size_t, std::size_t>> drawn_;  // (set index, index in the model) of sets handed to the writer
 };
 
 }  // namespace zandrel::report

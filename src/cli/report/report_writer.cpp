@@ -38,36 +38,82 @@ void writeText(const std::string& path, const std::string& text) {
 
 }  // namespace
 
-ReportWriter::ReportWriter(const std::string& dir, ReportOptions options) : folder_(dir), options_(options) {
+ReportWriter::ReportWriter(const std::string& dir, ReportOptions options)
+    : folder_(dir), options_(options), jobs_(options.drawingThreads) {
     // The page's own name is checked now, so a folder that cannot take it is refused
     // before the batch starts.
     folder_.plan({"index.html"});
 }
 
-SetPictures ReportWriter::addSet(std::size_t setIndex, const ConvertedSet& set) {
+ReportWriter::~ReportWriter() { jobs_.wait(); }
+
+void ReportWriter::addSet(std::size_t setIndex, const ConvertedSet& set) {
     std::vector<std::string> names;
     for (std::size_t v = 0; v < set.voiFile.vois.size(); ++v) names.push_back(figureName(setIndex, v));
     folder_.plan(names);
+    auto pending = std::make_unique<Pending>();
+    pending->setIndex = setIndex;
+    pending->set = std::make_unique<ConvertedSet>(set);
+    Pending& job = *pending;
+    pending_.push_back(std::move(pending));
+    try {
+        jobs_.submit([this, &job] { draw(job); });
+    } catch (...) {
+        pending_.pop_back();  // never handed out: nobody draws it
+        throw;
+    }
+}
 
+std::string ReportWriter::failure() const {
+    std::lock_guard<std::mutex> lock(failureMutex_);
+    return failure_;
+}
+
+void ReportWriter::fail(const std::string& why) {
+    std::lock_guard<std::mutex> lock(failureMutex_);
+    if (failure_.empty()) failure_ = why;
+    failed_ = true;
+}
+
+void ReportWriter::draw(Pending& pending) {
+    const auto unwritable = [this] { return "No pictures: the report could not be written (" + failure() + ")."; };
+    if (failed_) {
+        pending.result.note = unwritable();
+        pending.set.reset();
+        return;
+    }
     const auto store = [&](const std::string& name, const RgbImage& image) {
         try {
             writePng(folder_.pathOf(name), image);
         } catch (const std::runtime_error& error) {
             throw StoreFailure(error.what());
         }
-        folder_.written(name);
+        pending.written.push_back(name);
     };
-    SetPictures result;
     try {
-        result.pictures = drawSetPictures(setIndex, set, options_.sampledVolumes, store);
-    } catch (const StoreFailure&) {
-        throw;
+        pending.result.pictures = drawSetPictures(pending.setIndex, *pending.set, options_.sampledVolumes, store);
+    } catch (const StoreFailure& error) {
+        fail(error.what());
+        pending.result.pictures.clear();
+        pending.result.note = unwritable();
     } catch (const std::bad_alloc&) {
-        result.note = "No pictures: not enough memory to draw them.";
+        pending.result.note = "No pictures: not enough memory to draw them.";
     } catch (const std::exception& error) {
-        result.note = std::string("No pictures: ") + error.what();
+        pending.result.note = std::string("No pictures: ") + error.what();
     }
-    return result;
+    pending.set.reset();
+}
+
+std::vector<std::pair<std::size_t, SetPictures>> ReportWriter::collect() {
+    jobs_.wait();
+    std::vector<std::pair<std::size_t, SetPictures>> results;
+    results.reserve(pending_.size());
+    for (const std::unique_ptr<Pending>& pending : pending_) {
+        for (const std::string& name : pending->written) folder_.written(name);
+        results.emplace_back(pending->setIndex, std::move(pending->result));
+    }
+    pending_.clear();
+    return results;
 }
 
 void ReportWriter::finish(const ReportModel& model) {

@@ -162,7 +162,10 @@ TEST(ReportPictures, VoiOutlineLiesWhereTheMappedRoiLies) {
     ReportBuilder builder("list.txt", "1.0", false);
     builder.startSet(FileSet{});
     builder.setBuilt("ACPC", voiRowsOf(identity.set));
-    SetPictures pictures = writer.addSet(0, identity.set);
+    writer.addSet(0, identity.set);
+    std::vector<std::pair<std::size_t, SetPictures>> drawn = writer.collect();
+    ASSERT_EQ(drawn.size(), 1u);
+    SetPictures pictures = std::move(drawn[0].second);
     ASSERT_EQ(pictures.note, "");
     builder.setPictures(std::move(pictures.pictures), "");
     builder.finishSet(ReportOutcome::converted);
