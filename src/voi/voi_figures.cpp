@@ -33,11 +33,26 @@ namespace {
 
 // The cells that more than one VOI holds, sorted. Each list holds a cell once, so a cell
 // that appears twice among all lists belongs to two VOIs. Costs the VOIs' size, not the
-// grid's: a report computes this once per set.
+// grid's: a report computes this once per set. The lists are sorted already, so they are
+// merged pairwise, round by round, rather than sorted again as one.
 std::vector<std::uint32_t> sharedCells(const VoiCells& cells) {
     std::vector<std::uint32_t> all;
-    for (const auto& list : cells.cells) all.insert(all.end(), list.begin(), list.end());
-    std::sort(all.begin(), all.end());
+    std::vector<std::size_t> starts;  // where each sorted run begins
+    for (const auto& list : cells.cells) {
+        starts.push_back(all.size());
+        all.insert(all.end(), list.begin(), list.end());
+    }
+    while (starts.size() > 1) {
+        std::vector<std::size_t> merged;
+        for (std::size_t r = 0; r < starts.size(); r += 2) {
+            merged.push_back(starts[r]);
+            if (r + 1 == starts.size()) break;
+            const std::size_t end = r + 2 < starts.size() ? starts[r + 2] : all.size();
+            const auto at = [&](std::size_t n) { return all.begin() + static_cast<std::ptrdiff_t>(n); };
+            std::inplace_merge(at(starts[r]), at(starts[r + 1]), at(end));
+        }
+        starts = std::move(merged);
+    }
     std::vector<std::uint32_t> shared;
     for (std::size_t n = 1; n < all.size(); ++n) {
         if (all[n] == all[n - 1] && (shared.empty() || shared.back() != all[n])) shared.push_back(all[n]);

@@ -158,6 +158,10 @@ TEST(VoiFigures, SharedCountsEveryVoiThatHoldsACellButNoDuplicate) {
         {"neighbours differ in one coordinate",
          {makeVoi("a", {{1, 1, 1}}), makeVoi("b", {{1, 1, 2}}), makeVoi("c", {{2, 1, 1}}), makeVoi("d", {{1, 2, 1}})},
          {0, 0, 0, 0}},
+        {"five VOIs, the first and last sharing across merge rounds",
+         {makeVoi("a", {{9, 9, 9}, {1, 1, 1}}), makeVoi("b", {{2, 2, 2}}), makeVoi("c", {{4, 4, 4}, {3, 3, 3}}),
+          makeVoi("d", {{3, 3, 3}}), makeVoi("e", {{0, 0, 0}, {9, 9, 9}})},
+         {1, 0, 1, 1, 1}},
     };
     for (const Case& c : cases) {
         const VoiFile file = test::voiFileOf("TAL", c.vois);

@@ -79,10 +79,13 @@ void ReportBuilder::setPictures(std::vector<PagePicture> pictures, std::string n
     set->pictureNote = std::move(note);
 }
 
-void ReportBuilder::setPicturesOf(std::size_t index, std::vector<PagePicture> pictures, std::string note) {
+void ReportBuilder::setDrawn(std::size_t index, std::vector<VoiRow> vois, std::vector<PagePicture> pictures,
+                            std::string note) {
     if (index >= model_.sets.size()) return;
-    model_.sets[index].pictures = std::move(pictures);
-    model_.sets[index].pictureNote = std::move(note);
+    ReportSet& set = model_.sets[index];
+    set.vois = std::move(vois);
+    set.pictures = std::move(pictures);
+    set.pictureNote = std::move(note);
 }
 
 void ReportBuilder::finishSet(ReportOutcome outcome) {

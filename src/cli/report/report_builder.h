@@ -23,8 +23,8 @@ public:
     // The table of the built VOIs, and their pictures (or why there are none).
     void setBuilt(std::string referenceSpace, std::vector<VoiRow> vois);
     void setPictures(std::vector<PagePicture> pictures, std::string note);
-    // The same for set `index` of the model (from 0), whose figures were drawn beside the batch.
-    void setPicturesOf(std::size_t index, std::vector<PagePicture> pictures, std::string note);
+    // The table and pictures of set `index` of the model (from 0), made beside the batch.
+    void setDrawn(std::size_t index, std::vector<VoiRow> vois, std::vector<PagePicture> pictures, std::string note);
     // The set being collected, or null between sets.
     const ReportSet* currentSet() const { return inSet_ ? &model_.sets.back() : nullptr; }
     void finishSet(ReportOutcome outcome);

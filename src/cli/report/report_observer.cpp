@@ -53,31 +53,26 @@ void ReportObserver::onSetFinished(const FileSet& set, const SetResult& result) 
 }
 
 void ReportObserver::addConverted(int setNumber, const ConvertedSet& set) {
-    std::vector<VoiRow> rows;
-    std::string figuresNote;
+    builder_.setBuilt(set.voiFile.ReferenceSpace.value, {});
+    if (failure_.empty()) {
+        try {
+            // The table and the figures are made beside the batch; the page gets them at the end.
+            const auto setIndex = static_cast<std::size_t>(setNumber - 1);
+            drawn_.reserve(drawn_.size() + 1);
+            writer_.addSet(setIndex, set);
+            drawn_.emplace_back(setIndex, builder_.model().sets.size() - 1);
+            return;
+        } catch (const std::exception& error) {
+            failure_ = error.what();
+        }
+    }
+    // The report cannot take pictures any more: the table still comes from the saved file.
+    const std::string unwritable = "No pictures: the report could not be written (" + failure_ + ").";
     try {
-        rows = voiRowsOf(set);
+        builder_.setBuilt(set.voiFile.ReferenceSpace.value, voiRowsOf(set));
+        builder_.setPictures({}, unwritable);
     } catch (const std::exception& error) {
-        figuresNote = std::string("No figures and no pictures: ") + error.what();
-    }
-    if (!figuresNote.empty()) {
-        builder_.setBuilt(set.voiFile.ReferenceSpace.value, {});
-        builder_.setPictures({}, figuresNote);
-        return;
-    }
-    builder_.setBuilt(set.voiFile.ReferenceSpace.value, std::move(rows));
-    if (!failure_.empty()) {
-        builder_.setPictures({}, "No pictures: the report could not be written (" + failure_ + ").");
-        return;
-    }
-    try {
-        const auto setIndex = static_cast<std::size_t>(setNumber - 1);
-        drawn_.reserve(drawn_.size() + 1);
-        writer_.addSet(setIndex, set);
-        drawn_.emplace_back(setIndex, builder_.model().sets.size() - 1);
-    } catch (const std::exception& error) {
-        failure_ = error.what();
-        builder_.setPictures({}, "No pictures: the report could not be written (" + failure_ + ").");
+        builder_.setPictures({}, std::string("No figures and no pictures: ") + error.what());
     }
 }
 
@@ -87,8 +82,8 @@ std::string ReportObserver::finish() {
         std::vector<std::pair<std::size_t, SetPictures>> results = writer_.collect();
         for (std::size_t n = 0; n < results.size() && n < drawn_.size(); ++n) {
             if (results[n].first != drawn_[n].first) continue;
-            SetPictures& pictures = results[n].second;
-            builder_.setPicturesOf(drawn_[n].second, std::move(pictures.pictures), std::move(pictures.note));
+            SetPictures& drawn = results[n].second;
+            builder_.setDrawn(drawn_[n].second, std::move(drawn.rows), std::move(drawn.pictures), std::move(drawn.note));
         }
     } catch (const std::exception& error) {
         if (failure_.empty()) failure_ = error.what();

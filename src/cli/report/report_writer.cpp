@@ -76,6 +76,13 @@ void ReportWriter::fail(const std::string& why) {
 }
 
 void ReportWriter::draw(Pending& pending) {
+    try {
+        pending.result.rows = voiRowsOf(*pending.set);
+    } catch (const std::exception& error) {
+        pending.result.note = std::string("No figures and no pictures: ") + error.what();
+        pending.set.reset();
+        return;
+    }
     const auto unwritable = [this] { return "No pictures: the report could not be written (" + failure() + ")."; };
     if (failed_) {
         pending.result.note = unwritable();

@@ -21,8 +21,10 @@ struct ReportOptions {
     std::size_t drawingThreads = 0;   // threads drawing figures beside the batch; 0: one per processor, at most four
 };
 
-// What the page shows of a set's pictures: a figure per VOI, or a note saying why there are none.
+// What the page shows of a converted set beyond its log: the table of its VOIs and a figure
+// per VOI, or a note saying why there are none.
 struct SetPictures {
+    std::vector<VoiRow> rows;
     std::vector<PagePicture> pictures;
     std::string note;
 };
@@ -40,14 +42,15 @@ public:
     ReportWriter(const ReportWriter&) = delete;
     ReportWriter& operator=(const ReportWriter&) = delete;
 
-    // Has the figures of converted set `setIndex` (from 0) drawn and written from a copy of
-    // the set. Throws std::runtime_error, before anything is drawn, when the folder refuses
-    // one of their names.
+    // Has the VOI table of converted set `setIndex` (from 0) made and its figures drawn and
+    // written, from a copy of the set. Throws std::runtime_error, before anything is drawn,
+    // when the folder refuses one of their names.
     void addSet(std::size_t setIndex, const ConvertedSet& set);
 
     // Waits until every added set is drawn and returns what the page shows of each, with its
-    // set index, in the order they were added. A set whose figures cannot be made (its
-    // time-course data unreadable, say) gets a note instead. Once a figure cannot be written
+    // set index, in the order they were added. A set whose table cannot be made (a voxel
+    // off its grid) or whose figures cannot be made (its time-course data unreadable, say)
+    // gets a note instead. Once a figure cannot be written
     // to the folder, its set and every set not yet drawn get a note saying so, and failure()
     // tells why.
     std::vector<std::pair<std::size_t, SetPictures>> collect();
