@@ -103,7 +103,7 @@ void writePng(const std::string& path, const RgbImage& image) {
     std::error_code error;
     // A complete picture takes the place of an earlier one by removing it first and then
     // renaming: renamed over an existing file, the new one is written out to the disk at
-    // once by common file systems (ext4 by default), which cost a third of the report.
+    // once by common file systems (ext4 by default): a fifth of the report's time.
     if (encoded && closed) {
         std::filesystem::remove(path, error);
         if (!error) std::filesystem::rename(temporary, path, error);
