@@ -58,9 +58,13 @@ void ReportObserver::addConverted(int setNumber, const ConvertedSet& set) {
         try {
             // The table and the figures are made beside the batch; the page gets them at the end.
             const auto setIndex = static_cast<std::size_t>(setNumber - 1);
-            drawn_.reserve(drawn_.size() + 1);
-            writer_.addSet(setIndex, set);
             drawn_.emplace_back(setIndex, builder_.model().sets.size() - 1);
+            try {
+                writer_.addSet(setIndex, set);
+            } catch (...) {
+                drawn_.pop_back();  // the writer never took it
+                throw;
+            }
             return;
         } catch (const std::exception& error) {
             failure_ = error.what();
@@ -79,10 +83,10 @@ void ReportObserver::addConverted(int setNumber, const ConvertedSet& set) {
 std::string ReportObserver::finish() {
     try {
         // The writer returns the sets in the order they were handed to it, as drawn_ lists them.
-        std::vector<std::pair<std::size_t, SetPictures>> results = writer_.collect();
+        std::vector<std::pair<std::size_t, DrawnSet>> results = writer_.collect();
         for (std::size_t n = 0; n < results.size() && n < drawn_.size(); ++n) {
             if (results[n].first != drawn_[n].first) continue;
-            SetPictures& drawn = results[n].second;
+            DrawnSet& drawn = results[n].second;
             builder_.setDrawn(drawn_[n].second, std::move(drawn.rows), std::move(drawn.pictures), std::move(drawn.note));
         }
     } catch (const std::exception& error) {

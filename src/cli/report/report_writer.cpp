@@ -45,8 +45,6 @@ ReportWriter::ReportWriter(const std::string& dir, ReportOptions options)
     folder_.plan({"index.html"});
 }
 
-ReportWriter::~ReportWriter() { jobs_.wait(); }
-
 void ReportWriter::addSet(std::size_t setIndex, const ConvertedSet& set) {
     std::vector<std::string> names;
     for (std::size_t v = 0; v < set.voiFile.vois.size(); ++v) names.push_back(figureName(setIndex, v));
@@ -111,9 +109,9 @@ void ReportWriter::draw(Pending& pending) {
     pending.set.reset();
 }
 
-std::vector<std::pair<std::size_t, SetPictures>> ReportWriter::collect() {
+std::vector<std::pair<std::size_t, DrawnSet>> ReportWriter::collect() {
     jobs_.wait();
-    std::vector<std::pair<std::size_t, SetPictures>> results;
+    std::vector<std::pair<std::size_t, DrawnSet>> results;
     results.reserve(pending_.size());
     for (const std::unique_ptr<Pending>& pending : pending_) {
         for (const std::string& name : pending->written) folder_.written(name);

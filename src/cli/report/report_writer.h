@@ -23,7 +23,7 @@ struct ReportOptions {
 
 // What the page shows of a converted set beyond its log: the table of its VOIs and a figure
 // per VOI, or a note saying why there are none.
-struct SetPictures {
+struct DrawnSet {
     std::vector<VoiRow> rows;
     std::vector<PagePicture> pictures;
     std::string note;
@@ -38,9 +38,6 @@ public:
     // Prepares the folder before any set is converted, creating it when missing. Throws
     // std::runtime_error when the folder is refused (it holds files that are not a report).
     explicit ReportWriter(const std::string& dir, ReportOptions options = {});
-    ~ReportWriter();
-    ReportWriter(const ReportWriter&) = delete;
-    ReportWriter& operator=(const ReportWriter&) = delete;
 
     // Has the VOI table of converted set `setIndex` (from 0) made and its figures drawn and
     // written, from a copy of the set. Throws std::runtime_error, before anything is drawn,
@@ -50,10 +47,9 @@ public:
     // Waits until every added set is drawn and returns what the page shows of each, with its
     // set index, in the order they were added. A set whose table cannot be made (a voxel
     // off its grid) or whose figures cannot be made (its time-course data unreadable, say)
-    // gets a note instead. Once a figure cannot be written
-    // to the folder, its set and every set not yet drawn get a note saying so, and failure()
-    // tells why.
-    std::vector<std::pair<std::size_t, SetPictures>> collect();
+    // gets a note instead. Once a figure cannot be written to the folder, its set and every
+    // set not yet drawn get a note saying so, and failure() tells why.
+    std::vector<std::pair<std::size_t, DrawnSet>> collect();
     std::string failure() const;
 
     // Writes index.html and lists every file written in the folder's marker. Throws
@@ -64,7 +60,7 @@ private:
     struct Pending {
         std::size_t setIndex = 0;
         std::unique_ptr<ConvertedSet> set;  // released once drawn
-        SetPictures result;
+        DrawnSet result;
         std::vector<std::string> written;   // figures written completely
     };
     void draw(Pending& pending);
@@ -76,7 +72,7 @@ private:
     std::string failure_;
     std::atomic<bool> failed_{false};
     std::vector<std::unique_ptr<Pending>> pending_;
-    PictureJobs jobs_;  // last: its threads are joined before anything they use goes away
+    PictureJobs jobs_;  // last: its threads run every queued job and are joined before anything they use goes away
 };
 
 // The rows of a converted set's VOI table: name, colour and skipped voxels from the set,

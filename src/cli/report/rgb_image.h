@@ -30,10 +30,10 @@ struct RgbImage {
     }
 };
 
-// Writes the picture as a PNG file through a temporary file in the same folder, which
-// takes the place of `path` once complete (an earlier file there is removed just before). Throws std::runtime_error "Cannot Create file: " + path when
-// the file cannot be created and "Cannot write file: " + path when encoding fails; no
-// temporary file is left behind.
+// Writes the picture as a PNG file through a temporary file in the same folder, which takes
+// the place of `path` once complete (an earlier file there is removed just before). Throws
+// std::runtime_error "Cannot Create file: " + path when the file cannot be created and
+// "Cannot write file: " + path when encoding fails; no temporary file is left behind.
 void writePng(const std::string& path, const RgbImage& image);
 
 }  // namespace zandrel::report

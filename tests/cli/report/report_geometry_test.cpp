@@ -163,9 +163,9 @@ TEST(ReportPictures, VoiOutlineLiesWhereTheMappedRoiLies) {
     builder.startSet(FileSet{});
     builder.setBuilt("ACPC", voiRowsOf(identity.set));
     writer.addSet(0, identity.set);
-    std::vector<std::pair<std::size_t, SetPictures>> drawn = writer.collect();
+    std::vector<std::pair<std::size_t, DrawnSet>> drawn = writer.collect();
     ASSERT_EQ(drawn.size(), 1u);
-    SetPictures pictures = std::move(drawn[0].second);
+    DrawnSet pictures = std::move(drawn[0].second);
     ASSERT_EQ(pictures.note, "");
     builder.setPictures(std::move(pictures.pictures), "");
     builder.finishSet(ReportOutcome::converted);
