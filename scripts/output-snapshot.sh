@@ -2,6 +2,7 @@
 # Writes every output of the command line on a fixed set of studies into one folder, so that
 # two builds can be compared byte for byte with `diff -r`: the .voi files, the log entries on
 # standard output, the transcripts, the exit statuses, and `inspect` and `chain` of every file.
+# The NIfTI images (by content), tables, sidecars and the report's page and pictures too.
 # A change that is not meant to change results must leave this folder identical.
 #
 # Usage: scripts/output-snapshot.sh BUILD_DIR OUT_DIR
@@ -35,6 +36,11 @@ head -c 900 "$b/subject3/s3.roi" >"$b/roi" && mv "$b/roi" "$b/subject3/s3.roi"
 sed -i 's/^NrOfSlices:.*/NrOfSlices:                    0/' "$b/subject4/s4_run1.fmr"
 rm -f "$b/subject5/s5_IA.trf"
 studies+=("$b")
+
+# Each study as it was before anything ran, for the outputs besides the .voi below.
+pristine="$out/.pristine"
+mkdir -p "$pristine"
+for dir in "${studies[@]}"; do cp -r "$dir" "$pristine/"; done
 
 for dir in "${studies[@]}"; do
   list="$(ls "$dir"/*.txt | head -n1)"
@@ -73,6 +79,31 @@ for dir in "${studies[@]}"; do
     echo "$?" >>"$ia.chain.json"
   done
 done
+
+# NIfTI labels and masks with their tables and sidecars, and the report, each converted in a
+# fresh copy of the study (its list's absolute prefix pointing into the copy). The images are
+# kept decompressed, so that they compare by content.
+for dir in "${studies[@]}"; do
+  study="$(basename "$dir")"
+  name="$(basename "$(ls "$dir"/*.txt | head -n1)")"
+  for kind in labels masks report; do
+    copy="$out/outputs/$study-$kind"
+    mkdir -p "$out/outputs"
+    cp -r "$pristine/$study" "$copy"
+    sed -i "1s#^$dir#$copy#" "$copy/$name"
+    (
+      cd "$copy" || exit 1
+      if [ "$kind" = report ]; then "$zandrel" convert "$name" --report qc >run.out 2>run.err
+      else "$zandrel" convert "$name" --nifti "$kind" >run.out 2>run.err; fi
+      echo "$?" >run.status
+      # The report's date and run time differ from run to run.
+      [ -f qc/index.html ] && sed -i -E 's#<td>(Date|Total time)</td><td>[^<]*</td>#<td>\1</td><td>-</td>#' qc/index.html
+      find . -name '*.stc' -delete
+      find . -name '*.nii.gz' | while read -r f; do gzip -dc "$f" >"${f%.gz}" && rm "$f"; done
+    )
+  done
+done
+rm -rf "$pristine"
 # Absolute paths of the snapshot folder appear in log entries: make them relative.
 grep -rl --null "$out" "$out" | xargs -0 -r sed -i "s#$out#SNAP#g"
 echo "snapshot written to $out"
