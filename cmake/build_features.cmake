@@ -6,9 +6,9 @@
 # Each is ON by default when its library is found on the build host. The Windows cross
 # build has neither library (Debian ships them for the build host only), so there both are
 # OFF and cannot be switched on. Every target that links the interface library
-# zandrel_build_features is compiled with ZANDREL_WITH_NIFTI and ZANDREL_WITH_REPORT defined
-# as 0 or 1, and can include the generated <cli/build_features.h>, whose featureList() is the
-# line `zandrel --version` prints.
+# zandrel_build_features can include the generated <zandrel/build_features.h>: the project's
+# version (kVersion), ZANDREL_WITH_NIFTI and ZANDREL_WITH_REPORT as 0 or 1, and the line of
+# features that `zandrel --version` prints.
 if(CMAKE_CROSSCOMPILING)
   set(ZANDREL_WITH_NIFTI OFF CACHE BOOL "NIfTI output (not available in the cross build)" FORCE)
   set(ZANDREL_WITH_REPORT OFF CACHE BOOL "Picture report (not available in the cross build)" FORCE)
@@ -55,8 +55,6 @@ endif()
 message(STATUS "Command line features:${ZANDREL_FEATURE_NAMES}")
 
 configure_file("${CMAKE_CURRENT_LIST_DIR}/build_features.h.in"
-  "${CMAKE_BINARY_DIR}/generated/cli/build_features.h" @ONLY)
+  "${CMAKE_BINARY_DIR}/generated/zandrel/build_features.h" @ONLY)
 add_library(zandrel_build_features INTERFACE)
 target_include_directories(zandrel_build_features INTERFACE "${CMAKE_BINARY_DIR}/generated")
-target_compile_definitions(zandrel_build_features INTERFACE
-  ZANDREL_WITH_NIFTI=${ZANDREL_NIFTI_VALUE} ZANDREL_WITH_REPORT=${ZANDREL_REPORT_VALUE})

@@ -7,7 +7,7 @@
 
 #include "chain/chain_factors.h"
 #include "chain/chain_verdict.h"
-#include "cli/chain_format.h"
+#include "outputs/inspect/chain_json.h"
 #include "cli/commands.h"
 #include "formats/fmr_header.h"
 #include "formats/trf_record.h"

@@ -14,14 +14,14 @@
 #include "cli/convert_output.h"
 #include "cli/convert_progress.h"
 #include "cli/nifti_option.h"
-#include "cli/observer_fan_out.h"
+#include "batch/observer_fan_out.h"
 #include "cli/terminal.h"
-#include "cli/build_features.h"
+#include "zandrel/build_features.h"
 #if ZANDREL_WITH_NIFTI
-#include "cli/nifti/nifti_outputs_observer.h"
+#include "outputs/nifti/nifti_outputs_observer.h"
 #endif
 #if ZANDREL_WITH_REPORT
-#include "cli/report/report_observer.h"
+#include "outputs/report/report_observer.h"
 #endif
 
 namespace zandrel::cli {
@@ -107,7 +107,7 @@ int runConvert(const ConvertOptions& options) {
     std::optional<report::ReportObserver> report;
     if (withReport) {
         try {
-            report.emplace(options.reportDir, options.listPath, ZANDREL_VERSION, options.dryRun);
+            report.emplace(options.reportDir, options.listPath, kVersion, options.dryRun);
         } catch (const std::exception& error) {
             std::cerr << "zandrel convert: " << error.what() << "\n";
             return kUsage;

@@ -1,11 +1,11 @@
 #pragma once
 
-#include <fstream>
 #include <ostream>
 #include <string>
 
 #include "batch/batch_observer.h"
 #include "cli/convert_progress.h"
+#include "outputs/transcript/transcript_file.h"
 
 namespace zandrel::cli {
 
@@ -33,8 +33,7 @@ public:
 
 private:
     std::ostream& console_;
-    std::ofstream transcript_;
-    bool transcriptOpen_ = false;
+    TranscriptFile transcript_;
     ConvertProgress* progress_ = nullptr;
 };
 

@@ -9,7 +9,7 @@
 #include "cli/commands.h"
 #include "cli/nifti_option.h"
 #if ZANDREL_WITH_NIFTI
-#include "cli/nifti/voi_outputs.h"
+#include "outputs/nifti/voi_outputs.h"
 #endif
 
 namespace zandrel::cli {

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "cli/commands.h"
-#include "cli/inspect_records.h"
-#include "cli/json/json_writer.h"
+#include "outputs/inspect/record_json.h"
+#include "io/json_writer.h"
 
 namespace zandrel::cli {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/build_features.h"
+#include "zandrel/build_features.h"
 #include "cli/commands.h"
 
 namespace zandrel::cli {
@@ -71,7 +71,7 @@ int runCommandLine(int argc, char** argv) {
     auto formatter = std::make_shared<HelpFormatter>();
     formatter->column_width(kHelpColumnWidth);
     zandrel.formatter(formatter);
-    zandrel.set_version_flag("--version", std::string("zandrel 1.4\n") + featureList(), "show the version");
+    zandrel.set_version_flag("--version", std::string("zandrel ") + kVersion + "\n" + featureList(), "show the version");
     zandrel.set_help_flag("-h,--help", "show this text");
     zandrel.footer(kFooter);
     zandrel.require_subcommand(0, 1);

@@ -1,7 +1,7 @@
 #include <cstddef>
 #include <string>
 
-#include "voi/output_file.h"
+#include "io/output_file.h"
 #include "voi/voi_file.h"
 #include "voi/voi_text.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/json/json_string.h"
+#include "io/json_string.h"
 #include "study_fixture.h"
 #include "program_run.h"
 #include "temp_dir.h"
@@ -65,7 +65,7 @@ TEST(ConvertCommand, ConvertsAGeneratedStudyLikeTheReferenceScan) {
         const std::string relative = fs::path(files.roi).lexically_relative(study.root).generic_string();
         const std::string entry = "Converted ./" + relative;
         console += entry + "\n";
-        transcript += cli::jsonString(entry) + "\n";
+        transcript += jsonString(entry) + "\n";
         expectedVois.push_back(fs::path(test::voiPathOf(files)).lexically_relative(study.root).generic_string());
         EXPECT_EQ(readFile(test::voiPathOf(files)), test::expectedVoiText(files, true)) << files.roi;
     }

@@ -1,0 +1,119 @@
+#include "outputs/report/set_pictures.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+#include "outputs/report/target_mapping.h"
+#include "outputs/report/voi_pictures.h"
+#include "formats/time_course_sampler.h"
+
+namespace zandrel::report {
+
+namespace {
+
+std::string padded(std::size_t number, int digits) {
+    std::string text = std::to_string(number);
+    if (text.size() < static_cast<std::size_t>(digits)) text.insert(0, static_cast<std::size_t>(digits) - text.size(), '0');
+    return text;
+}
+
+// The target point nearest the mean of the VOI's grid indices; the grid centre for an empty VOI.
+std::array<std::int32_t, 3> centreOf(const std::vector<std::array<std::int32_t, 3>>& points) {
+    if (points.empty()) return {128, 128, 128};
+    std::array<double, 3> sum{};
+    for (const auto& p : points)
+        for (std::size_t a = 0; a < 3; ++a) sum[a] += p[a];
+    std::array<std::int32_t, 3> centre{};
+    for (std::size_t a = 0; a < 3; ++a)
+        centre[a] = std::clamp(static_cast<std::int32_t>(sum[a] / static_cast<double>(points.size()) + 0.5), 0, kAnatomicalGridSize - 1);
+    return centre;
+}
+
+struct CutText {
+    Cut cut;
+    const char* title;
+    char index;        // the grid index held fixed
+    std::size_t axis;  // its position in (i, j, k)
+    char world;        // the world coordinate it gives: 128 - index millimetres
+    const char* letters;
+};
+
+constexpr CutText kCuts[3] = {
+    {Cut::sagittal, "Sagittal", 'k', 2, 'x', "left A, right P; top S, bottom I"},
+    {Cut::coronal, "Coronal", 'i', 0, 'y', "left R, right L; top S, bottom I"},
+    {Cut::axial, "Axial", 'j', 1, 'z', "left R, right L; top A, bottom P"},
+};
+
+std::string cutCaption(const CutText& text, std::int32_t position, bool anatomicalSpace) {
+    std::string caption = std::string(text.title) + " cut " + text.index + " = " + std::to_string(position);
+    if (!anatomicalSpace) return caption + " of the native anatomical grid.";
+    return caption + " (" + text.world + " = " + std::to_string(128 - position) + " mm); " + text.letters + ".";
+}
+
+std::string volumeList(const std::vector<std::int32_t>& volumes) {
+    std::string list;
+    for (const std::int32_t v : volumes) list += (list.empty() ? "" : ", ") + std::to_string(v);
+    return list;
+}
+
+}  // namespace
+
+std::string figureName(std::size_t set, std::size_t voi) {
+    return "set-" + padded(set + 1, 3) + "-voi-" + padded(voi + 1, 2) + ".png";
+}
+
+std::vector<PagePicture> drawSetPictures(std::size_t setNumber, const ConvertedSet& set, std::int32_t sampledVolumes,
+                                         const std::function<void(const std::string&, const RgbImage&)>& store) {
+    const SetRecords& records = set.records;
+    const VoiFile& file = set.voiFile;
+    const TimeCourseMean functional = readTimeCourseMean(records.fmr, sampledVolumes);
+    const Window window = robustWindow(functional.mean);
+    const TargetMapping mapping(set.chain, records.fmr);
+    const bool anatomicalSpace = file.ReferenceSpace.value != "GF";
+    const std::int32_t largest = std::max(functional.mean.dimX(), functional.mean.dimY());
+    const std::int32_t scale = std::max(1, kCutSize / largest);
+
+    std::vector<PagePicture> figures(file.vois.size());
+    std::vector<RgbImage> panels;
+    for (std::size_t v = 0; v < file.vois.size(); ++v) {
+        const Voi& voi = file.vois[v];
+        std::vector<std::array<std::int32_t, 3>> points;
+        points.reserve(voi.voxels.size());
+        for (const VoxelTriple& t : voi.voxels) points.push_back(mapping.gridOf(t));
+        const std::array<std::int32_t, 3> centre = centreOf(points);
+        const auto channel = [](std::int32_t c) { return static_cast<std::uint8_t>(std::clamp(c, 0, 255)); };
+        const Rgb colour = {channel(voi.red), channel(voi.green), channel(voi.blue)};
+        PagePicture& figure = figures[v];
+
+        panels.clear();
+        for (const CutText& text : kCuts) {
+            const std::int32_t position = centre[text.axis];
+            panels.push_back(renderCut(mapping, functional.mean, window, points, text.cut, position, colour));
+            figure.captions.push_back(cutCaption(text, position, anatomicalSpace));
+        }
+        const RoiPlot* plot = v < records.roi.plots.size() ? &records.roi.plots[v] : nullptr;
+        const std::int32_t slice = plot != nullptr ? busiestSlice(*plot, functional.mean.dimZ()) : -1;
+        if (slice >= 0) {
+            panels.push_back(renderFunctionalSlice(functional.mean, window, *plot, slice, scale, colour));
+            const auto here = std::count_if(plot->voxels.begin(), plot->voxels.end(), [&](const VoxelTriple& t) {
+                return t.z == slice && functional.mean.contains(t.x, t.y, t.z);
+            });
+            figure.captions.push_back("Functional slice " + std::to_string(slice) + " of " +
+                                      std::to_string(functional.mean.dimZ()) + ", " + std::to_string(here) + " of " +
+                                      std::to_string(plot->voxels.size()) + " ROI voxels; mean of volumes " +
+                                      volumeList(functional.volumes) + "; column 0 at left, row 0 at top.");
+        }
+        const RgbImage image = composeFigure(panels);
+        figure.file = figureName(setNumber, v);
+        figure.width = image.width;
+        figure.height = image.height;
+        figure.alt = voi.NameOfVOI.value + ": sagittal, coronal and axial cuts of the functional image on the anatomical "
+                     "grid with the VOI outline" +
+                     (slice >= 0 ? ", and functional slice " + std::to_string(slice) + " with the ROI outline" : "");
+        store(figure.file, image);
+    }
+    return figures;
+}
+
+}  // namespace zandrel::report

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "batch/set_records.h"
+#include "outputs/report/report_model.h"
+#include "outputs/report/rgb_image.h"
+
+namespace zandrel::report {
+
+// Name of the figure of VOI `voi` of set `set` (both from 0). Known before anything is
+// drawn, so the folder can be checked first.
+std::string figureName(std::size_t set, std::size_t voi);
+
+// Draws the figure of each VOI of one converted set (set `setNumber`, from 0) through the
+// chain its VOIs were built with: the three cuts of the anatomical grid and, when its ROI
+// has voxels in the functional grid, the functional slice that holds most of them, left to
+// right. Hands each to `store` (name, picture) and returns them in VOI order for the page.
+// Reads `sampledVolumes` volumes of the time-course data; throws when they cannot be read,
+// and passes on what `store` throws.
+std::vector<PagePicture> drawSetPictures(
+    std::size_t setNumber, const ConvertedSet& set, std::int32_t sampledVolumes,
+    const std::function<void(const std::string&, const RgbImage&)>& store);
+
+}  // namespace zandrel::report
