@@ -13,7 +13,7 @@
 
 #include <time.h>
 
-#include "cli/nifti/voi_outputs.h"
+#include "outputs/nifti/voi_outputs.h"
 #include "formats/fmr_header.h"
 #include "formats/roi_file.h"
 #include "formats/tal_record.h"
