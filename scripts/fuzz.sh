@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Developer fuzzing: runs every libFuzzer target (or the ones named) for SECONDS each.
+# Runs every libFuzzer target (or the ones named) for SECONDS each: the one fuzzing loop of
+# the project, for developers and for the CI stage (scripts/stages/fuzz.sh).
 #
-#   scripts/fuzz.sh SECONDS [--merge] [TARGET...]
+#   scripts/fuzz.sh SECONDS [--replay] [--merge] [TARGET...]
 #
+# --replay first runs every committed regression and seed input of a target once, as files:
+# an input that fails stops there.
 # TARGET is a folder name under fuzz/corpus (fmr_header, roi, trf, tal, voi, list, convert).
 # Each target runs on a scratch copy of its committed seed corpus plus its regression
 # inputs, under build/fuzz/work/TARGET; the committed corpus is never modified unless
@@ -12,15 +15,17 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-usage() { echo "usage: scripts/fuzz.sh SECONDS [--merge] [TARGET...]" >&2; exit 2; }
+usage() { echo "usage: scripts/fuzz.sh SECONDS [--replay] [--merge] [TARGET...]" >&2; exit 2; }
 [ $# -ge 1 ] || usage
 seconds="$1"; shift
 [[ "$seconds" =~ ^[0-9]+$ ]] || usage
 merge=0
+replay=0
 targets=()
 for arg in "$@"; do
   case "$arg" in
     --merge) merge=1 ;;
+    --replay) replay=1 ;;
     -*) usage ;;
     *) targets+=("$arg") ;;
   esac
@@ -47,6 +52,19 @@ for target in "${targets[@]}"; do
   [ -d "fuzz/regressions/$target" ] && extra+=("fuzz/regressions/$target")
   dict=()
   [ -f "fuzz/dict/$target.dict" ] && dict+=("-dict=fuzz/dict/$target.dict")
+  if [ "$replay" -eq 1 ]; then
+    inputs=()
+    for f in "fuzz/regressions/$target"/* "fuzz/corpus/$target"/*; do
+      [ -f "$f" ] && inputs+=("$f")
+    done
+    echo "== fuzz_$target: ${#inputs[@]} committed inputs"
+    if [ "${#inputs[@]}" -gt 0 ] && ! "$exe" -timeout=30 -rss_limit_mb=2048 -malloc_limit_mb=512 \
+         -artifact_prefix="$artifacts/" "${inputs[@]}" >"$work/replay.txt" 2>&1; then
+      tail -n 60 "$work/replay.txt"
+      failed+=("$target")
+      continue
+    fi
+  fi
   echo "== fuzz_$target for ${seconds}s"
   # The first folder receives new inputs; the others are only read.
   if ! "$exe" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2048 -malloc_limit_mb=512 \

@@ -7,22 +7,17 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "batch/batch_run.h"
+#include "batch/observer_fan_out.h"
 #include "batch/set_check.h"
 #include "cli/commands.h"
 #include "cli/convert_output.h"
 #include "cli/convert_progress.h"
-#include "cli/nifti_option.h"
-#include "batch/observer_fan_out.h"
+#include "cli/output_option.h"
 #include "cli/terminal.h"
-#include "zandrel/build_features.h"
-#if ZANDREL_WITH_NIFTI
-#include "outputs/nifti/nifti_outputs_observer.h"
-#endif
-#if ZANDREL_WITH_REPORT
-#include "outputs/report/report_observer.h"
-#endif
+#include "outputs/output_kinds.h"
 
 namespace zandrel::cli {
 
@@ -58,92 +53,82 @@ bool isSameFile(const std::string& a, const std::string& b) {
 
 Command addConvertCommand(CLI::App& zandrel) {
     CLI::App* command = zandrel.add_subcommand("convert", "run the batch conversion of a list file");
-    auto options = std::make_shared<ConvertOptions>();
-    command->add_option("LIST", options->listPath, "the list file of the data sets")->required()->type_name("");
-    command->add_option("--transcript", options->transcriptPath,
+    auto arguments = std::make_shared<ConvertArguments>();
+    command->add_option("LIST", arguments->listPath, "the list file of the data sets")->required()->type_name("");
+    command->add_option("--transcript", arguments->transcriptPath,
                         "also write every log entry to FILE as one JSON\n"
                         "string per line (JSON Lines), in order")
         ->type_name("FILE")
         ->check(nonEmpty("a file name"));
-    command->add_flag("--dry-run", options->dryRun,
+    command->add_flag("--dry-run", arguments->dryRun,
                       "check every set's files and records and print the\n"
                       ".voi file each set would get, or its report;\n"
                       "writes nothing");
-    command->add_flag("--crlf", options->crlf, "write .voi files with CR LF line ends on\nevery platform");
-    addNiftiOption(*command, options->nifti,
-                   "after each .voi file, also write its NIfTI label\n"
-                   "image (labels, the default) or one mask per VOI\n"
-                   "(masks), with a .tsv table and a .json sidecar");
-    command->add_option("--report", options->reportDir,
-                        "also write a quality-control report of the batch\n"
-                        "to folder DIR: index.html with pictures of each\n"
-                        "converted set's VOIs (a new or empty folder, or an\n"
-                        "earlier report, which is replaced)")
-        ->type_name("DIR")
-        ->check(nonEmpty("a folder name"));
+    command->add_flag("--crlf", arguments->crlf, "write .voi files with CR LF line ends on\nevery platform");
+    const std::vector<OutputKind>& kinds = outputKinds();
+    arguments->outputs.resize(kinds.size());
+    for (std::size_t k = 0; k < kinds.size(); ++k) {
+        addOutputOption(*command, kinds[k], arguments->outputs[k], kinds[k].convertHelp);
+    }
     command->footer(kFooter);
-    return {command, [options] { return runConvert(*options); }};
+    return {command, [arguments] { return runConvert(*arguments); }};
 }
 
-int runConvert(const ConvertOptions& options) {
-    if (!options.nifti.empty() && !ZANDREL_WITH_NIFTI) return niftiUnavailable("convert", "--nifti");
-    const bool withReport = !options.reportDir.empty();
-#if !ZANDREL_WITH_REPORT
-    if (withReport) {
-        std::cerr << "zandrel convert: --report is not available in this build (built without libpng)\n";
-        return kUsage;
+int runConvert(const ConvertArguments& arguments) {
+    const std::vector<OutputKind>& kinds = outputKinds();
+    for (std::size_t k = 0; k < kinds.size(); ++k) {
+        if (!arguments.outputs[k].empty() && !kinds[k].available()) {
+            return outputUnavailable("convert", kinds[k], kinds[k].option);
+        }
     }
-#endif
-    if (!canOpenForReading(options.listPath)) {
+    if (!canOpenForReading(arguments.listPath)) {
         std::cerr << " Error: Can not read this text file!\n";
         return kUsage;
     }
-    const bool withTranscript = !options.transcriptPath.empty();
-    if (withTranscript && isSameFile(options.transcriptPath, options.listPath)) {
+    const bool withTranscript = !arguments.transcriptPath.empty();
+    if (withTranscript && isSameFile(arguments.transcriptPath, arguments.listPath)) {
         throw UsageError("the transcript would replace the list file");
     }
-#if ZANDREL_WITH_REPORT
-    // The folder is checked before anything is converted: a refused folder converts nothing.
-    std::optional<report::ReportObserver> report;
-    if (withReport) {
+
+    // Each output asked for starts before anything is converted: a refused report folder
+    // converts nothing. Its own log entries go through the fan-out, to every observer.
+    ObserverFanOut observers;
+    std::vector<std::unique_ptr<BatchOutput>> outputs;
+    for (std::size_t k = 0; k < kinds.size(); ++k) {
+        if (arguments.outputs[k].empty()) continue;
+        BatchOutputStart start;
+        start.value = arguments.outputs[k];
+        start.listPath = arguments.listPath;
+        start.dryRun = arguments.dryRun;
+        start.log = &observers;
         try {
-            report.emplace(options.reportDir, options.listPath, kVersion, options.dryRun);
+            outputs.push_back(kinds[k].startBatch(start));
         } catch (const std::exception& error) {
             std::cerr << "zandrel convert: " << error.what() << "\n";
             return kUsage;
         }
     }
-#endif
     ConvertOutput output(std::cout);
-    if (withTranscript && !output.openTranscript(options.transcriptPath)) {
-        std::cerr << "zandrel convert: cannot create the transcript file " << options.transcriptPath << "\n";
+    if (withTranscript && !output.openTranscript(arguments.transcriptPath)) {
+        std::cerr << "zandrel convert: cannot create the transcript file " << arguments.transcriptPath << "\n";
         return kUsage;
     }
 
     BatchOptions batchOptions;
-    batchOptions.dryRun = options.dryRun;
-    batchOptions.crlf = options.crlf;
+    batchOptions.dryRun = arguments.dryRun;
+    batchOptions.crlf = arguments.crlf;
     std::optional<ConvertProgress> progress;
     if (standardErrorIsTerminal()) {
-        progress.emplace(std::cerr, countSets(options.listPath));
+        progress.emplace(std::cerr, countSets(arguments.listPath));
         output.showProgress(*progress);
     }
 
-    ObserverFanOut observers;
     observers.add(output);
-#if ZANDREL_WITH_NIFTI
-    NiftiOutputsObserver nifti(observers, options.nifti == "masks" ? NiftiMode::Masks : NiftiMode::Labels);
-    if (!options.nifti.empty()) observers.add(nifti);
-#endif
-#if ZANDREL_WITH_REPORT
-    if (report) observers.add(*report);
-#endif
-    const BatchSummary summary = runBatch(options.listPath, observers, batchOptions);
+    for (const std::unique_ptr<BatchOutput>& kind : outputs) observers.add(kind->observer());
+    const BatchSummary summary = runBatch(arguments.listPath, observers, batchOptions);
     const bool transcriptComplete = output.finish();
-    std::string reportFailure;
-#if ZANDREL_WITH_REPORT
-    if (report) reportFailure = report->finish();
-#endif
+    std::vector<BatchOutput::Completion> completions;
+    for (const std::unique_ptr<BatchOutput>& kind : outputs) completions.push_back(kind->finish());
 
     if (!summary.listReadable) {
         std::cerr << " Error: Can not read this text file!\n";
@@ -151,19 +136,16 @@ int runConvert(const ConvertOptions& options) {
     }
     int status = summary.reported + summary.failed > 0 ? kFailure : kSuccess;
     if (summary.setsFound == 0) {
-        std::cerr << "zandrel convert: the list names no ROI file: " << options.listPath << "\n";
+        std::cerr << "zandrel convert: the list names no ROI file: " << arguments.listPath << "\n";
     }
     if (!transcriptComplete) {
         std::cerr << "zandrel convert: the transcript could not be written completely: "
-                  << options.transcriptPath << "\n";
+                  << arguments.transcriptPath << "\n";
         status = kFailure;
     }
-#if ZANDREL_WITH_NIFTI
-    if (nifti.failed()) status = kFailure;
-#endif
-    if (!reportFailure.empty()) {
-        std::cerr << "zandrel convert: the report could not be written completely to " << options.reportDir << ": "
-                  << reportFailure << "\n";
+    for (const BatchOutput::Completion& completion : completions) {
+        if (completion.complete) continue;
+        if (!completion.message.empty()) std::cerr << "zandrel convert: " << completion.message << "\n";
         status = kFailure;
     }
     return status;

@@ -1,20 +1,21 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace zandrel::cli {
 
 // `zandrel convert LIST [options]`, parsed.
-struct ConvertOptions {
+struct ConvertArguments {
     std::string listPath;
     std::string transcriptPath;  // empty: no transcript
     bool dryRun = false;
     bool crlf = false;
-    std::string nifti;  // "labels" or "masks"; empty: no NIfTI output
-    std::string reportDir;       // empty: no report
+    // The value of each output kind's option, in the order of outputKinds(); empty: not asked for.
+    std::vector<std::string> outputs;
 };
 
 // Runs the batch of the list file and prints what it reports; returns the exit status.
-int runConvert(const ConvertOptions& options);
+int runConvert(const ConvertArguments& arguments);
 
 }  // namespace zandrel::cli

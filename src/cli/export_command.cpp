@@ -5,12 +5,11 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <stdexcept>
 
 #include "cli/commands.h"
-#include "cli/nifti_option.h"
-#if ZANDREL_WITH_NIFTI
-#include "outputs/nifti/voi_outputs.h"
-#endif
+#include "cli/output_option.h"
+#include "outputs/output_kinds.h"
 
 namespace zandrel::cli {
 
@@ -30,56 +29,57 @@ const char* const kFooter =
     "  1  at least one file was refused\n"
     "  2  usage error, or the output folder does not exist\n";
 
-#if ZANDREL_WITH_NIFTI
+// The kind `export` writes: NIfTI images with their table and sidecar.
+const OutputKind& exportedKind() {
+    for (const OutputKind& kind : outputKinds()) {
+        if (kind.option == "--nifti") return kind;
+    }
+    throw std::logic_error("no NIfTI output kind");
+}
+
 // Exports one file; false when it was refused.
-bool exportOne(const std::string& path, NiftiMode mode, const std::string& outputDir) {
+bool exportOne(const OutputKind& kind, const std::string& path, const std::string& value, const std::string& outputDir) {
     try {
-        const NiftiOutputReport report = exportVoiFile(path, mode, outputDir);
-        for (const std::string& warning : report.warnings) std::cerr << "zandrel export: " << path << ": " << warning << "\n";
-        for (const std::string& written : report.written) std::cout << "Wrote " << written << "\n";
+        const ExportedFiles files = kind.exportVoi(path, value, outputDir);
+        for (const std::string& warning : files.warnings) std::cerr << "zandrel export: " << path << ": " << warning << "\n";
+        for (const std::string& written : files.written) std::cout << "Wrote " << written << "\n";
         return true;
     } catch (const std::exception& error) {
         std::cerr << "zandrel export: " << path << ": " << error.what() << "; nothing written\n";
     }
     return false;
 }
-#endif
 
 }  // namespace
 
 Command addExportCommand(CLI::App& zandrel) {
     CLI::App* command = zandrel.add_subcommand("export", "write NIfTI images, a table and a sidecar of .voi files");
-    auto options = std::make_shared<ExportOptions>();
-    command->add_option("FILE", options->paths, "the .voi files to export")->required()->type_name("");
-    addNiftiOption(*command, options->nifti,
-                   "one label image (labels, the default) or one\n"
-                   "mask per VOI (masks)");
-    command->add_option("--output-dir", options->outputDir, "write into DIR instead of beside each file")
+    auto arguments = std::make_shared<ExportArguments>();
+    command->add_option("FILE", arguments->paths, "the .voi files to export")->required()->type_name("");
+    const OutputKind& kind = exportedKind();
+    addOutputOption(*command, kind, arguments->nifti, kind.exportHelp);
+    command->add_option("--output-dir", arguments->outputDir, "write into DIR instead of beside each file")
         ->type_name("DIR")
         ->check(nonEmpty("a folder name"));
     command->footer(kFooter);
-    return {command, [options] { return runExport(*options); }};
+    return {command, [arguments] { return runExport(*arguments); }};
 }
 
-int runExport(const ExportOptions& options) {
-#if ZANDREL_WITH_NIFTI
+int runExport(const ExportArguments& arguments) {
+    const OutputKind& kind = exportedKind();
+    if (!kind.available()) return outputUnavailable("export", kind, kind.title);
     std::error_code error;
-    if (!options.outputDir.empty() && !std::filesystem::is_directory(options.outputDir, error)) {
-        std::cerr << "zandrel export: the output folder does not exist: " << options.outputDir << "\n";
+    if (!arguments.outputDir.empty() && !std::filesystem::is_directory(arguments.outputDir, error)) {
+        std::cerr << "zandrel export: the output folder does not exist: " << arguments.outputDir << "\n";
         return kUsage;
     }
-    const NiftiMode mode = options.nifti == "masks" ? NiftiMode::Masks : NiftiMode::Labels;
     bool allExported = true;
-    for (const std::string& path : options.paths) {
-        if (!exportOne(path, mode, options.outputDir)) allExported = false;
+    for (const std::string& path : arguments.paths) {
+        if (!exportOne(kind, path, arguments.nifti, arguments.outputDir)) allExported = false;
         std::cout.flush();
     }
     if (!std::cout) throw std::runtime_error("cannot write the output");
     return allExported ? kSuccess : kFailure;
-#else
-    static_cast<void>(options);
-    return niftiUnavailable("export", "NIfTI output");
-#endif
 }
 
 }  // namespace zandrel::cli

@@ -6,14 +6,12 @@
 
 #include "formats/key_table.h"
 #include "formats/keyed_field.h"
+#include "geometry/voxel_triple.h"
 
 namespace zandrel {
 
-struct Landmark {
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-    std::int32_t z = 0;
-};
+// A landmark: three integer grid coordinates.
+using Landmark = VoxelTriple;
 
 namespace landmark {
 enum Index { AC = 0, PC, AP, PP, SP, IP, RP, LP, Count };

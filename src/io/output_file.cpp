@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <random>
 #include <stdexcept>
+#include <string>
 
 #ifdef _WIN32
 #ifndef NOMINMAX
@@ -15,6 +16,7 @@
 #endif
 #include <fcntl.h>
 #include <io.h>
+#include <process.h>
 #include <sys/stat.h>
 #include <windows.h>
 #else
@@ -56,6 +58,14 @@ bool existingTargetRefusesWriting(const std::string& name) {
 std::string folderOf(const std::string& path) {
     const std::size_t slash = path.find_last_of("/\\");
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string processId() {
+#ifdef _WIN32
+    return std::to_string(_getpid());
+#else
+    return std::to_string(::getpid());
+#endif
 }
 
 std::string randomSuffix() {
@@ -119,7 +129,7 @@ OutputFile::OutputFile(const std::string& target, const char* tag, const char* s
     if (target.empty() || existingTargetRefusesWriting(target)) throw cannotCreate(target);
     const std::string folder = folderOf(target);
     for (int attempt = 0; attempt < 16 && file_ == nullptr; ++attempt) {
-        path_ = folder + "." + tag + "-" + randomSuffix() + suffix;
+        path_ = folder + "." + tag + "-" + processId() + "-" + randomSuffix() + suffix;
         file_ = createExclusive(path_, binary);
         if (file_ == nullptr && errno != EEXIST) break;
     }
@@ -165,6 +175,12 @@ void OutputFile::commit() {
     if (file_ != nullptr) finish();
     if (!replaceFile(path_, target_)) throw cannotCreate(target_);
     committed_ = true;
+}
+
+void writeWholeFile(const std::string& target, const std::string& bytes, const char* tag) {
+    OutputFile output(target, tag, ".tmp", true);
+    output.write(bytes);
+    output.commit();
 }
 
 }  // namespace zandrel

@@ -6,12 +6,14 @@
 
 namespace zandrel {
 
-// One output file written the safe way: a fresh temporary file in the target's folder,
-// renamed over the target only by commit(). Until then an existing target stays as it
-// was; a temporary file that was not committed is removed when the object goes away.
+// One output file written the safe way, the only way the project writes a file: a fresh
+// temporary file in the target's folder, flushed to the disk and renamed over the target
+// only by commit(). Until then an existing target stays as it was; a temporary file that
+// was not committed is removed when the object goes away.
 class OutputFile {
 public:
-    // Creates the temporary file "<folder>.<tag>-<random><suffix>" exclusively. Throws
+    // Creates the temporary file "<folder>.<tag>-<process id>-<random><suffix>" exclusively:
+    // hidden, ours by its tag, and naming the process that writes it. Throws
     // std::runtime_error "Cannot Create file: " + target when the target is an existing
     // file or folder we may not write, or when no temporary file can be created.
     OutputFile(const std::string& target, const char* tag, const char* suffix, bool binary);
@@ -21,6 +23,10 @@ public:
 
     const std::string& target() const { return target_; }
     const std::string& temporaryPath() const { return path_; }
+
+    // The open temporary file, for a library that writes through a stdio stream; null
+    // after handOver() or finish().
+    std::FILE* stream() const { return file_; }
 
     // Appends bytes; throws "Cannot write file: " + target when they cannot be written.
     void write(const char* data, std::size_t size);
@@ -43,5 +49,8 @@ private:
     std::FILE* file_ = nullptr;
     bool committed_ = false;
 };
+
+// Writes `bytes` to `target` through an OutputFile and commits it; throws as OutputFile does.
+void writeWholeFile(const std::string& target, const std::string& bytes, const char* tag);
 
 }  // namespace zandrel

@@ -69,12 +69,12 @@ std::vector<VoiFigures> computeVoiFigures(const VoiCells& cells, const VoiPlacem
     for (const auto& list : cells.cells) {
         VoiFigures f;
         f.voxels = static_cast<std::int64_t>(list.size());
-        f.volume_mm3 = f.voxels * placement.voxelVolume();
+        f.volumeMm3 = f.voxels * placement.voxelVolume();
         std::array<std::int64_t, 3> sum{{0, 0, 0}};
         for (std::uint32_t cell : list) {
             const std::array<std::int64_t, 3> world = placement.worldOf(cell);
             for (int a = 0; a < 3; ++a) sum[a] += world[a];
-            if (std::binary_search(shared.begin(), shared.end(), cell)) ++f.shared_voxels;
+            if (std::binary_search(shared.begin(), shared.end(), cell)) ++f.sharedVoxels;
         }
         if (f.voxels > 0) {
             for (int a = 0; a < 3; ++a) f.centroid[a] = static_cast<double>(sum[a]) / static_cast<double>(f.voxels);

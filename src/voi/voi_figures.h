@@ -23,9 +23,9 @@ VoiCells collectVoiCells(const VoiFile& file, const VoiPlacement& placement);
 // Figures of one VOI, for tables and reports.
 struct VoiFigures {
     std::int64_t voxels = 0;          // distinct grid cells
-    std::int64_t volume_mm3 = 0;      // voxels times the voxel volume
+    std::int64_t volumeMm3 = 0;       // voxels times the voxel volume
     std::array<double, 3> centroid{{0.0, 0.0, 0.0}};  // mean world position, millimetres
-    std::int64_t shared_voxels = 0;   // cells that also belong to another VOI
+    std::int64_t sharedVoxels = 0;    // cells that also belong to another VOI
 };
 
 // One entry per VOI. The centroid is the exact integer sum of the world positions divided

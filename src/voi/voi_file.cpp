@@ -4,8 +4,8 @@ namespace zandrel {
 
 namespace {
 
-// Assigned directly rather than through the readers' setValue: a new record needs no
-// reading code, and the values are fixed.
+// The fixed header fields of a new record, each present, in the writer's 28-character key
+// column.
 void assign(KeyedInt& field, const char* key, std::int32_t value) {
     field.key = key;
     field.value = value;

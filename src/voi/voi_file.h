@@ -60,9 +60,4 @@ struct VoiFile {
     void save() const;
 };
 
-// The field as "key:" left-justified in its width, then the value, then `lineEnds`
-// line ends ("\r\n" each when crlf). A field that is not present writes nothing.
-void writeField(std::ostream& out, const KeyedInt& field, int lineEnds, bool crlf = false);
-void writeField(std::ostream& out, const KeyedText& field, int lineEnds, bool crlf = false);
-
 }  // namespace zandrel

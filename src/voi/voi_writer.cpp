@@ -64,18 +64,4 @@ void VoiFile::write(std::ostream& out, bool withCoordinates) const {
     formatVoiText(*this, withCoordinates, sink);
 }
 
-void writeField(std::ostream& out, const KeyedInt& field, int lineEnds, bool crlf) {
-    StreamSink sink(out);
-    VoiTextWriter w(sink, crlf);
-    w.field(field, lineEnds);
-    w.flush();
-}
-
-void writeField(std::ostream& out, const KeyedText& field, int lineEnds, bool crlf) {
-    StreamSink sink(out);
-    VoiTextWriter w(sink, crlf);
-    w.field(field, lineEnds);
-    w.flush();
-}
-
 }  // namespace zandrel

@@ -25,7 +25,7 @@ using test::ProgramRun;
 ProgramRun chain(const TempDir& dir, const std::vector<std::string>& args) {
     std::vector<std::string> words{"chain"};
     words.insert(words.end(), args.begin(), args.end());
-    return test::runProgram(ZANDREL_EXECUTABLE, words, dir);
+    return test::runProgram(ZANDREL_EXECUTABLE, words, dir.path().string());
 }
 
 // One set's four files; the FMR and IA contents vary per test.
@@ -152,7 +152,7 @@ TEST(ChainCommand, ChainThatConvertRefusesFailsWithConvertsReason) {
                                           "0 0 0 0\n0 0 0 0\n0 0 0 0\n0 0 0 0\n");
     ASSERT_EQ(dir.file("study/subject1/s1_FA.trf"), files.fa);
 
-    const ProgramRun convert = test::runProgram(ZANDREL_EXECUTABLE, {"convert", study.listPath}, dir);
+    const ProgramRun convert = test::runProgram(ZANDREL_EXECUTABLE, {"convert", study.listPath}, dir.path().string());
     EXPECT_EQ(convert.status, 1);
     const std::string refusal = "!!!! Could not convert " + files.roi + ": ";
     ASSERT_EQ(convert.out.rfind(refusal, 0), 0u) << convert.out;

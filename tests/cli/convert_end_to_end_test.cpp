@@ -22,12 +22,12 @@ using test::TempDir;
 
 using CommandRun = test::ProgramRun;
 
-// Runs the command line in `folder`; standard error goes to a file, so no progress line
-// is shown.
+// Runs the command line in `folder` (the test's folder when empty); standard error goes to
+// a file, so no progress line is shown.
 CommandRun runConvert(const TempDir& dir, const std::string& folder, const std::vector<std::string>& args) {
     std::vector<std::string> words{"convert"};
     words.insert(words.end(), args.begin(), args.end());
-    return test::runProgram(ZANDREL_EXECUTABLE, words, dir, folder);
+    return test::runProgram(ZANDREL_EXECUTABLE, words, folder.empty() ? dir.path().string() : folder);
 }
 
 std::vector<std::string> filesNamed(const std::string& root, const std::string& ending) {

@@ -23,7 +23,7 @@ using Outcome = zandrel::test::ProgramRun;
 Outcome inspect(const TempDir& dir, const std::vector<std::string>& args) {
     std::vector<std::string> words{"inspect"};
     words.insert(words.end(), args.begin(), args.end());
-    return zandrel::test::runProgram(ZANDREL_EXECUTABLE, words, dir);
+    return zandrel::test::runProgram(ZANDREL_EXECUTABLE, words, dir.path().string());
 }
 
 Json inspectJson(const TempDir& dir, const std::vector<std::string>& args) {
@@ -184,8 +184,8 @@ TEST(InspectVoi, SummaryWithoutVoxelsAndVoxelsOnRequest) {
         EXPECT_EQ(left["triples"], 3);
         EXPECT_EQ(left["boundingBox"]["min"], Json::array({-31, -13, 40}));
         EXPECT_EQ(left["boundingBox"]["max"], Json::array({-29, -12, 41}));
-        EXPECT_EQ(left["figures"]["volume_mm3"], 3);
-        EXPECT_EQ(left["figures"]["centroid_mm"], Json::array({-91.0 / 3, -38.0 / 3, 121.0 / 3}));
+        EXPECT_EQ(left["figures"]["volumeMm3"], 3);
+        EXPECT_EQ(left["figures"]["centroidMm"], Json::array({-91.0 / 3, -38.0 / 3, 121.0 / 3}));
         EXPECT_TRUE(j["vois"][1]["boundingBox"].is_null());
         EXPECT_EQ(left.contains("voxels"), withVoxels);
         if (withVoxels) {

@@ -33,11 +33,5 @@ struct ProgramLimits {
 ProgramRun runProgram(const std::string& executable, const std::vector<std::string>& args,
                       const std::string& workDir = "", const ProgramLimits& limits = {});
 
-// The same for callers that keep a scratch folder at hand; the output is captured in
-// unnamed temporary files, so the folder is not written to.
-inline ProgramRun runProgram(const std::string& executable, const std::vector<std::string>& args,
-                             const TempDir& /*scratch*/, const std::string& workDir = "") {
-    return runProgram(executable, args, workDir);
-}
 
 }  // namespace zandrel::test

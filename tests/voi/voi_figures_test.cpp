@@ -106,15 +106,15 @@ TEST(VoiFigures, OverlapsDuplicatesAndCentroids) {
     const std::vector<VoiFigures> f = computeVoiFigures(cells, p);
     ASSERT_EQ(f.size(), 4u);
     EXPECT_EQ(f[0].voxels, 3);
-    EXPECT_EQ(f[0].volume_mm3, 3);
-    EXPECT_EQ(f[0].shared_voxels, 2);
+    EXPECT_EQ(f[0].volumeMm3, 3);
+    EXPECT_EQ(f[0].sharedVoxels, 2);
     EXPECT_EQ(f[0].centroid, (std::array<double, 3>{{11.0, 61.0 / 3.0, 30.0}}));
     EXPECT_EQ(f[1].voxels, 3);
-    EXPECT_EQ(f[1].shared_voxels, 2);
+    EXPECT_EQ(f[1].sharedVoxels, 2);
     EXPECT_EQ(f[1].centroid, (std::array<double, 3>{{18.0 / 3.0, 36.0 / 3.0, 55.0 / 3.0}}));
     EXPECT_EQ(f[2].voxels, 0);
     EXPECT_EQ(f[2].centroid, (std::array<double, 3>{{0.0, 0.0, 0.0}}));
-    EXPECT_EQ(f[3].shared_voxels, 0);
+    EXPECT_EQ(f[3].sharedVoxels, 0);
 
     const std::vector<std::uint16_t> labels = labelImage(cells, p);
     std::uint32_t shared = 0, onlyB = 0, alone = 0;
@@ -168,7 +168,7 @@ TEST(VoiFigures, SharedCountsEveryVoiThatHoldsACellButNoDuplicate) {
         const VoiPlacement p = placeVoiFile(file);
         const std::vector<VoiFigures> f = computeVoiFigures(collectVoiCells(file, p), p);
         ASSERT_EQ(f.size(), c.shared.size()) << c.name;
-        for (std::size_t n = 0; n < f.size(); ++n) EXPECT_EQ(f[n].shared_voxels, c.shared[n]) << c.name << ", VOI " << n + 1;
+        for (std::size_t n = 0; n < f.size(); ++n) EXPECT_EQ(f[n].sharedVoxels, c.shared[n]) << c.name << ", VOI " << n + 1;
     }
 }
 
@@ -180,7 +180,7 @@ TEST(VoiFigures, VolumeUsesTheVoxelSizeOfGridFiles) {
     file.OriginalVMRFramingCubeDim.value = 128;
     const VoiPlacement p = placeVoiFile(file);
     const std::vector<VoiFigures> f = computeVoiFigures(collectVoiCells(file, p), p);
-    EXPECT_EQ(f[0].volume_mm3, 24);
+    EXPECT_EQ(f[0].volumeMm3, 24);
     EXPECT_EQ(f[0].centroid, (std::array<double, 3>{{192.0, 127.0, 128.0}}));
 }
 

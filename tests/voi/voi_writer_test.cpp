@@ -5,7 +5,25 @@
 #include <string>
 
 #include "voi/voi_file.h"
+#include "voi/voi_text.h"
 #include "voi_records.h"
+
+namespace {
+
+// One field as the .voi writer puts it: key column, value, line ends.
+template <typename Field>
+void writeField(std::ostream& out, const Field& field, int lineEnds, bool crlf = false) {
+    struct : zandrel::TextSink {
+        std::ostream* out = nullptr;
+        void put(const char* data, std::size_t size) override { out->write(data, static_cast<std::streamsize>(size)); }
+    } sink;
+    sink.out = &out;
+    zandrel::VoiTextWriter writer(sink, crlf);
+    writer.field(field, lineEnds);
+    writer.flush();
+}
+
+}  // namespace
 
 namespace zandrel {
 namespace {

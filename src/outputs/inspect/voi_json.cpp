@@ -47,11 +47,11 @@ void writeBoundingBox(JsonWriter& json, const std::vector<VoxelTriple>& voxels) 
 void writeFigures(JsonWriter& json, const VoiFigures& figures) {
     json.key("figures").beginObject(true);
     json.key("distinctVoxels").integer(figures.voxels);
-    json.key("volume_mm3").integer(figures.volume_mm3);
-    json.key("centroid_mm").beginArray(true);
+    json.key("volumeMm3").integer(figures.volumeMm3);
+    json.key("centroidMm").beginArray(true);
     for (double c : figures.centroid) json.number(c);
     json.endArray();
-    json.key("sharedVoxels").integer(figures.shared_voxels);
+    json.key("sharedVoxels").integer(figures.sharedVoxels);
     json.endObject();
 }
 

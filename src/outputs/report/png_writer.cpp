@@ -6,11 +6,10 @@
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <stdexcept>
-#include <system_error>
 #include <vector>
 
+#include "io/output_file.h"
 #include "outputs/report/rgb_image.h"
 
 namespace zandrel::report {
@@ -95,23 +94,11 @@ void writePng(const std::string& path, const RgbImage& image) {
                               : const_cast<png_bytep>(image.pixels.data() + y * width * 3u);
     }
 
-    const std::string temporary = path + ".part";
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (file == nullptr) throw std::runtime_error("Cannot Create file: " + path);
-    const bool encoded = encode(file, image, rows.data(), withPalette ? &indexed.palette : nullptr);
-    const bool closed = std::fclose(file) == 0;
-    std::error_code error;
-    // A complete picture takes the place of an earlier one by removing it first and then
-    // renaming: renamed over an existing file, the new one is written out to the disk at
-    // once by common file systems (ext4 by default): a fifth of the report's time.
-    if (encoded && closed) {
-        std::filesystem::remove(path, error);
-        if (!error) std::filesystem::rename(temporary, path, error);
-    }
-    if (!encoded || !closed || error) {
-        std::filesystem::remove(temporary, error);
+    OutputFile output(path, "png", ".tmp", true);
+    if (!encode(output.stream(), image, rows.data(), withPalette ? &indexed.palette : nullptr)) {
         throw std::runtime_error("Cannot write file: " + path);
     }
+    output.commit();
 }
 
 }  // namespace zandrel::report

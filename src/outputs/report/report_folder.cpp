@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "io/output_file.h"
+
 namespace zandrel::report {
 
 namespace fs = std::filesystem;
@@ -74,26 +76,9 @@ void ReportFolder::plan(const std::vector<std::string>& names) {
 std::string ReportFolder::pathOf(const std::string& name) const { return (fs::path(dir_) / name).string(); }
 
 void ReportFolder::writeMarker(const std::set<std::string>& names) const {
-    const std::string path = pathOf(kMarkerName);
-    const std::string temporary = path + ".part";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) throw std::runtime_error("Cannot Create file: " + path);
-        out << kMarkerTitle << '\n';
-        for (const std::string& name : names) out << name << '\n';
-        out.close();
-        if (!out) {
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            throw std::runtime_error("Cannot write file: " + path);
-        }
-    }
-    std::error_code error;
-    fs::rename(temporary, path, error);
-    if (error) {
-        fs::remove(temporary, error);
-        throw std::runtime_error("Cannot write file: " + path);
-    }
+    std::string text = std::string(kMarkerTitle) + '\n';
+    for (const std::string& name : names) text += name + '\n';
+    writeWholeFile(pathOf(kMarkerName), text, "marker");
 }
 
 void ReportFolder::commit() {

@@ -86,13 +86,13 @@ void writeVoiTable(std::ostream& out, const ReportSet& set) {
         const auto [red, green, blue] = voi.colour;
         out << "<tr><td>" << escapeHtml(voi.name) << "</td><td><span class=\"swatch\" style=\"background:rgb("
             << red << ',' << green << ',' << blue << ")\"></span> " << red << ' ' << green << ' ' << blue
-            << "</td><td class=\"num\">" << figures.voxels << "</td><td class=\"num\">" << figures.volume_mm3
+            << "</td><td class=\"num\">" << figures.voxels << "</td><td class=\"num\">" << figures.volumeMm3
             << "</td><td class=\"num\">";
         if (figures.voxels > 0)
             out << fixed(figures.centroid[0], 1) << ", " << fixed(figures.centroid[1], 1) << ", " << fixed(figures.centroid[2], 1);
         else
             out << "&ndash;";
-        out << "</td><td class=\"num\">" << voi.skippedVoxels << "</td><td class=\"num\">" << figures.shared_voxels
+        out << "</td><td class=\"num\">" << voi.skippedVoxels << "</td><td class=\"num\">" << figures.sharedVoxels
             << "</td></tr>\n";
     }
     out << "</table>\n";

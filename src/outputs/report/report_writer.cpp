@@ -2,11 +2,11 @@
 
 #include <exception>
 #include <filesystem>
-#include <fstream>
 #include <new>
 #include <stdexcept>
 #include <utility>
 
+#include "io/output_file.h"
 #include "outputs/report/report_page.h"
 #include "outputs/report/set_pictures.h"
 #include "voi/voi_figures.h"
@@ -21,20 +21,6 @@ class StoreFailure : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
-
-void writeText(const std::string& path, const std::string& text) {
-    const std::string temporary = path + ".part";
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) throw std::runtime_error("Cannot Create file: " + path);
-    out << text;
-    out.close();
-    std::error_code error;
-    if (out) std::filesystem::rename(temporary, path, error);
-    if (!out || error) {
-        std::filesystem::remove(temporary, error);
-        throw std::runtime_error("Cannot write file: " + path);
-    }
-}
 
 }  // namespace
 
@@ -122,7 +108,7 @@ std::vector<std::pair<std::size_t, DrawnSet>> ReportWriter::collect() {
 }
 
 void ReportWriter::finish(const ReportModel& model) {
-    writeText(folder_.pathOf("index.html"), renderPage(model));
+    writeWholeFile(folder_.pathOf("index.html"), renderPage(model), "html");
     folder_.written("index.html");
     folder_.commit();
 }

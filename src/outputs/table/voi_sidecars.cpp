@@ -52,8 +52,8 @@ std::string voiTable(const VoiFile& file, const std::vector<VoiFigures>& figures
         const VoiFigures& f = figures[n];
         const bool skippedKnown = provenance != nullptr && n < provenance->skippedRoiVoxels.size();
         out += std::to_string(n + 1) + "\t" + tableCell(voi.NameOfVOI.value) + "\t" + colourText(voi) + "\t" +
-               number(f.voxels) + "\t" + number(f.volume_mm3) + "\t" + number(f.centroid[0]) + "\t" +
-               number(f.centroid[1]) + "\t" + number(f.centroid[2]) + "\t" + number(f.shared_voxels) + "\t" +
+               number(f.voxels) + "\t" + number(f.volumeMm3) + "\t" + number(f.centroid[0]) + "\t" +
+               number(f.centroid[1]) + "\t" + number(f.centroid[2]) + "\t" + number(f.sharedVoxels) + "\t" +
                (skippedKnown ? number(provenance->skippedRoiVoxels[n]) : std::string("n/a")) + "\n";
     }
     return out;

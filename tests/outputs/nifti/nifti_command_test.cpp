@@ -21,7 +21,7 @@ using test::readFile;
 using test::TempDir;
 
 test::ProgramRun zandrel(const TempDir& dir, const std::vector<std::string>& args) {
-    return test::runProgram(ZANDREL_EXECUTABLE, args, dir);
+    return test::runProgram(ZANDREL_EXECUTABLE, args, dir.path().string());
 }
 
 std::string stemOf(const std::string& voiPath) { return voiPath.substr(0, voiPath.size() - 4); }
@@ -40,7 +40,7 @@ void expectNibabelAgrees(const TempDir& dir, const std::string& voi, const std::
                          const std::vector<std::string>& images) {
     std::vector<std::string> args = {ZANDREL_NIFTI_CHECK_SCRIPT, voi, mode, std::to_string(code)};
     args.insert(args.end(), images.begin(), images.end());
-    const test::ProgramRun check = test::runProgram("/usr/bin/python3", args, dir);
+    const test::ProgramRun check = test::runProgram("/usr/bin/python3", args, dir.path().string());
     EXPECT_EQ(check.status, 0) << voi << " (" << mode << ")\n" << check.out << check.err;
 }
 

@@ -62,15 +62,15 @@ std::vector<std::string> folderEntries(const std::filesystem::path& folder) {
 }
 
 // Runs the nibabel check and nifti_tool on the images of one output set.
-void expectReadersAgree(const TempDir& scratch, const std::string& voiPath, NiftiMode mode, int code,
+void expectReadersAgree(const std::string& voiPath, NiftiMode mode, int code,
                         const std::vector<std::string>& images, const std::string& what) {
     std::vector<std::string> args = {ZANDREL_NIFTI_CHECK_SCRIPT, voiPath, mode == NiftiMode::Labels ? "labels" : "masks",
                                      std::to_string(code)};
     args.insert(args.end(), images.begin(), images.end());
-    const test::ProgramRun check = test::runProgram("/usr/bin/python3", args, scratch);
+    const test::ProgramRun check = test::runProgram("/usr/bin/python3", args);
     EXPECT_EQ(check.status, 0) << what << "\n" << check.out << check.err;
     for (const std::string& image : images) {
-        const test::ProgramRun tool = test::runProgram("nifti_tool", {"-check_hdr", "-infiles", image}, scratch);
+        const test::ProgramRun tool = test::runProgram("nifti_tool", {"-check_hdr", "-infiles", image});
         EXPECT_EQ(tool.status, 0) << what << ": " << image;
         EXPECT_NE(tool.out.find("header IS GOOD"), std::string::npos) << what << ": " << image << "\n" << tool.out << tool.err;
     }
@@ -98,7 +98,7 @@ TEST(NiftiOutputs, RealReadersAgreeOnGeneratedStudiesInEverySpace) {
                 const NiftiOutputReport report = writeVoiOutputs(file, stem, mode, nullptr);
                 const NiftiOutputNames names = niftiOutputNames(stem, mode, file.vois.size());
                 ASSERT_EQ(report.written.size(), names.images.size() + 2) << subject.roi << " " << v.space;
-                expectReadersAgree(dir, file.fileName, mode, v.code, names.images, subject.roi + " " + v.space);
+                expectReadersAgree(file.fileName, mode, v.code, names.images, subject.roi + " " + v.space);
             }
         }
     }
@@ -130,21 +130,21 @@ TEST(NiftiOutputs, OverlapsGridFilesAndWideLabelsAgreeWithRealReaders) {
             if (mode == NiftiMode::Masks && file.vois.size() > 10) continue;
             const std::string stem = dir.file(mode == NiftiMode::Labels ? "labels" : "masks");
             writeVoiOutputs(file, stem, mode, nullptr);
-            expectReadersAgree(dir, file.fileName, mode, c.code, niftiOutputNames(stem, mode, file.vois.size()).images,
+            expectReadersAgree(file.fileName, mode, c.code, niftiOutputNames(stem, mode, file.vois.size()).images,
                                c.name);
         }
     }
     // The check itself sees faults: a wrong code, and VOIs that are not the image's.
     const std::string labels = dir.file("labels.nii.gz");
     const test::ProgramRun wrongCode =
-        test::runProgram("/usr/bin/python3", {ZANDREL_NIFTI_CHECK_SCRIPT, dir.file("case.voi"), "labels", "3", labels}, dir);
+        test::runProgram("/usr/bin/python3", {ZANDREL_NIFTI_CHECK_SCRIPT, dir.file("case.voi"), "labels", "3", labels});
     EXPECT_EQ(wrongCode.status, 1) << wrongCode.out;
     EXPECT_NE(wrongCode.out.find("sform code 2, qform code 2, expected 3"), std::string::npos) << wrongCode.out;
     VoiFile other = overlapping("ACPC");
     other.fileName = dir.file("other.voi");
     other.save();
     const test::ProgramRun wrongVois =
-        test::runProgram("/usr/bin/python3", {ZANDREL_NIFTI_CHECK_SCRIPT, other.fileName, "labels", "2", labels}, dir);
+        test::runProgram("/usr/bin/python3", {ZANDREL_NIFTI_CHECK_SCRIPT, other.fileName, "labels", "2", labels});
     EXPECT_EQ(wrongVois.status, 1) << wrongVois.out;
 }
 

@@ -17,7 +17,7 @@
 namespace zandrel::test {
 
 inline ProgramRun runZandrel(const TempDir& dir, const std::vector<std::string>& args) {
-    return runProgram(ZANDREL_EXECUTABLE, args, dir);
+    return runProgram(ZANDREL_EXECUTABLE, args, dir.path().string());
 }
 
 // Four sets: 1 converted, 2 reported (its IA file is gone), 3 failed (its functional grid
