@@ -1,0 +1,25 @@
+#pragma once
+// The first eigenvariate of a region's time courses, in double precision, without any
+// linear-algebra library: a cyclic Jacobi eigen-solver on the smaller Gram matrix.
+
+#include <cstddef>
+#include <vector>
+
+namespace zandrel {
+
+// Eigenvector of the largest eigenvalue of the symmetric m x m matrix `a` (row-major, both
+// triangles filled), by cyclic Jacobi rotations until the off-diagonal part is negligible.
+// `a` is overwritten. Fills `vector` (m values, unit length) and returns the eigenvalue.
+// When several eigenvalues tie for the largest, the vector of the first one on the
+// diagonal is returned. m = 0 returns 0 and an empty vector.
+double largestEigenpair(std::vector<double>& a, std::size_t m, std::vector<double>& vector);
+
+// The first eigenvariate of `cells` time courses of `volumes` samples each, stored cell
+// after cell (sample t of cell c at c * volumes + t). With Y the volumes x cells matrix of
+// samples, each column's mean removed, and Y = U S V^T: U[:,0] * s1 / sqrt(cells), signed so
+// that the entries of V[:,0] sum to a positive number (a zero sum keeps the solver's sign).
+// A constant region (s1 = 0) gives zeros; a sample that is not finite makes every value
+// NaN. Returns `volumes` values (none when cells is 0).
+std::vector<double> firstEigenvariate(const std::vector<float>& samples, std::size_t cells, std::size_t volumes);
+
+}  // namespace zandrel
