@@ -1,5 +1,6 @@
 #include "runs/timecourse_eigen.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -7,38 +8,143 @@ namespace zandrel {
 
 namespace {
 
-constexpr int kMaxSweeps = 100;
+constexpr int kMaxIterations = 60;  // QL iterations per eigenvalue; 2 or 3 are usual
 
-// Rotates columns p and q (and, with rows = true, rows p and q) of the m x m matrix `x`
-// by the plane rotation (c, s).
-void rotateColumns(std::vector<double>& x, std::size_t m, std::size_t p, std::size_t q, double c, double s) {
-    for (std::size_t k = 0; k < m; ++k) {
-        const double xp = x[k * m + p], xq = x[k * m + q];
-        x[k * m + p] = c * xp - s * xq;
-        x[k * m + q] = s * xp + c * xq;
-    }
-}
-
-void rotateRows(std::vector<double>& x, std::size_t m, std::size_t p, std::size_t q, double c, double s) {
-    for (std::size_t k = 0; k < m; ++k) {
-        const double xp = x[p * m + k], xq = x[q * m + k];
-        x[p * m + k] = c * xp - s * xq;
-        x[q * m + k] = s * xp + c * xq;
-    }
-}
-
-// True when the off-diagonal part is negligible against the whole matrix.
-bool converged(const std::vector<double>& a, std::size_t m) {
-    double off = 0.0, all = 0.0;
-    for (std::size_t p = 0; p < m; ++p) {
-        for (std::size_t q = 0; q < m; ++q) {
-            const double v = a[p * m + q] * a[p * m + q];
-            all += v;
-            if (p != q) off += v;
+// Householder reduction of the symmetric matrix held in `v` (m x m, row-major) to
+// tridiagonal form: on return d holds the diagonal, e the subdiagonal (e[i] below d[i],
+// e[0] = 0) and v the orthogonal matrix that carries the tridiagonal form back.
+void tridiagonalize(std::vector<double>& v, std::size_t m, std::vector<double>& d, std::vector<double>& e) {
+    auto at = [&](std::size_t r, std::size_t c) -> double& { return v[r * m + c]; };
+    for (std::size_t j = 0; j < m; ++j) d[j] = at(m - 1, j);
+    for (std::size_t i = m - 1; i > 0; --i) {
+        // Scale the row to avoid under- and overflow in the reflector.
+        double scale = 0.0, h = 0.0;
+        for (std::size_t k = 0; k < i; ++k) scale += std::abs(d[k]);
+        if (scale == 0.0) {
+            e[i] = d[i - 1];
+            for (std::size_t j = 0; j < i; ++j) {
+                d[j] = at(i - 1, j);
+                at(i, j) = 0.0;
+                at(j, i) = 0.0;
+            }
+        } else {
+            for (std::size_t k = 0; k < i; ++k) {
+                d[k] /= scale;
+                h += d[k] * d[k];
+            }
+            double f = d[i - 1];
+            double g = std::sqrt(h);
+            if (f > 0) g = -g;
+            e[i] = scale * g;
+            h -= f * g;
+            d[i - 1] = f - g;
+            for (std::size_t j = 0; j < i; ++j) e[j] = 0.0;
+            // Apply the reflector to the remaining submatrix: p = A u / h, then
+            // A - (u q^T + q u^T) with q = p - (u^T p / 2h) u.
+            for (std::size_t j = 0; j < i; ++j) {
+                f = d[j];
+                at(j, i) = f;
+                g = e[j] + at(j, j) * f;
+                for (std::size_t k = j + 1; k < i; ++k) {
+                    g += at(k, j) * d[k];
+                    e[k] += at(k, j) * f;
+                }
+                e[j] = g;
+            }
+            f = 0.0;
+            for (std::size_t j = 0; j < i; ++j) {
+                e[j] /= h;
+                f += e[j] * d[j];
+            }
+            const double hh = f / (h + h);
+            for (std::size_t j = 0; j < i; ++j) e[j] -= hh * d[j];
+            for (std::size_t j = 0; j < i; ++j) {
+                f = d[j];
+                g = e[j];
+                for (std::size_t k = j; k < i; ++k) at(k, j) -= (f * e[k] + g * d[k]);
+                d[j] = at(i - 1, j);
+                at(i, j) = 0.0;
+            }
         }
+        d[i] = h;
     }
+    // Accumulate the reflectors.
+    for (std::size_t i = 0; i + 1 < m; ++i) {
+        at(m - 1, i) = at(i, i);
+        at(i, i) = 1.0;
+        const double h = d[i + 1];
+        if (h != 0.0) {
+            for (std::size_t k = 0; k <= i; ++k) d[k] = at(k, i + 1) / h;
+            for (std::size_t j = 0; j <= i; ++j) {
+                double g = 0.0;
+                for (std::size_t k = 0; k <= i; ++k) g += at(k, i + 1) * at(k, j);
+                for (std::size_t k = 0; k <= i; ++k) at(k, j) -= g * d[k];
+            }
+        }
+        for (std::size_t k = 0; k <= i; ++k) at(k, i + 1) = 0.0;
+    }
+    for (std::size_t j = 0; j < m; ++j) {
+        d[j] = at(m - 1, j);
+        at(m - 1, j) = 0.0;
+    }
+    at(m - 1, m - 1) = 1.0;
+    e[0] = 0.0;
+}
+
+// Implicit QL with Wilkinson-like shifts on the tridiagonal (d, e), rotating the columns of
+// v along: on return d holds the eigenvalues and the columns of v their eigenvectors.
+void diagonalize(std::vector<double>& v, std::size_t m, std::vector<double>& d, std::vector<double>& e) {
+    auto at = [&](std::size_t r, std::size_t c) -> double& { return v[r * m + c]; };
+    for (std::size_t i = 1; i < m; ++i) e[i - 1] = e[i];
+    e[m - 1] = 0.0;
     const double eps = std::numeric_limits<double>::epsilon();
-    return off == 0.0 || off <= eps * eps * all;
+    double shiftSum = 0.0, largest = 0.0;
+    for (std::size_t l = 0; l < m; ++l) {
+        // Find a negligible subdiagonal element: the block l .. n splits off there.
+        largest = std::max(largest, std::abs(d[l]) + std::abs(e[l]));
+        std::size_t n = l;
+        while (n < m - 1 && std::abs(e[n]) > eps * largest) ++n;
+        if (n > l) {
+            for (int iteration = 0; iteration < kMaxIterations && std::abs(e[l]) > eps * largest; ++iteration) {
+                double g = d[l];
+                double p = (d[l + 1] - g) / (2.0 * e[l]);
+                double r = std::hypot(p, 1.0);
+                if (p < 0) r = -r;
+                d[l] = e[l] / (p + r);
+                d[l + 1] = e[l] * (p + r);
+                const double dl1 = d[l + 1];
+                double h = g - d[l];
+                for (std::size_t i = l + 2; i < m; ++i) d[i] -= h;
+                shiftSum += h;
+                p = d[n];
+                double c = 1.0, c2 = 1.0, c3 = 1.0, s = 0.0, s2 = 0.0;
+                const double el1 = e[l + 1];
+                for (std::size_t i = n; i-- > l;) {
+                    c3 = c2;
+                    c2 = c;
+                    s2 = s;
+                    g = c * e[i];
+                    h = c * p;
+                    r = std::hypot(p, e[i]);
+                    e[i + 1] = s * r;
+                    s = e[i] / r;
+                    c = p / r;
+                    p = c * d[i] - s * g;
+                    d[i + 1] = h + s * (c * g + s * d[i]);
+                    for (std::size_t k = 0; k < m; ++k) {
+                        h = at(k, i + 1);
+                        at(k, i + 1) = s * at(k, i) + c * h;
+                        at(k, i) = c * at(k, i) - s * h;
+                    }
+                }
+                p = -s * s2 * c3 * el1 * e[l] / dl1;
+                e[l] = s * p;
+                d[l] = c * p;
+            }
+        }
+        d[l] += shiftSum;
+        e[l] = 0.0;
+    }
 }
 
 }  // namespace
@@ -46,50 +152,15 @@ bool converged(const std::vector<double>& a, std::size_t m) {
 double largestEigenpair(std::vector<double>& a, std::size_t m, std::vector<double>& vector) {
     vector.assign(m, 0.0);
     if (m == 0) return 0.0;
-    std::vector<double> v(m * m, 0.0);  // eigenvectors in its columns
-    for (std::size_t i = 0; i < m; ++i) v[i * m + i] = 1.0;
-
-    for (int sweep = 0; sweep < kMaxSweeps && !converged(a, m); ++sweep) {
-        for (std::size_t p = 0; p + 1 < m; ++p) {
-            for (std::size_t q = p + 1; q < m; ++q) {
-                const double apq = a[p * m + q];
-                if (apq == 0.0) continue;
-                // Past the first sweeps an element below the last bit of both diagonal
-                // elements can no longer change them: drop it, so that rounding cannot
-                // keep the sweeps going.
-                const double g = 100.0 * std::abs(apq);
-                if (sweep > 3 && std::abs(a[p * m + p]) + g == std::abs(a[p * m + p]) &&
-                    std::abs(a[q * m + q]) + g == std::abs(a[q * m + q])) {
-                    a[p * m + q] = 0.0;
-                    a[q * m + p] = 0.0;
-                    continue;
-                }
-                // The angle that zeroes a[p][q]: cot(2 phi) = theta; t = tan(phi), the
-                // smaller root, so that the rotation is at most 45 degrees.
-                const double theta = (a[q * m + q] - a[p * m + p]) / (2.0 * apq);
-                double t;
-                if (std::abs(theta) > 1e150) {
-                    t = 0.5 / theta;  // theta^2 would overflow; t ~ 1 / (2 theta)
-                } else {
-                    t = (theta >= 0.0 ? 1.0 : -1.0) / (std::abs(theta) + std::sqrt(theta * theta + 1.0));
-                }
-                const double c = 1.0 / std::sqrt(t * t + 1.0);
-                const double s = t * c;
-                rotateColumns(a, m, p, q, c, s);
-                rotateRows(a, m, p, q, c, s);
-                a[p * m + q] = 0.0;
-                a[q * m + p] = 0.0;
-                rotateColumns(v, m, p, q, c, s);
-            }
-        }
-    }
-
+    std::vector<double> d(m), e(m);
+    tridiagonalize(a, m, d, e);
+    diagonalize(a, m, d, e);
     std::size_t best = 0;
     for (std::size_t i = 1; i < m; ++i) {
-        if (a[i * m + i] > a[best * m + best]) best = i;
+        if (d[i] > d[best]) best = i;
     }
-    for (std::size_t k = 0; k < m; ++k) vector[k] = v[k * m + best];
-    return a[best * m + best];
+    for (std::size_t k = 0; k < m; ++k) vector[k] = a[k * m + best];
+    return d[best];
 }
 
 std::vector<double> firstEigenvariate(const std::vector<float>& samples, std::size_t cells, std::size_t volumes) {
@@ -120,18 +191,27 @@ std::vector<double> firstEigenvariate(const std::vector<float>& samples, std::si
     // Y Y^T (volumes x volumes) gives U[:,0]; both have s1^2 as their largest eigenvalue.
     const bool byCells = cells <= volumes;
     const std::size_t m = byCells ? cells : volumes;
-    std::vector<double> gram(m * m);
-    for (std::size_t i = 0; i < m; ++i) {
-        for (std::size_t j = i; j < m; ++j) {
-            double sum = 0.0;
-            if (byCells) {
+    std::vector<double> gram(m * m, 0.0);
+    if (byCells) {
+        for (std::size_t i = 0; i < m; ++i) {
+            for (std::size_t j = i; j < m; ++j) {
+                double sum = 0.0;
                 for (std::size_t t = 0; t < volumes; ++t) sum += y[i * volumes + t] * y[j * volumes + t];
-            } else {
-                for (std::size_t c = 0; c < cells; ++c) sum += y[c * volumes + i] * y[c * volumes + j];
+                gram[i * m + j] = sum;
             }
-            gram[i * m + j] = sum;
-            gram[j * m + i] = sum;
         }
+    } else {
+        // Sums of the cells' outer products, cell by cell: every element still sums over
+        // the cells in ascending order, and each cell's course is read contiguously.
+        for (std::size_t c = 0; c < cells; ++c) {
+            const double* course = y.data() + c * volumes;
+            for (std::size_t i = 0; i < m; ++i) {
+                for (std::size_t j = i; j < m; ++j) gram[i * m + j] += course[i] * course[j];
+            }
+        }
+    }
+    for (std::size_t i = 0; i < m; ++i) {
+        for (std::size_t j = 0; j < i; ++j) gram[i * m + j] = gram[j * m + i];
     }
     std::vector<double> vector;
     const double lambda = largestEigenpair(gram, m, vector);

@@ -1,6 +1,8 @@
 #pragma once
 // The first eigenvariate of a region's time courses, in double precision, without any
-// linear-algebra library: a cyclic Jacobi eigen-solver on the smaller Gram matrix.
+// linear-algebra library: the eigen-decomposition of the smaller Gram matrix, by
+// Householder reduction to tridiagonal form and implicit QL iterations (O(m^3) once,
+// where cyclic Jacobi rotations would cost that per sweep).
 
 #include <cstddef>
 #include <vector>
@@ -8,10 +10,9 @@
 namespace zandrel {
 
 // Eigenvector of the largest eigenvalue of the symmetric m x m matrix `a` (row-major, both
-// triangles filled), by cyclic Jacobi rotations until the off-diagonal part is negligible.
-// `a` is overwritten. Fills `vector` (m values, unit length) and returns the eigenvalue.
-// When several eigenvalues tie for the largest, the vector of the first one on the
-// diagonal is returned. m = 0 returns 0 and an empty vector.
+// triangles filled). `a` is overwritten. Fills `vector` (m values, unit length) and
+// returns the eigenvalue. When eigenvalues tie for the largest, the vector is one of
+// their eigenvectors. m = 0 returns 0 and an empty vector.
 double largestEigenpair(std::vector<double>& a, std::size_t m, std::vector<double>& vector);
 
 // The first eigenvariate of `cells` time courses of `volumes` samples each, stored cell

@@ -109,17 +109,35 @@ TEST(FirstEigenvariate, DegenerateRegions) {
     EXPECT_TRUE(firstEigenvariate({}, 0, 5).empty());
 }
 
-TEST(FirstEigenvariate, JacobiFindsLargestEigenpair) {
+TEST(FirstEigenvariate, EigenSolverFindsLargestEigenpair) {
     // Eigenvalues 1, 3 of [[2, 1], [1, 2]]; the largest has vector (1, 1)/sqrt(2).
     std::vector<double> a = {2.0, 1.0, 1.0, 2.0};
     std::vector<double> v;
     EXPECT_NEAR(largestEigenpair(a, 2, v), 3.0, 1e-14);
     EXPECT_NEAR(std::abs(v[0]), std::sqrt(0.5), 1e-14);
     EXPECT_NEAR(v[0], v[1], 1e-14);
-    // Diagonal with a tie: the first of the largest.
+    // Diagonal with a tie for the largest: a unit vector in the plane of the tie.
     std::vector<double> d = {1.0, 0.0, 0.0, 0.0, 5.0, 0.0, 0.0, 0.0, 5.0};
     EXPECT_EQ(largestEigenpair(d, 3, v), 5.0);
-    EXPECT_EQ(v, std::vector<double>({0.0, 1.0, 0.0}));
+    EXPECT_EQ(v[0], 0.0);
+    EXPECT_NEAR(v[1] * v[1] + v[2] * v[2], 1.0, 1e-15);
+    // H diag(-45, -44, ..., 39, 40) H with the reflection H = I - 2 u u^T: the largest
+    // eigenvalue is 40 (not the largest in magnitude, -45) with eigenvector H e_last.
+    const std::size_t m = 86;
+    std::vector<double> u(m);
+    double norm = 0.0;
+    for (std::size_t i = 0; i < m; ++i) norm += (u[i] = std::sin(1.0 + 0.7 * static_cast<double>(i))) * u[i];
+    for (double& x : u) x /= std::sqrt(norm);
+    std::vector<double> h(m * m), rotated(m * m, 0.0);
+    for (std::size_t i = 0; i < m; ++i)
+        for (std::size_t j = 0; j < m; ++j) h[i * m + j] = (i == j ? 1.0 : 0.0) - 2.0 * u[i] * u[j];
+    for (std::size_t i = 0; i < m; ++i)
+        for (std::size_t j = 0; j < m; ++j)
+            for (std::size_t k = 0; k < m; ++k)
+                rotated[i * m + j] += h[i * m + k] * (static_cast<double>(k) - 45.0) * h[k * m + j];
+    EXPECT_NEAR(largestEigenpair(rotated, m, v), 40.0, 1e-12);
+    const double sign = v[m - 1] * h[(m - 1) * m + m - 1] < 0 ? -1.0 : 1.0;
+    for (std::size_t i = 0; i < m; ++i) EXPECT_NEAR(sign * v[i], h[i * m + m - 1], 1e-12) << "element " << i;
 }
 
 TEST(FirstEigenvariate, ThroughExtractionOfGeneratedRun) {
