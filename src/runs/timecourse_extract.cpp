@@ -91,6 +91,9 @@ TimeSeriesResult extractTimeSeries(const FmrHeader& header, const std::vector<Se
     for (const std::vector<SelectedCell>& cells : selections) {
         stateBytes += needs.stateBytes(static_cast<double>(cells.size()), static_cast<double>(volumes));
     }
+    // The result: one series of doubles per VOI and statistic.
+    stateBytes += 8.0 * static_cast<double>(volumes) * static_cast<double>(selections.size()) *
+                  static_cast<double>(options.statistics.size());
     if (stateBytes > static_cast<double>(options.maxStateBytes)) {
         throw std::runtime_error("Time courses of " + std::to_string(totalCells) + " selected cells over " +
                                  std::to_string(volumes) + " volumes of " + planes.name() + " need about " +
