@@ -121,24 +121,6 @@ TEST(TimeCourseStatistics, EveryStatisticMatchesStraightforwardReference) {
     }
 }
 
-TEST(TimeCourseStatistics, WeightingChangesOnlyTheMean) {
-    TempDir dir;
-    const GeneratedRun run(dir, {4, 4, 2, 9, true}, test::voxelSignal);
-    const std::vector<SelectedCell> cells = {cell(0, 0, 0, 1.0), cell(3, 3, 1, 0.25), cell(2, 1, 1, 0.5)};
-    ExtractOptions options;
-    options.statistics = kAllButEigen;
-    const TimeSeriesResult plain = extractTimeSeries(run.header(), {{cells}}, options);
-    options.weighted = true;
-    const TimeSeriesResult weighted = extractTimeSeries(run.header(), {{cells}}, options);
-    for (std::size_t k = 1; k < kAllButEigen.size(); ++k)
-        EXPECT_EQ(plain.vois[0].series[k], weighted.vois[0].series[k]) << statisticName(kAllButEigen[k]);
-    for (int t = 0; t < 9; ++t) {
-        const double expected = (1.0 * run.at(cells[0], t) + 0.5 * run.at(cells[2], t) + 0.25 * run.at(cells[1], t)) / 1.75;
-        EXPECT_NEAR(weighted.vois[0].series[0][static_cast<std::size_t>(t)], expected, 1e-9) << "volume " << t;
-        EXPECT_NE(weighted.vois[0].series[0][static_cast<std::size_t>(t)], plain.vois[0].series[0][static_cast<std::size_t>(t)]);
-    }
-}
-
 TEST(TimeCourseStatistics, NothingSelectedGivesNoneAndNaNSampleSpoilsOnlyItsVolume) {
     TempDir dir;
     const float nan = std::numeric_limits<float>::quiet_NaN();
@@ -166,14 +148,6 @@ TEST(TimeCourseStatistics, NothingSelectedGivesNoneAndNaNSampleSpoilsOnlyItsVolu
     EXPECT_FALSE(result.vois[0].none());
     EXPECT_TRUE(result.vois[1].none());
     EXPECT_EQ(result.vois[1].series.size(), options.statistics.size());
-}
-
-TEST(TimeCourseStatistics, NamesReadBack) {
-    for (const TimeStatistic s : {TimeStatistic::Mean, TimeStatistic::Median, TimeStatistic::Std, TimeStatistic::Min,
-                                  TimeStatistic::Max, TimeStatistic::Eigen})
-        EXPECT_EQ(statisticNamed(statisticName(s)), s) << statisticName(s);
-    EXPECT_EQ(statisticNamed("Mean"), std::nullopt);
-    EXPECT_EQ(statisticNamed("variance"), std::nullopt);
 }
 
 }  // namespace
