@@ -12,6 +12,7 @@
 #include "formats/file_probe.h"
 #include "formats/fmr_header.h"
 #include "formats/sample_decoding.h"
+#include "formats/time_course_stream.h"
 
 namespace zandrel {
 
@@ -99,11 +100,30 @@ void checkVolumeOverhead(const FmrHeader& header, const std::string& name) {
 bool isFloatData(const FmrHeader& header) { return header.DataType.present && header.DataType.value == 2; }
 std::size_t sampleBytesOf(const FmrHeader& header) { return isFloatData(header) ? 4 : 2; }
 
-// Reads `count` samples into `target`, block by block.
-void readSamples(std::ifstream& in, const std::string& name, std::vector<unsigned char>& buffer,
-                 std::size_t sampleBytes, bool floatSamples, float* target, std::size_t count) {
+}  // namespace
+
+// Everything the data file must be before any sample is read, in this order: a regular
+// file (anything else is refused unopened: a named pipe would block), open for reading
+// (raw bytes), sizes that can describe data, and all promised samples present.
+std::ifstream openTimeCourseFile(const FmrHeader& header, const std::string& name) {
+    const std::string failure = "Failed opening STC for reading: " + name;
+    refuseNonRegularFile(name, failure);
+    std::ifstream in(name, std::ios::in | std::ios::binary);
+    if (in.fail()) throw std::runtime_error(failure);
+    checkGridSizes(header, name);
+    checkFileHoldsData(header, name, sizeOf(name), sampleBytesOf(header));
+    return in;
+}
+
+void readTimeCourseSamples(std::istream& in, const std::string& name, std::vector<unsigned char>& buffer,
+                           bool floatSamples, float* target, std::size_t count) {
+    const std::size_t sampleBytes = floatSamples ? 4 : 2;
+    // The buffer grows to at most one block; a larger one handed in is used as it is.
+    const std::size_t wanted = std::min(count, kBlockSamples) * sampleBytes;
+    if (buffer.size() < wanted) buffer.resize(wanted);
+    const std::size_t blockLimit = buffer.size() / sampleBytes;
     while (count > 0) {
-        const std::size_t block = std::min(count, kBlockSamples);
+        const std::size_t block = std::min(count, blockLimit);
         const std::size_t bytes = block * sampleBytes;
         in.read(reinterpret_cast<char*>(buffer.data()), static_cast<std::streamsize>(bytes));
         // The size was checked before: a short read means the file changed while it was read.
@@ -116,17 +136,12 @@ void readSamples(std::ifstream& in, const std::string& name, std::vector<unsigne
     }
 }
 
-// Everything the data file must be before any sample is read, in this order: a regular
-// file (anything else is refused unopened: a named pipe would block), open for reading
-// (raw bytes), sizes that can describe data, all promised samples present, and a volume
-// count whose bookkeeping stays in proportion. Returns the open stream at the start.
+namespace {
+
+// The checks of openTimeCourseFile, and a volume count whose bookkeeping as one grid per
+// volume stays in proportion. Returns the open stream at the start.
 std::ifstream openCheckedTimeCourseFile(const FmrHeader& header, const std::string& name) {
-    const std::string failure = "Failed opening STC for reading: " + name;
-    refuseNonRegularFile(name, failure);
-    std::ifstream in(name, std::ios::in | std::ios::binary);
-    if (in.fail()) throw std::runtime_error(failure);
-    checkGridSizes(header, name);
-    checkFileHoldsData(header, name, sizeOf(name), sampleBytesOf(header));
+    std::ifstream in = openTimeCourseFile(header, name);
     checkVolumeOverhead(header, name);
     return in;
 }
@@ -162,7 +177,7 @@ void readTimeCourseData(FmrHeader& header) {
     for (std::int32_t s = 0; s < sliceCount && volumeCount > 0; ++s) {
         for (std::int32_t v = 0; v < volumeCount; ++v) {
             float* plane = volumes[static_cast<std::size_t>(v)].data() + static_cast<std::size_t>(s) * planeSamples;
-            readSamples(in, name, buffer, sampleBytes, floatSamples, plane, planeSamples);
+            readTimeCourseSamples(in, name, buffer, floatSamples, plane, planeSamples);
         }
     }
     header.volumes = std::move(volumes);
