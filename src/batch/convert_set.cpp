@@ -2,45 +2,18 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "batch/set_check.h"
+#include "batch/set_reader.h"
 #include "chain/set_chain.h"
 #include "formats/shortfall.h"
 
 namespace zandrel {
 
 namespace {
-
-// Throws `refusal` when it is not empty: a record that lacks what the conversion needs.
-void refuseWhen(const std::string& refusal) {
-    if (!refusal.empty()) throw std::runtime_error(refusal);
-}
-
-// Reads the set's records. The time-course samples enter no output, so the file is only
-// checked as far as outputs depend on it (name, regular file, size), in the place where
-// loading it used to fail; `loadTimeCourse` loads the samples instead. A transformation
-// whose matrix is incomplete and a landmark file without all its landmarks are refused.
-SetRecords readSetRecords(const FileSet& set, bool loadTimeCourse) {
-    SetRecords records;
-    records.roi = readRoiFile(set.roiPath);
-    records.fmr = readFmrHeader(set.fmrPath, loadTimeCourse);
-    if (!loadTimeCourse) checkTimeCourseFile(records.fmr);
-    records.ia = readTrfFile(set.iaTrfPath);
-    refuseWhen(trfMatrixRefusal(records.ia));
-    records.fa = readTrfFile(set.faTrfPath);
-    refuseWhen(trfMatrixRefusal(records.fa));
-    records.acpc = readTrfFile(set.acpcTrfPath);
-    refuseWhen(trfMatrixRefusal(records.acpc));
-    if (!set.talPath.empty()) {
-        records.tal = readTalFile(set.talPath);
-        refuseWhen(talLandmarkRefusal(records.tal));
-    }
-    return records;
-}
 
 // The set's chain, computed once; its verdict names the files as the list gives them.
 SetChain chainOf(const SetRecords& records) {
