@@ -95,7 +95,7 @@ struct StudyResult {
 ChildMeasure convertStudy(const std::string& listPath, int sets, bool loadTimeCourse) {
     return measureInChild([&](std::vector<double>&) {
         QuietObserver observer;
-        BatchOptions options;
+        ConvertOptions options;
         options.loadTimeCourse = loadTimeCourse;
         const BatchSummary summary = runBatch(listPath, observer, options);
         return summary.converted == sets ? 0 : 1;

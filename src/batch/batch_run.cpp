@@ -29,7 +29,7 @@ void tally(BatchSummary& summary, SetOutcome outcome) {
 
 }  // namespace
 
-BatchSummary runBatch(const std::string& listPath, BatchObserver& observer, const BatchOptions& options) {
+BatchSummary runBatch(const std::string& listPath, BatchObserver& observer, const ConvertOptions& options) {
     BatchSummary summary;
     std::ifstream in;
     if (!openList(listPath, in)) {
@@ -45,12 +45,10 @@ BatchSummary runBatch(const std::string& listPath, BatchObserver& observer, cons
         SetResult result;
         result.setNumber = summary.setsFound;
         ConvertedSet converted;
-        const ConvertOptions convertOptions{options.crlf, options.loadTimeCourse};
         // The one place where the errors of a set are contained: every record of the set
         // has been released when a handler runs, so the batch goes on with the next set.
         try {
-            result.outcome = options.dryRun ? describeFileSet(set, observer)
-                                            : convertFileSet(set, observer, convertOptions, &converted);
+            result.outcome = convertFileSet(set, observer, options, &converted);
         } catch (const std::bad_alloc&) {
             result.outcome = SetOutcome::failed;
             result.message = "not enough memory";

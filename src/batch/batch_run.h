@@ -3,6 +3,7 @@
 #include <string>
 
 #include "batch/batch_observer.h"
+#include "batch/convert_options.h"
 #include "batch/file_set.h"
 
 namespace zandrel {
@@ -13,12 +14,6 @@ struct BatchSummary {
     int reported = 0;    // files of the set cannot be opened; the report was logged
     int failed = 0;      // an error while reading, building or saving; logged as one entry
     bool listReadable = true;
-};
-
-struct BatchOptions {
-    bool dryRun = false;          // check and describe sets, write nothing
-    bool crlf = false;            // .voi with CR LF line ends on every platform
-    bool loadTimeCourse = false;  // load every time-course sample too (benchmarks only)
 };
 
 // Runs the batch of a list file: forms the sets one after another while the list is read
@@ -32,7 +27,7 @@ struct BatchOptions {
 //
 // A list file that cannot be opened gives listReadable = false and reports nothing to the
 // observer; the caller shows " Error: Can not read this text file!".
-BatchSummary runBatch(const std::string& listPath, BatchObserver& observer, const BatchOptions& options = {});
+BatchSummary runBatch(const std::string& listPath, BatchObserver& observer, const ConvertOptions& options = {});
 
 // The number of sets the list forms (the ROI lines that start a set), for progress
 // totals; 0 when the list cannot be read.

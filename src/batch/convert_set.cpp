@@ -26,11 +26,20 @@ void logShortfall(const RoiFile& roi, BatchObserver& log) {
     if (!shortfall.empty()) log.onEntry(shortfall);
 }
 
+SetOutcome describeFileSet(const FileSet& set, BatchObserver& log) {
+    const SetRecords records = readSetRecords(set, false);
+    requireUsable(chainOf(records));
+    log.onEntry("Would write " + outputPathFor(set) + " from " + set.roiPath);
+    logShortfall(records.roi, log);
+    return SetOutcome::converted;
+}
+
 }  // namespace
 
 SetOutcome convertFileSet(const FileSet& set, BatchObserver& log, const ConvertOptions& options,
                           ConvertedSet* kept) {
     if (!checkFileSet(set, log)) return SetOutcome::reported;
+    if (options.dryRun) return describeFileSet(set, log);
 
     ConvertedSet converted;
     converted.records = readSetRecords(set, options.loadTimeCourse);
@@ -53,15 +62,6 @@ SetOutcome convertFileSet(const FileSet& set, BatchObserver& log, const ConvertO
                     std::to_string(skipped) + " voxels outside the functional grid were skipped");
     }
     if (kept != nullptr) *kept = std::move(converted);
-    return SetOutcome::converted;
-}
-
-SetOutcome describeFileSet(const FileSet& set, BatchObserver& log) {
-    if (!checkFileSet(set, log)) return SetOutcome::reported;
-    const SetRecords records = readSetRecords(set, false);
-    requireUsable(chainOf(records));
-    log.onEntry("Would write " + outputPathFor(set) + " from " + set.roiPath);
-    logShortfall(records.roi, log);
     return SetOutcome::converted;
 }
 

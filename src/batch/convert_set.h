@@ -1,17 +1,12 @@
 #pragma once
 
 #include "batch/batch_observer.h"
+#include "batch/convert_options.h"
 #include "batch/file_set.h"
 #include "batch/set_records.h"
 #include "voi/voi_file.h"
 
 namespace zandrel {
-
-struct ConvertOptions {
-    bool crlf = false;            // .voi files with CR LF line ends on every platform
-    bool loadTimeCourse = false;  // load every time-course sample as well (benchmarks only:
-                                  // no output depends on the samples)
-};
 
 // Converts one set: checks its files (logging the report and returning `reported` when one
 // cannot be opened), reads the ROI file, the FMR header, checks its time-course data file
@@ -23,15 +18,14 @@ struct ConvertOptions {
 // voxels outside the functional grid were skipped. Each log entry goes to `log.onEntry`.
 // With `kept`, the records, chain, build report and saved file are moved there.
 //
+// With options.dryRun, checks the files, records and chain the same way, then logs "Would
+// write " with the output path and " from " with the ROI path, and the entry on what the
+// ROI file lacks; builds and writes nothing, `kept` stays untouched.
+//
 // Errors of reading, checking, building or saving are thrown (std::runtime_error with
 // the message naming the file, std::bad_alloc); nothing has been logged for the set
 // then, and no file has been written. The batch run contains them.
 SetOutcome convertFileSet(const FileSet& set, BatchObserver& log, const ConvertOptions& options = {},
                           ConvertedSet* kept = nullptr);
-
-// A dry run of convertFileSet: checks the files and records as above, then logs "Would
-// write " with the output path and " from " with the ROI path, and the entry on what the
-// ROI file lacks. Builds and writes nothing; throws as above.
-SetOutcome describeFileSet(const FileSet& set, BatchObserver& log);
 
 }  // namespace zandrel

@@ -58,18 +58,18 @@ bool isSameFile(const std::string& a, const std::string& b) {
 
 Command addConvertCommand(CLI::App& zandrel) {
     CLI::App* command = zandrel.add_subcommand("convert", "run the batch conversion of a list file");
-    auto options = std::make_shared<ConvertOptions>();
+    auto options = std::make_shared<ConvertArguments>();
     command->add_option("LIST", options->listPath, "the list file of the data sets")->required()->type_name("");
     command->add_option("--transcript", options->transcriptPath,
                         "also write every log entry to FILE as one JSON\n"
                         "string per line (JSON Lines), in order")
         ->type_name("FILE")
         ->check(nonEmpty("a file name"));
-    command->add_flag("--dry-run", options->dryRun,
+    command->add_flag("--dry-run", options->conversion.dryRun,
                       "check every set's files and records and print the\n"
                       ".voi file each set would get, or its report;\n"
                       "writes nothing");
-    command->add_flag("--crlf", options->crlf, "write .voi files with CR LF line ends on\nevery platform");
+    command->add_flag("--crlf", options->conversion.crlf, "write .voi files with CR LF line ends on\nevery platform");
     addNiftiOption(*command, options->nifti,
                    "after each .voi file, also write its NIfTI label\n"
                    "image (labels, the default) or one mask per VOI\n"
@@ -85,7 +85,7 @@ Command addConvertCommand(CLI::App& zandrel) {
     return {command, [options] { return runConvert(*options); }};
 }
 
-int runConvert(const ConvertOptions& options) {
+int runConvert(const ConvertArguments& options) {
     if (!options.nifti.empty() && !ZANDREL_WITH_NIFTI) return niftiUnavailable("convert", "--nifti");
     const bool withReport = !options.reportDir.empty();
 #if !ZANDREL_WITH_REPORT
@@ -107,7 +107,7 @@ int runConvert(const ConvertOptions& options) {
     std::optional<report::ReportObserver> report;
     if (withReport) {
         try {
-            report.emplace(options.reportDir, options.listPath, kVersion, options.dryRun);
+            report.emplace(options.reportDir, options.listPath, kVersion, options.conversion.dryRun);
         } catch (const std::exception& error) {
             std::cerr << "zandrel convert: " << error.what() << "\n";
             return kUsage;
@@ -120,9 +120,6 @@ int runConvert(const ConvertOptions& options) {
         return kUsage;
     }
 
-    BatchOptions batchOptions;
-    batchOptions.dryRun = options.dryRun;
-    batchOptions.crlf = options.crlf;
     std::optional<ConvertProgress> progress;
     if (standardErrorIsTerminal()) {
         progress.emplace(std::cerr, countSets(options.listPath));
@@ -138,7 +135,7 @@ int runConvert(const ConvertOptions& options) {
 #if ZANDREL_WITH_REPORT
     if (report) observers.add(*report);
 #endif
-    const BatchSummary summary = runBatch(options.listPath, observers, batchOptions);
+    const BatchSummary summary = runBatch(options.listPath, observers, options.conversion);
     const bool transcriptComplete = output.finish();
     std::string reportFailure;
 #if ZANDREL_WITH_REPORT
