@@ -3,16 +3,10 @@
 #include <string>
 
 #include "batch/file_set.h"
+#include "batch/set_outcome.h"
 #include "batch/set_records.h"
 
 namespace zandrel {
-
-// What became of one set.
-enum class SetOutcome {
-    converted,  // the .voi file was written (or, in a dry run, would be)
-    reported,   // files of the set cannot be opened; the report was logged
-    failed,     // an error while reading, building or saving; logged as one entry
-};
 
 // The end of one set, as the batch run tells its observer.
 struct SetResult {

@@ -19,14 +19,6 @@ bool openList(const std::string& listPath, std::ifstream& in) {
     return in.is_open() && in.good();
 }
 
-void tally(BatchSummary& summary, SetOutcome outcome) {
-    switch (outcome) {
-        case SetOutcome::converted: ++summary.converted; break;
-        case SetOutcome::reported: ++summary.reported; break;
-        case SetOutcome::failed: ++summary.failed; break;
-    }
-}
-
 }  // namespace
 
 BatchSummary runBatch(const std::string& listPath, BatchObserver& observer, const ConvertOptions& options) {
@@ -40,10 +32,9 @@ BatchSummary runBatch(const std::string& listPath, BatchObserver& observer, cons
     ListReader reader(in);
     FileSet set;
     while (reader.next(set)) {
-        ++summary.setsFound;
-        observer.onSetStarted(summary.setsFound, set);
         SetResult result;
-        result.setNumber = summary.setsFound;
+        result.setNumber = summary.setsFound + 1;
+        observer.onSetStarted(result.setNumber, set);
         ConvertedSet converted;
         // The one place where the errors of a set are contained: every record of the set
         // has been released when a handler runs, so the batch goes on with the next set.
@@ -59,7 +50,7 @@ BatchSummary runBatch(const std::string& listPath, BatchObserver& observer, cons
             result.outcome = SetOutcome::failed;
             result.message = "unexpected error";
         }
-        tally(summary, result.outcome);
+        summary.add(result.outcome);
         if (result.outcome == SetOutcome::failed) {
             observer.onEntry("!!!! Could not convert " + set.roiPath + ": " + result.message);
         } else if (result.outcome == SetOutcome::converted) {

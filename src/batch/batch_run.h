@@ -5,16 +5,9 @@
 #include "batch/batch_observer.h"
 #include "batch/convert_options.h"
 #include "batch/file_set.h"
+#include "batch/set_outcome.h"
 
 namespace zandrel {
-
-struct BatchSummary {
-    int setsFound = 0;   // sets formed from the list
-    int converted = 0;   // .voi file written (in a dry run: every file and record checks out)
-    int reported = 0;    // files of the set cannot be opened; the report was logged
-    int failed = 0;      // an error while reading, building or saving; logged as one entry
-    bool listReadable = true;
-};
 
 // Runs the batch of a list file: forms the sets one after another while the list is read
 // and converts each as soon as it is complete, the list staying open until the end.

@@ -6,19 +6,6 @@
 
 namespace zandrel::report {
 
-namespace {
-
-ReportOutcome outcomeOf(SetOutcome outcome) {
-    switch (outcome) {
-        case SetOutcome::converted: return ReportOutcome::converted;
-        case SetOutcome::reported: return ReportOutcome::reported;
-        case SetOutcome::failed: return ReportOutcome::failed;
-    }
-    return ReportOutcome::failed;
-}
-
-}  // namespace
-
 ReportObserver::ReportObserver(const std::string& dir, std::string listPath, std::string programVersion, bool dryRun,
                                ReportOptions options)
     : builder_(std::move(listPath), std::move(programVersion), dryRun), writer_(dir, options) {}
@@ -49,7 +36,7 @@ void ReportObserver::onSetFinished(const FileSet& set, const SetResult& result) 
     } catch (const std::exception& error) {
         if (failure_.empty()) failure_ = error.what();
     }
-    builder_.finishSet(outcomeOf(result.outcome));
+    builder_.finishSet(result.outcome);
 }
 
 void ReportObserver::addConverted(int setNumber, const ConvertedSet& set) {
