@@ -64,7 +64,7 @@ studygen::StudySpec studyPlan(int sets, int volumes) {
 
 class QuietObserver : public BatchObserver {
 public:
-    void onEntry(const std::string&) override {}
+    void onEvent(const BatchEvent&) override {}
 };
 
 // The .voi files the list's sets are written to.

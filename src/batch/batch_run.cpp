@@ -6,6 +6,7 @@
 
 #include "batch/convert_set.h"
 #include "batch/list_reader.h"
+#include "batch/log_wording.h"
 #include "batch/set_check.h"
 
 namespace zandrel {
@@ -42,17 +43,17 @@ BatchSummary runBatch(const std::string& listPath, BatchObserver& observer, cons
             result.outcome = convertFileSet(set, observer, options, &converted);
         } catch (const std::bad_alloc&) {
             result.outcome = SetOutcome::failed;
-            result.message = "not enough memory";
+            result.message = kOutOfMemoryError;
         } catch (const std::exception& error) {
             result.outcome = SetOutcome::failed;
             result.message = error.what();
         } catch (...) {
             result.outcome = SetOutcome::failed;
-            result.message = "unexpected error";
+            result.message = kUnexpectedError;
         }
         summary.add(result.outcome);
         if (result.outcome == SetOutcome::failed) {
-            observer.onEntry("!!!! Could not convert " + set.roiPath + ": " + result.message);
+            observer.onEvent(SetFailed{set.roiPath, result.message});
         } else if (result.outcome == SetOutcome::converted) {
             result.outputPath = outputPathFor(set);
             if (!options.dryRun) result.converted = &converted;

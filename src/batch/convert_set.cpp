@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -20,26 +19,26 @@ SetChain chainOf(const SetRecords& records) {
     return computeSetChain(records.fmr, records.ia, records.fa, records.acpc, records.tal);
 }
 
-// The entry on what the ROI file announces but does not hold, when it lacks anything.
-void logShortfall(const RoiFile& roi, BatchObserver& log) {
-    const std::string shortfall = roiShortfallText(roi);
-    if (!shortfall.empty()) log.onEntry(shortfall);
+// What the ROI file announces but does not hold, when it lacks anything.
+void reportShortfall(const RoiFile& roi, BatchObserver& observer) {
+    RoiShortfall shortfall = roiShortfall(roi);
+    if (!shortfall.complete()) observer.onEvent(RoiIncomplete{roi.path, std::move(shortfall)});
 }
 
-SetOutcome describeFileSet(const FileSet& set, BatchObserver& log) {
-    const SetRecords records = readSetRecords(set, false);
+SetOutcome describeFileSet(const FileSet& set, BatchObserver& observer) {
+    const SetRecords records = readSetRecords(set);
     requireUsable(chainOf(records));
-    log.onEntry("Would write " + outputPathFor(set) + " from " + set.roiPath);
-    logShortfall(records.roi, log);
+    observer.onEvent(SetWouldConvert{set.roiPath, outputPathFor(set)});
+    reportShortfall(records.roi, observer);
     return SetOutcome::converted;
 }
 
 }  // namespace
 
-SetOutcome convertFileSet(const FileSet& set, BatchObserver& log, const ConvertOptions& options,
+SetOutcome convertFileSet(const FileSet& set, BatchObserver& observer, const ConvertOptions& options,
                           ConvertedSet* kept) {
-    if (!checkFileSet(set, log)) return SetOutcome::reported;
-    if (options.dryRun) return describeFileSet(set, log);
+    if (!checkFileSet(set, observer)) return SetOutcome::reported;
+    if (options.dryRun) return describeFileSet(set, observer);
 
     ConvertedSet converted;
     converted.records = readSetRecords(set, options.loadTimeCourse);
@@ -52,14 +51,11 @@ SetOutcome convertFileSet(const FileSet& set, BatchObserver& log, const ConvertO
     // Loaded samples serve no output: released before anything else happens.
     std::vector<VolumeGrid>().swap(converted.records.fmr.volumes);
 
-    log.onEntry("Converted " + set.roiPath);
-    logShortfall(converted.records.roi, log);
+    observer.onEvent(SetConverted{set.roiPath, converted.voiFile.fileName});
+    reportShortfall(converted.records.roi, observer);
     const std::vector<std::int64_t>& skippedVoxels = converted.build.skippedVoxels;
     for (std::size_t index = 0; index < skippedVoxels.size(); ++index) {
-        const std::int64_t skipped = skippedVoxels[index];
-        if (skipped == 0) continue;
-        log.onEntry("VOI " + std::to_string(index + 1) + " of " + set.roiPath + ": " +
-                    std::to_string(skipped) + " voxels outside the functional grid were skipped");
+        if (skippedVoxels[index] != 0) observer.onEvent(VoxelsSkipped{set.roiPath, index, skippedVoxels[index]});
     }
     if (kept != nullptr) *kept = std::move(converted);
     return SetOutcome::converted;

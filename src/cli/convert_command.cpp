@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "batch/batch_run.h"
+#include "batch/log_wording.h"
 #include "batch/set_check.h"
 #include "cli/commands.h"
 #include "cli/convert_output.h"
@@ -95,7 +96,7 @@ int runConvert(const ConvertArguments& options) {
     }
 #endif
     if (!canOpenForReading(options.listPath)) {
-        std::cerr << " Error: Can not read this text file!\n";
+        std::cerr << kListUnreadableText << "\n";
         return kUsage;
     }
     const bool withTranscript = !options.transcriptPath.empty();
@@ -143,7 +144,7 @@ int runConvert(const ConvertArguments& options) {
 #endif
 
     if (!summary.listReadable) {
-        std::cerr << " Error: Can not read this text file!\n";
+        std::cerr << kListUnreadableText << "\n";
         return kUsage;
     }
     int status = summary.reported + summary.failed > 0 ? kFailure : kSuccess;

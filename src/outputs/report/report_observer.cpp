@@ -4,15 +4,17 @@
 #include <new>
 #include <utility>
 
+#include "batch/log_wording.h"
+
 namespace zandrel::report {
 
 ReportObserver::ReportObserver(const std::string& dir, std::string listPath, std::string programVersion, bool dryRun,
                                ReportOptions options)
     : builder_(std::move(listPath), std::move(programVersion), dryRun), writer_(dir, options) {}
 
-void ReportObserver::onEntry(const std::string& text) {
+void ReportObserver::onEvent(const BatchEvent& event) {
     try {
-        builder_.addLogEntry(text);
+        for (const std::string& entry : wordEvent(event)) builder_.addLogEntry(entry);
     } catch (const std::bad_alloc&) {
         if (failure_.empty()) failure_ = "not enough memory to keep the log entries";
     }
