@@ -64,7 +64,7 @@ studygen::StudySpec studyPlan(int sets, int volumes) {
 
 class QuietObserver : public BatchObserver {
 public:
-    void onEntry(const std::string&) override {}
+    void onEvent(const BatchEvent&) override {}
 };
 
 // The .voi files the list's sets are written to.
@@ -95,7 +95,7 @@ struct StudyResult {
 ChildMeasure convertStudy(const std::string& listPath, int sets, bool loadTimeCourse) {
     return measureInChild([&](std::vector<double>&) {
         QuietObserver observer;
-        BatchOptions options;
+        ConvertOptions options;
         options.loadTimeCourse = loadTimeCourse;
         const BatchSummary summary = runBatch(listPath, observer, options);
         return summary.converted == sets ? 0 : 1;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "batch/batch_run.h"
+#include "batch/log_wording.h"
 #include "formats/fmr_header.h"
 #include "formats/roi_file.h"
 #include "fuzz_support.h"
@@ -28,7 +29,7 @@ const char* const kSeparator = "\n--8<--\n";
 const std::string kPrevious = "previous output, must survive a failed conversion\n";
 
 // Collects each log entry.
-class EntryList : public BatchObserver {
+class EntryList : public LogEntryObserver {
 public:
     std::vector<std::string> entries;
     void onEntry(const std::string& text) override { entries.push_back(text); }

@@ -2,17 +2,12 @@
 
 #include <string>
 
+#include "batch/batch_events.h"
 #include "batch/file_set.h"
+#include "batch/set_outcome.h"
 #include "batch/set_records.h"
 
 namespace zandrel {
-
-// What became of one set.
-enum class SetOutcome {
-    converted,  // the .voi file was written (or, in a dry run, would be)
-    reported,   // files of the set cannot be opened; the report was logged
-    failed,     // an error while reading, building or saving; logged as one entry
-};
 
 // The end of one set, as the batch run tells its observer.
 struct SetResult {
@@ -25,18 +20,17 @@ struct SetResult {
                                              // a dry run, a report and a failure
 };
 
-// Receives what a batch run reports, in order. Every log entry arrives as one call with the
-// entry's exact text: no line end is added or removed, and an entry carries a line feed only
-// where its text has one. The per-set hooks let a caller follow the batch without parsing
-// the entries; they do nothing unless overridden.
+// Receives what a batch run reports, in order: each event as it happens, and each set
+// framed by its start and its end. The framing hooks do nothing unless overridden. An
+// observer that wants the log texts derives from LogEntryObserver (log_wording.h).
 //
-// A hook should not throw: an exception from onEntry while a set is converted counts as a
+// A hook should not throw: an exception from onEvent while a set is converted counts as a
 // failure of that set; any other leaves runBatch.
 class BatchObserver {
 public:
     virtual ~BatchObserver() = default;
 
-    virtual void onEntry(const std::string& text) = 0;
+    virtual void onEvent(const BatchEvent& event) = 0;
     virtual void onSetStarted(int setNumber, const FileSet& set) {
         static_cast<void>(setNumber);
         static_cast<void>(set);

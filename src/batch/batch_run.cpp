@@ -6,6 +6,7 @@
 
 #include "batch/convert_set.h"
 #include "batch/list_reader.h"
+#include "batch/log_wording.h"
 #include "batch/set_check.h"
 
 namespace zandrel {
@@ -19,17 +20,9 @@ bool openList(const std::string& listPath, std::ifstream& in) {
     return in.is_open() && in.good();
 }
 
-void tally(BatchSummary& summary, SetOutcome outcome) {
-    switch (outcome) {
-        case SetOutcome::converted: ++summary.converted; break;
-        case SetOutcome::reported: ++summary.reported; break;
-        case SetOutcome::failed: ++summary.failed; break;
-    }
-}
-
 }  // namespace
 
-BatchSummary runBatch(const std::string& listPath, BatchObserver& observer, const BatchOptions& options) {
+BatchSummary runBatch(const std::string& listPath, BatchObserver& observer, const ConvertOptions& options) {
     BatchSummary summary;
     std::ifstream in;
     if (!openList(listPath, in)) {
@@ -40,30 +33,27 @@ BatchSummary runBatch(const std::string& listPath, BatchObserver& observer, cons
     ListReader reader(in);
     FileSet set;
     while (reader.next(set)) {
-        ++summary.setsFound;
-        observer.onSetStarted(summary.setsFound, set);
         SetResult result;
-        result.setNumber = summary.setsFound;
+        result.setNumber = summary.setsFound + 1;
+        observer.onSetStarted(result.setNumber, set);
         ConvertedSet converted;
-        const ConvertOptions convertOptions{options.crlf, options.loadTimeCourse};
         // The one place where the errors of a set are contained: every record of the set
         // has been released when a handler runs, so the batch goes on with the next set.
         try {
-            result.outcome = options.dryRun ? describeFileSet(set, observer)
-                                            : convertFileSet(set, observer, convertOptions, &converted);
+            result.outcome = convertFileSet(set, observer, options, &converted);
         } catch (const std::bad_alloc&) {
             result.outcome = SetOutcome::failed;
-            result.message = "not enough memory";
+            result.message = kOutOfMemoryError;
         } catch (const std::exception& error) {
             result.outcome = SetOutcome::failed;
             result.message = error.what();
         } catch (...) {
             result.outcome = SetOutcome::failed;
-            result.message = "unexpected error";
+            result.message = kUnexpectedError;
         }
-        tally(summary, result.outcome);
+        summary.add(result.outcome);
         if (result.outcome == SetOutcome::failed) {
-            observer.onEntry("!!!! Could not convert " + set.roiPath + ": " + result.message);
+            observer.onEvent(SetFailed{set.roiPath, result.message});
         } else if (result.outcome == SetOutcome::converted) {
             result.outputPath = outputPathFor(set);
             if (!options.dryRun) result.converted = &converted;

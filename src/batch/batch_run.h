@@ -3,36 +3,23 @@
 #include <string>
 
 #include "batch/batch_observer.h"
+#include "batch/convert_options.h"
 #include "batch/file_set.h"
+#include "batch/set_outcome.h"
 
 namespace zandrel {
-
-struct BatchSummary {
-    int setsFound = 0;   // sets formed from the list
-    int converted = 0;   // .voi file written (in a dry run: every file and record checks out)
-    int reported = 0;    // files of the set cannot be opened; the report was logged
-    int failed = 0;      // an error while reading, building or saving; logged as one entry
-    bool listReadable = true;
-};
-
-struct BatchOptions {
-    bool dryRun = false;          // check and describe sets, write nothing
-    bool crlf = false;            // .voi with CR LF line ends on every platform
-    bool loadTimeCourse = false;  // load every time-course sample too (benchmarks only)
-};
 
 // Runs the batch of a list file: forms the sets one after another while the list is read
 // and converts each as soon as it is complete, the list staying open until the end.
 //
-// Every log entry goes to `observer.onEntry` as one text, without a line end of its own.
-// Each set is framed by onSetStarted and onSetFinished. An error in one set (a reader's or
-// the writer's error, a refused count, a chain that cannot be computed, lack of memory) is
-// logged as the single entry "!!!! Could not convert " + ROI path + ": " + message; no
-// file is written for that set and the batch goes on.
+// Each set is framed by onSetStarted and onSetFinished, and what happens in between
+// reaches `observer.onEvent`. An error in one set (a reader's or the writer's error, a
+// refused count, a chain that cannot be computed, lack of memory) is reported as
+// SetFailed with its text; no file is written for that set and the batch goes on.
 //
 // A list file that cannot be opened gives listReadable = false and reports nothing to the
-// observer; the caller shows " Error: Can not read this text file!".
-BatchSummary runBatch(const std::string& listPath, BatchObserver& observer, const BatchOptions& options = {});
+// observer; the caller shows kListUnreadableText.
+BatchSummary runBatch(const std::string& listPath, BatchObserver& observer, const ConvertOptions& options = {});
 
 // The number of sets the list forms (the ROI lines that start a set), for progress
 // totals; 0 when the list cannot be read.

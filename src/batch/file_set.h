@@ -15,4 +15,22 @@ struct FileSet {
     std::string talPath;
 };
 
+// The files of a set, in the order they are checked and reported.
+enum class SetFile { roi, fmr, ia, fa, acpc, tal };
+
+inline constexpr SetFile kSetFiles[] = {SetFile::roi, SetFile::fmr,  SetFile::ia,
+                                        SetFile::fa,  SetFile::acpc, SetFile::tal};
+
+inline const std::string& pathOf(const FileSet& set, SetFile file) {
+    switch (file) {
+        case SetFile::roi: return set.roiPath;
+        case SetFile::fmr: return set.fmrPath;
+        case SetFile::ia: return set.iaTrfPath;
+        case SetFile::fa: return set.faTrfPath;
+        case SetFile::acpc: return set.acpcTrfPath;
+        case SetFile::tal: break;
+    }
+    return set.talPath;
+}
+
 }  // namespace zandrel

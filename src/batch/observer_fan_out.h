@@ -1,6 +1,5 @@
 #pragma once
 
-#include <string>
 #include <vector>
 
 #include "batch/batch_observer.h"
@@ -9,14 +8,14 @@ namespace zandrel {
 
 // Hands every event of a batch run to several observers, in the order they were added: the
 // console and transcript first, then the features that write more per set (NIfTI files,
-// the report). An observer that logs an entry of its own does so through the fan-out, so
+// the report). An observer that reports an event of its own does so through the fan-out, so
 // that every observer, the transcript included, receives it.
 class ObserverFanOut : public BatchObserver {
 public:
     void add(BatchObserver& observer) { observers_.push_back(&observer); }
 
-    void onEntry(const std::string& text) override {
-        for (BatchObserver* observer : observers_) observer->onEntry(text);
+    void onEvent(const BatchEvent& event) override {
+        for (BatchObserver* observer : observers_) observer->onEvent(event);
     }
     void onSetStarted(int setNumber, const FileSet& set) override {
         for (BatchObserver* observer : observers_) observer->onSetStarted(setNumber, set);

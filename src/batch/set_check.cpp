@@ -28,29 +28,19 @@ std::string outputPathFor(const FileSet& set) {
     return outputPathFor(set.roiPath, outputSuffixFor(set));
 }
 
-bool checkFileSet(const FileSet& set, BatchObserver& log) {
+bool checkFileSet(const FileSet& set, BatchObserver& observer) {
     const bool complete = canOpenForReading(set.roiPath) && canOpenForReading(set.fmrPath) &&
                           canOpenForReading(set.iaTrfPath) && canOpenForReading(set.faTrfPath) &&
                           canOpenForReading(set.acpcTrfPath) &&
                           (set.talPath.empty() || canOpenForReading(set.talPath));
     if (complete) return true;
 
-    log.onEntry("!!!! Not enough files could be loaded to convert " + set.roiPath);
     // Every file is tested a second time: the report shows what is missing now.
-    const struct {
-        const char* text;
-        const std::string& path;
-    } entries[] = {
-        {"ROI could not be loaded: ", set.roiPath},
-        {"FMR could not be loaded: ", set.fmrPath},
-        {"IA.trf could not be loaded: ", set.iaTrfPath},
-        {"FA.trf could not be loaded: ", set.faTrfPath},
-        {"ACPC.trf could not be loaded: ", set.acpcTrfPath},
-        {"TAL could not be loaded: ", set.talPath},
-    };
-    for (const auto& entry : entries) {
-        if (!canOpenForReading(entry.path)) log.onEntry(entry.text + entry.path);
+    FilesNotLoaded report{set, {}};
+    for (const SetFile file : kSetFiles) {
+        if (!canOpenForReading(pathOf(set, file))) report.unopenable.push_back(file);
     }
+    observer.onEvent(report);
     return false;
 }
 

@@ -25,10 +25,9 @@ const char* outputSuffixFor(const FileSet& set);
 std::string outputPathFor(const FileSet& set);
 
 // Tests that every file of the set can be opened: ROI, FMR, IA, FA, ACPC, then TAL when
-// the set names one. When one cannot, writes the set's report to `log` and returns
-// false: "!!!! Not enough files could be loaded to convert " with the ROI path, then,
-// testing all six paths again, one entry per file that cannot be opened, TAL last and
-// tested also when the set names none. Each entry is one call of log.onEntry.
-bool checkFileSet(const FileSet& set, BatchObserver& log);
+// the set names one. When one cannot, tests all six paths again and reports the set to
+// `observer` as FilesNotLoaded with every file that failed, TAL tested also when the set
+// names none; returns false then.
+bool checkFileSet(const FileSet& set, BatchObserver& observer);
 
 }  // namespace zandrel

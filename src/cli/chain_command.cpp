@@ -5,12 +5,11 @@
 #include <memory>
 #include <string>
 
+#include "batch/set_reader.h"
 #include "chain/chain_factors.h"
 #include "chain/chain_verdict.h"
 #include "outputs/inspect/chain_json.h"
 #include "cli/commands.h"
-#include "formats/fmr_header.h"
-#include "formats/trf_record.h"
 
 namespace zandrel::cli {
 
@@ -29,12 +28,14 @@ const char* const kFooter =
     "\n"
     "Exit status:\n"
     "  0  the chain is usable\n"
-    "  1  a file cannot be read, or a conversion refuses the chain: the fine-alignment\n"
-    "     matrix cannot be inverted (FA^-1 is then shown as the identity), M has a\n"
-    "     non-finite element (for example from a voxel size of 0), or M maps the whole\n"
-    "     anatomical grid into less than one functional voxel (for example from an FA\n"
-    "     matrix of zeros). The matrices are printed in these cases too, followed by\n"
-    "     the conversion's reason on standard error.\n"
+    "  1  a file cannot be read or a transformation file holds an incomplete matrix\n"
+    "     (nothing is printed then), or a conversion refuses the chain: the\n"
+    "     fine-alignment matrix cannot be inverted (FA^-1 is then shown as the\n"
+    "     identity), M has a non-finite element (for example from a voxel size of\n"
+    "     0), or M maps the whole anatomical grid into less than one functional\n"
+    "     voxel (for example from an FA matrix of zeros). The matrices are printed\n"
+    "     in these last cases too, followed by the conversion's reason on standard\n"
+    "     error.\n"
     "  2  usage error\n";
 
 }  // namespace
@@ -55,16 +56,20 @@ Command addChainCommand(CLI::App& zandrel) {
 }
 
 int runChain(const ChainOptions& options) {
-    const FmrHeader fmr = readFmrHeader(options.fmrPath, false);
-    const TrfRecord ia = readTrfFile(options.iaPath);
-    const TrfRecord fa = readTrfFile(options.faPath);
-    const TrfRecord acpc = readTrfFile(options.acpcPath);
-    const ChainFactors factors = computeChainFactors(fmr, ia, fa, acpc);
+    FileSet set;
+    set.fmrPath = options.fmrPath;
+    set.iaTrfPath = options.iaPath;
+    set.faTrfPath = options.faPath;
+    set.acpcTrfPath = options.acpcPath;
+    // Read as `zandrel convert` reads them: what it refuses, with its reason, is refused here.
+    const ChainRecords records = readChainRecords(set);
+    const FmrHeader& fmr = records.fmr;
+    const ChainFactors factors = computeChainFactors(fmr, records.ia, records.fa, records.acpc);
 
     std::cout << (options.json ? formatChainJson(factors) : formatChainText(factors)) << std::flush;
 
     // The judgement of `zandrel convert`, with its reason: a set refused there fails here.
-    const ChainVerdict verdict = judgeChain(factors, ChainFiles{fmr.path, ia.path, fa.path, acpc.path});
+    const ChainVerdict verdict = judgeChain(factors, ChainFiles{fmr.path, records.ia.path, records.fa.path, records.acpc.path});
     if (verdict.usable) return kSuccess;
     std::cerr << "zandrel: " << verdict.reason << "\n";
     return kFailure;

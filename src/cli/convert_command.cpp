@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "batch/batch_run.h"
+#include "batch/log_wording.h"
 #include "batch/observer_fan_out.h"
 #include "batch/set_check.h"
 #include "cli/commands.h"
@@ -60,11 +61,11 @@ Command addConvertCommand(CLI::App& zandrel) {
                         "string per line (JSON Lines), in order")
         ->type_name("FILE")
         ->check(nonEmpty("a file name"));
-    command->add_flag("--dry-run", arguments->dryRun,
+    command->add_flag("--dry-run", arguments->conversion.dryRun,
                       "check every set's files and records and print the\n"
                       ".voi file each set would get, or its report;\n"
                       "writes nothing");
-    command->add_flag("--crlf", arguments->crlf, "write .voi files with CR LF line ends on\nevery platform");
+    command->add_flag("--crlf", arguments->conversion.crlf, "write .voi files with CR LF line ends on\nevery platform");
     const std::vector<OutputKind>& kinds = outputKinds();
     arguments->outputs.resize(kinds.size());
     for (std::size_t k = 0; k < kinds.size(); ++k) {
@@ -82,7 +83,7 @@ int runConvert(const ConvertArguments& arguments) {
         }
     }
     if (!canOpenForReading(arguments.listPath)) {
-        std::cerr << " Error: Can not read this text file!\n";
+        std::cerr << kListUnreadableText << "\n";
         return kUsage;
     }
     const bool withTranscript = !arguments.transcriptPath.empty();
@@ -99,7 +100,7 @@ int runConvert(const ConvertArguments& arguments) {
         BatchOutputStart start;
         start.value = arguments.outputs[k];
         start.listPath = arguments.listPath;
-        start.dryRun = arguments.dryRun;
+        start.dryRun = arguments.conversion.dryRun;
         start.log = &observers;
         try {
             outputs.push_back(kinds[k].startBatch(start));
@@ -114,9 +115,6 @@ int runConvert(const ConvertArguments& arguments) {
         return kUsage;
     }
 
-    BatchOptions batchOptions;
-    batchOptions.dryRun = arguments.dryRun;
-    batchOptions.crlf = arguments.crlf;
     std::optional<ConvertProgress> progress;
     if (standardErrorIsTerminal()) {
         progress.emplace(std::cerr, countSets(arguments.listPath));
@@ -125,13 +123,13 @@ int runConvert(const ConvertArguments& arguments) {
 
     observers.add(output);
     for (const std::unique_ptr<BatchOutput>& kind : outputs) observers.add(kind->observer());
-    const BatchSummary summary = runBatch(arguments.listPath, observers, batchOptions);
+    const BatchSummary summary = runBatch(arguments.listPath, observers, arguments.conversion);
     const bool transcriptComplete = output.finish();
     std::vector<BatchOutput::Completion> completions;
     for (const std::unique_ptr<BatchOutput>& kind : outputs) completions.push_back(kind->finish());
 
     if (!summary.listReadable) {
-        std::cerr << " Error: Can not read this text file!\n";
+        std::cerr << kListUnreadableText << "\n";
         return kUsage;
     }
     int status = summary.reported + summary.failed > 0 ? kFailure : kSuccess;

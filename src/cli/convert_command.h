@@ -3,14 +3,15 @@
 #include <string>
 #include <vector>
 
+#include "batch/convert_options.h"
+
 namespace zandrel::cli {
 
 // `zandrel convert LIST [options]`, parsed.
 struct ConvertArguments {
     std::string listPath;
     std::string transcriptPath;  // empty: no transcript
-    bool dryRun = false;
-    bool crlf = false;
+    ConvertOptions conversion;   // --dry-run, --crlf
     // The value of each output kind's option, in the order of outputKinds(); empty: not asked for.
     std::vector<std::string> outputs;
 };

@@ -3,18 +3,18 @@
 #include <ostream>
 #include <string>
 
-#include "batch/batch_observer.h"
+#include "batch/log_wording.h"
 #include "cli/convert_progress.h"
 #include "outputs/transcript/transcript_file.h"
 
 namespace zandrel::cli {
 
-// Where `zandrel convert` sends what the batch reports: each log entry to standard output
-// as it happens, followed by a line feed unless its text already ends with one (the entries
-// carry no line end of their own; on a console they would run together), and, with a
-// transcript, each as one JSON string on a line of its own (JSON Lines), in order. With a
+// Where `zandrel convert` sends what the batch reports, worded: each log entry to standard
+// output as it happens, followed by a line feed unless its text already ends with one (the
+// entries carry no line end of their own; on a console they would run together), and, with
+// a transcript, each as one JSON string on a line of its own (JSON Lines), in order. With a
 // progress line, each set's start is shown there and the line is erased before an entry.
-class ConvertOutput : public BatchObserver {
+class ConvertOutput : public LogEntryObserver {
 public:
     explicit ConvertOutput(std::ostream& console) : console_(console) {}
 

@@ -25,24 +25,6 @@ RoiShortfall roiShortfall(const RoiFile& roi) {
     return shortfall;
 }
 
-std::string roiShortfallText(const RoiFile& roi) {
-    const RoiShortfall shortfall = roiShortfall(roi);
-    if (shortfall.complete()) return std::string();
-    std::string text = "Only part of the ROI file " + roi.path + " was read: ";
-    std::string separator;
-    if (shortfall.readPlots < static_cast<std::size_t>(shortfall.announcedPlots)) {
-        text += "it holds " + std::to_string(shortfall.readPlots) + " of the " +
-                std::to_string(shortfall.announcedPlots) + " plots that NrOfTCPlots announces";
-        separator = "; ";
-    }
-    for (const ShortVoxelList& plot : shortfall.shortPlots) {
-        text += separator + "plot " + std::to_string(plot.plot + 1) + " holds " + std::to_string(plot.read) +
-                " of the " + std::to_string(plot.announced) + " voxels that its NrOfVoxels announces";
-        separator = "; ";
-    }
-    return text;
-}
-
 std::string trfMatrixRefusal(const TrfRecord& trf) {
     // A short matrix fails the stream, so at most one of the two can be incomplete.
     if (trf.matrixNumbersRead >= 0 && trf.matrixNumbersRead < 16) {

@@ -34,11 +34,6 @@ struct RoiShortfall {
 
 RoiShortfall roiShortfall(const RoiFile& roi);
 
-// One log text for all that the ROI file lacks; empty when it holds everything it announces:
-// "Only part of the ROI file P was read: it holds 1 of the 3 plots that NrOfTCPlots
-// announces; plot 1 holds 4 of the 9 voxels that its NrOfVoxels announces".
-std::string roiShortfallText(const RoiFile& roi);
-
 // Refusal text for a transformation whose matrix lacks numbers; empty when every announced
 // matrix is complete (or none is announced):
 // "The transformation file P holds only 7 of the 16 numbers of its matrix"

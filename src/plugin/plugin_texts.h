@@ -9,7 +9,6 @@ inline constexpr char kPluginName[] = "Zandrel";
 
 inline constexpr char kHostTooOldText[] =
     "Can not execute this plugin - GyrafexZN version 2.8 or higher required.";
-inline constexpr char kListUnreadableText[] = " Error: Can not read this text file!";
 inline constexpr char kListDialogCaption[] = "Choose a TXT file to read";
 inline constexpr char kListDialogFilter[] = "Text file (*.txt)";
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "batch/batch_run.h"
+#include "batch/log_wording.h"
 #include "plugin/host_functions.h"
 #include "plugin/log_stream.h"
 #include "plugin/plugin_texts.h"
@@ -26,15 +27,23 @@ void readyLog() {
     pluginLog.clear();
 }
 
-// The batch's entries reach the host as they do from any plug-in message: inserted into
-// pluginLog and flushed, one host log text per entry.
-class PluginLogObserver : public zandrel::BatchObserver {
+// The batch's events reach the host worded, as any plug-in message does: each entry inserted
+// into pluginLog and flushed, one host log text per entry.
+class PluginLogObserver : public zandrel::LogEntryObserver {
 public:
     void onEntry(const std::string& text) override {
         readyLog();
         pluginLog << text << std::flush;
     }
 };
+
+// An error that left the batch; nothing may leave execute, so neither may this.
+void stopped(PluginLogObserver& log, const char* error) noexcept {
+    try {
+        log.onEvent(zandrel::BatchStopped{error});
+    } catch (...) {
+    }
+}
 
 }  // namespace
 
@@ -71,6 +80,7 @@ bool Zandrel::initPlugin() {
 }
 
 bool Zandrel::execute() {
+    PluginLogObserver log;
     try {
         // Starts as an empty text: a cancelled dialog, or a host that writes nothing, then
         // leaves a path that cannot be opened, which is reported like any unreadable list.
@@ -82,15 +92,12 @@ bool Zandrel::execute() {
         // Never read past the buffer, whatever the host left in it.
         fileName[zandrel::kFileNameBufferSize - 1] = '\0';
 
-        PluginLogObserver log;
         const zandrel::BatchSummary summary = zandrel::runBatch(fileName, log);
         if (!summary.listReadable) showMessage(zandrel::kListUnreadableText);
     } catch (const std::exception& error) {
-        readyLog();
-        pluginLog << "!!!! Conversion stopped: " << error.what() << std::flush;
+        stopped(log, error.what());
     } catch (...) {
-        readyLog();
-        pluginLog << "!!!! Conversion stopped: unknown error" << std::flush;
+        stopped(log, zandrel::kUnknownError);
     }
     return true;
 }

@@ -38,7 +38,7 @@ protected:
         return test::writeList(dir.file("list.txt"), lines);
     }
 
-    BatchSummary run(const std::string& list, const BatchOptions& options = {}) {
+    BatchSummary run(const std::string& list, const ConvertOptions& options = {}) {
         return runBatch(list, log, options);
     }
 
@@ -183,7 +183,7 @@ TEST_F(BatchRun, LogsTheRoiVoxelsOutsideTheFunctionalGridPerVoi) {
 }
 
 TEST_F(BatchRun, WritesCrLfLineEndsOnRequest) {
-    BatchOptions options;
+    ConvertOptions options;
     options.crlf = true;
     expectSummary(run(listOf({1}), options), 1, 1, 0, 0);
     const std::string text = readFile(test::voiPathOf(subject(1)));
@@ -208,7 +208,7 @@ TEST_F(BatchRun, ADryRunDescribesEverySetAndWritesNothing) {
         return names;
     };
     const std::vector<std::string> before = listing();
-    BatchOptions options;
+    ConvertOptions options;
     options.dryRun = true;
     expectSummary(run(listOf({0, 1, 2}), options), 3, 2, 1, 0);
     std::vector<std::string> expected = {
@@ -243,11 +243,11 @@ TEST_F(BatchRun, TellsTheObserverWhichSetsWereReportedOrFailed) {
                                               subject(1).roi, subject(1).fmr, subject(1).ia, subject(1).fa,
                                               subject(1).acpc, subject(2).roi, subject(2).fmr,
                                               subject(2).ia, subject(2).fa, subject(2).acpc});
-    BatchOptions dryRun;
+    ConvertOptions dryRun;
     dryRun.dryRun = true;
     for (const bool dry : {false, true}) {
         log.events.clear();
-        const BatchSummary summary = run(dir.file("list.txt"), dry ? dryRun : BatchOptions{});
+        const BatchSummary summary = run(dir.file("list.txt"), dry ? dryRun : ConvertOptions{});
         // A dry run checks the time-course file as the conversion does: the second set fails.
         expectSummary(summary, 3, 1, 1, 1);
         const std::string acpc2 = outputPathFor(subject(2).roi, "_ACPC_.voi");

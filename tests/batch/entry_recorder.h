@@ -3,14 +3,14 @@
 #include <string>
 #include <vector>
 
-#include "batch/batch_observer.h"
+#include "batch/log_wording.h"
 
 namespace zandrel::test {
 
-// Records every log entry of a batch, and each set's start and end as one line of text
-// ("start 2 /d/s2.roi", "converted 2 /d/s2_ACPC_.voi vois=1", "failed 3 message"), so a
-// test compares a whole run at once.
-class EntryRecorder : public BatchObserver {
+// Records every log entry of a batch, as worded for the log, and each set's start and end as
+// one line of text ("start 2 /d/s2.roi", "converted 2 /d/s2_ACPC_.voi vois=1", "failed 3
+// message"), so a test compares a whole run at once.
+class EntryRecorder : public LogEntryObserver {
 public:
     std::vector<std::string> entries;
     std::vector<std::string> events;

@@ -169,6 +169,30 @@ TEST(ChainCommand, ChainThatConvertRefusesFailsWithConvertsReason) {
     }
 }
 
+// An IA matrix cut short is refused before anything is printed, with the reason the
+// conversion of the same set logs.
+TEST(ChainCommand, MatrixCutShortFailsWithConvertsReason) {
+    TempDir dir;
+    const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("study"), studygen::testStudySpec(1, 7));
+    const studygen::SubjectFiles& files = study.subjects.at(0);
+    dir.write("study/subject1/s1_IA.trf", "FileVersion: 5\nDataFormat: Matrix\n1 0 0 0\n0 1 0 0\n0 0 1\n");
+    ASSERT_EQ(dir.file("study/subject1/s1_IA.trf"), files.ia);
+    const std::string reason = "The transformation file " + files.ia + " holds only 11 of the 16 numbers of its matrix";
+
+    const ProgramRun convert = test::runProgram(ZANDREL_EXECUTABLE, {"convert", study.listPath}, dir.path().string());
+    EXPECT_EQ(convert.status, 1);
+    EXPECT_EQ(convert.out, "!!!! Could not convert " + files.roi + ": " + reason + "\n");
+
+    for (const bool json : {false, true}) {
+        std::vector<std::string> args{files.fmr, files.ia, files.fa, files.acpc};
+        if (json) args.push_back("--json");
+        const ProgramRun run = chain(dir, args);
+        EXPECT_EQ(run.status, 1) << (json ? "--json" : "text");
+        EXPECT_EQ(run.err, "zandrel: " + reason + "\n") << (json ? "--json" : "text");
+        EXPECT_EQ(run.out, "") << (json ? "--json" : "text");
+    }
+}
+
 TEST(ChainCommand, UnreadableFileIsReportedWithItsPath) {
     TempDir dir;
     SetFiles set = writeSet(dir, kWorkedFmr, kIdentityIa);

@@ -1,5 +1,5 @@
 // What a file announces but does not hold: ROI plots and voxels, TRF matrix numbers, TAL
-// landmarks, and the texts that name them.
+// landmarks, and the refusals that name them.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,39 +11,6 @@ namespace zandrel {
 namespace {
 
 using test::TempDir;
-
-TEST(RoiShortfall, TextNamesMissingPlotsAndVoxels) {
-    struct Case {
-        const char* label;
-        const char* text;
-        const char* expected;  // after "Only part of the ROI file <path> was read: "; "" for complete
-    };
-    const Case cases[] = {
-        {"complete", "NrOfTCPlots: 2\nNrOfVoxels: 1\n1 2 3\nNrOfVoxels: 0\n", ""},
-        {"zero and negative voxel counts", "NrOfTCPlots: 2\nNrOfVoxels: 0\nNrOfVoxels: -4\n1 2 3\n", ""},
-        {"no plots announced", "FileVersion: 6\n", ""},
-        {"second plot without NrOfVoxels", "NrOfTCPlots: 2\nNrOfVoxels: 1\n1 2 3\nFromSlice: 4\n",
-         "it holds 1 of the 2 plots that NrOfTCPlots announces"},
-        {"last count at the very end", "NrOfTCPlots: 1\nNrOfVoxels: 2",
-         "it holds 0 of the 1 plots that NrOfTCPlots announces"},
-        {"list cut short", "NrOfTCPlots: 1\nNrOfVoxels: 4\n1 2 3\n4 5 6\n7 8\n",
-         "plot 1 holds 2 of the 4 voxels that its NrOfVoxels announces"},
-        {"bad number in the list", "NrOfTCPlots: 1\nNrOfVoxels: 3\n1 2 3\n4 x 6\n7 8 9\n",
-         "plot 1 holds 1 of the 3 voxels that its NrOfVoxels announces"},
-        {"short list then a missing plot", "NrOfTCPlots: 3\nNrOfVoxels: 1\n1 1 1\nNrOfVoxels: 5\n1 2 3\n",
-         "it holds 2 of the 3 plots that NrOfTCPlots announces; plot 2 holds 1 of the 5 voxels that its "
-         "NrOfVoxels announces"},
-    };
-    TempDir dir;
-    for (const Case& c : cases) {
-        const std::string path = dir.write("r.roi", c.text);
-        const RoiFile roi = readRoiFile(path);
-        const std::string expected =
-            std::string(c.expected).empty() ? "" : "Only part of the ROI file " + path + " was read: " + c.expected;
-        EXPECT_EQ(roiShortfallText(roi), expected) << c.label;
-        EXPECT_EQ(roiShortfall(roi).complete(), expected.empty()) << c.label;
-    }
-}
 
 TEST(RoiShortfall, RecordNamesTheShortPlotAndKeepsWhatWasRead) {
     TempDir dir;

@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "batch/log_wording.h"
+
 namespace zandrel {
 
 void NiftiOutputsObserver::onSetFinished(const FileSet& set, const SetResult& result) {
@@ -16,10 +18,10 @@ void NiftiOutputsObserver::onSetFinished(const FileSet& set, const SetResult& re
     } catch (const std::exception& error) {
         message = error.what();
     } catch (...) {
-        message = "unknown error";
+        message = kUnknownError;
     }
     failed_ = true;
-    log_.onEntry("!!!! Could not write NIfTI files for " + set.roiPath + ": " + message);
+    log_.onEvent(OutputsFailed{"NIfTI files", set.roiPath, message});
 }
 
 }  // namespace zandrel

@@ -10,14 +10,14 @@ namespace zandrel {
 // Follows a batch run and, after each set's .voi file was saved, writes its NIfTI images,
 // table and sidecar beside it (`<stem>.nii.gz` or `<stem>VOI<k>.nii.gz`, `<stem>.tsv`,
 // `<stem>.json`, the stem being the .voi path without ".voi"), with the set's provenance.
-// A dry run saves nothing and so writes nothing here. A failure is logged as one entry
-// "!!!! Could not write NIfTI files for <roi>: <message>" through `log` (the fan-out, so the
-// console and transcript receive it too); the .voi file stays.
+// A dry run saves nothing and so writes nothing here. A failure is reported as OutputsFailed
+// ("NIfTI files") through `log` (the fan-out, so the console and transcript receive it too);
+// the .voi file stays.
 class NiftiOutputsObserver : public BatchObserver {
 public:
     NiftiOutputsObserver(BatchObserver& log, NiftiMode mode) : log_(log), mode_(mode) {}
 
-    void onEntry(const std::string& text) override { static_cast<void>(text); }
+    void onEvent(const BatchEvent& event) override { static_cast<void>(event); }
     void onSetFinished(const FileSet& set, const SetResult& result) override;
 
     // Whether writing failed for any set.

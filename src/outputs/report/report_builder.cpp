@@ -5,24 +5,13 @@
 
 namespace zandrel::report {
 
-const char* outcomeWord(ReportOutcome outcome) {
+const char* outcomeWord(SetOutcome outcome) {
     switch (outcome) {
-        case ReportOutcome::converted: return "converted";
-        case ReportOutcome::reported: return "reported";
-        case ReportOutcome::failed: return "failed";
+        case SetOutcome::converted: return "converted";
+        case SetOutcome::reported: return "reported";
+        case SetOutcome::failed: return "failed";
     }
     return "failed";
-}
-
-OutcomeCounts countOutcomes(const ReportModel& model) {
-    OutcomeCounts counts;
-    for (const ReportSet& set : model.sets) {
-        ++counts.found;
-        if (set.outcome == ReportOutcome::converted) ++counts.converted;
-        else if (set.outcome == ReportOutcome::reported) ++counts.reported;
-        else ++counts.failed;
-    }
-    return counts;
 }
 
 std::string formatUtcDate(std::chrono::system_clock::time_point when) {
@@ -88,8 +77,11 @@ void ReportBuilder::setDrawn(std::size_t index, std::vector<VoiRow> vois, std::v
     set.pictureNote = std::move(note);
 }
 
-void ReportBuilder::finishSet(ReportOutcome outcome) {
-    if (ReportSet* set = current()) set->outcome = outcome;
+void ReportBuilder::finishSet(SetOutcome outcome) {
+    if (ReportSet* set = current()) {
+        set->outcome = outcome;
+        model_.summary.add(outcome);
+    }
     inSet_ = false;
 }
 

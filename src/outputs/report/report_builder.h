@@ -27,7 +27,7 @@ public:
     void setDrawn(std::size_t index, std::vector<VoiRow> vois, std::vector<PagePicture> pictures, std::string note);
     // The set being collected, or null between sets.
     const ReportSet* currentSet() const { return inSet_ ? &model_.sets.back() : nullptr; }
-    void finishSet(ReportOutcome outcome);
+    void finishSet(SetOutcome outcome);
     void finishBatch();
 
     const ReportModel& model() const { return model_; }

@@ -12,18 +12,13 @@
 #include <vector>
 
 #include "batch/file_set.h"
+#include "batch/set_outcome.h"
 #include "voi/voi_figures.h"
 
 namespace zandrel::report {
 
-enum class ReportOutcome {
-    converted,  // the .voi file was written (in a dry run: would be)
-    reported,   // files of the set cannot be opened; the report was logged
-    failed,     // an error while reading, building or saving
-};
-
 // The word the page shows for an outcome: "converted", "reported", "failed".
-const char* outcomeWord(ReportOutcome outcome);
+const char* outcomeWord(SetOutcome outcome);
 
 // One figure of the page: a PNG beside index.html, its panels left to right.
 struct PagePicture {
@@ -44,7 +39,7 @@ struct VoiRow {
 
 struct ReportSet {
     FileSet files;
-    ReportOutcome outcome = ReportOutcome::failed;
+    SetOutcome outcome = SetOutcome::failed;
     std::vector<std::string> logEntries;  // in the order they were logged
     std::string outputPath;               // the .voi written (or that a dry run would write)
     bool built = false;                   // the VOIs were built: the rows below are its table
@@ -62,14 +57,7 @@ struct ReportModel {
     bool dryRun = false;
     std::vector<std::string> batchEntries;  // log entries outside any set
     std::vector<ReportSet> sets;            // in list order
+    BatchSummary summary;                   // the outcomes of `sets`, counted as they end
 };
-
-struct OutcomeCounts {
-    int found = 0;
-    int converted = 0;
-    int reported = 0;
-    int failed = 0;
-};
-OutcomeCounts countOutcomes(const ReportModel& model);
 
 }  // namespace zandrel::report

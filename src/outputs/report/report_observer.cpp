@@ -4,28 +4,17 @@
 #include <new>
 #include <utility>
 
+#include "batch/log_wording.h"
+
 namespace zandrel::report {
-
-namespace {
-
-ReportOutcome outcomeOf(SetOutcome outcome) {
-    switch (outcome) {
-        case SetOutcome::converted: return ReportOutcome::converted;
-        case SetOutcome::reported: return ReportOutcome::reported;
-        case SetOutcome::failed: return ReportOutcome::failed;
-    }
-    return ReportOutcome::failed;
-}
-
-}  // namespace
 
 ReportObserver::ReportObserver(const std::string& dir, std::string listPath, std::string programVersion, bool dryRun,
                                ReportOptions options)
     : builder_(std::move(listPath), std::move(programVersion), dryRun), writer_(dir, options) {}
 
-void ReportObserver::onEntry(const std::string& text) {
+void ReportObserver::onEvent(const BatchEvent& event) {
     try {
-        builder_.addLogEntry(text);
+        for (const std::string& entry : wordEvent(event)) builder_.addLogEntry(entry);
     } catch (const std::bad_alloc&) {
         if (failure_.empty()) failure_ = "not enough memory to keep the log entries";
     }
@@ -49,7 +38,7 @@ void ReportObserver::onSetFinished(const FileSet& set, const SetResult& result) 
     } catch (const std::exception& error) {
         if (failure_.empty()) failure_ = error.what();
     }
-    builder_.finishSet(outcomeOf(result.outcome));
+    builder_.finishSet(result.outcome);
 }
 
 void ReportObserver::addConverted(int setNumber, const ConvertedSet& set) {

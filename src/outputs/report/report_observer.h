@@ -11,10 +11,10 @@
 
 namespace zandrel::report {
 
-// Follows a batch run for `zandrel convert --report DIR`: sorts the log entries into sets,
-// has each converted set's figures drawn beside the batch as the set ends (from a copy of
-// the records, chain and saved file the batch hands over, released once drawn) and keeps
-// only the page's text per set. finish() waits for the figures and writes index.html.
+// Follows a batch run for `zandrel convert --report DIR`: sorts the events, worded as the
+// log shows them, into sets, has each converted set's figures drawn beside the batch as the
+// set ends (from a copy of the records, chain and saved file the batch hands over, released
+// once drawn) and keeps only the page's text per set. finish() waits for the figures and writes index.html.
 //
 // A report that cannot be written never stops the batch: the first such failure is kept,
 // later sets get no pictures, and finish() returns it.
@@ -24,7 +24,7 @@ public:
     ReportObserver(const std::string& dir, std::string listPath, std::string programVersion, bool dryRun,
                    ReportOptions options = {});
 
-    void onEntry(const std::string& text) override;
+    void onEvent(const BatchEvent& event) override;
     void onSetStarted(int setNumber, const FileSet& set) override;
     void onSetFinished(const FileSet& set, const SetResult& result) override;
 

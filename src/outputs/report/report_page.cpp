@@ -23,7 +23,7 @@ std::string fixed(double value, int decimals) {
 
 std::string anchorOf(std::size_t set) { return "set-" + std::to_string(set + 1); }
 
-std::string outcomeBadge(ReportOutcome outcome) {
+std::string outcomeBadge(SetOutcome outcome) {
     const std::string word = outcomeWord(outcome);
     return "<span class=\"outcome " + word + "\">" + word + "</span>";
 }
@@ -37,21 +37,21 @@ std::vector<std::size_t> overviewOrder(const ReportModel& model) {
     std::vector<std::size_t> order(model.sets.size());
     for (std::size_t n = 0; n < order.size(); ++n) order[n] = n;
     const auto rank = [&](std::size_t n) {
-        const ReportOutcome o = model.sets[n].outcome;
-        return o == ReportOutcome::failed ? 0 : o == ReportOutcome::reported ? 1 : 2;
+        const SetOutcome o = model.sets[n].outcome;
+        return o == SetOutcome::failed ? 0 : o == SetOutcome::reported ? 1 : 2;
     };
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return rank(a) < rank(b); });
     return order;
 }
 
 void writeHeader(std::ostream& out, const ReportModel& model) {
-    const OutcomeCounts counts = countOutcomes(model);
+    const BatchSummary& counts = model.summary;
     out << "<h1>Zandrel batch report" << (model.dryRun ? " (dry run)" : "") << "</h1>\n"
         << "<table class=\"summary\">\n"
         << "<tr><td>List file</td><td>" << pathCell(model.listPath) << "</td></tr>\n"
         << "<tr><td>Date</td><td>" << escapeHtml(model.date) << "</td></tr>\n"
         << "<tr><td>Program</td><td>zandrel " << escapeHtml(model.programVersion) << "</td></tr>\n"
-        << "<tr><td>Sets</td><td>" << counts.found << " found, " << counts.converted << " converted, "
+        << "<tr><td>Sets</td><td>" << counts.setsFound << " found, " << counts.converted << " converted, "
         << counts.reported << " reported, " << counts.failed << " failed</td></tr>\n"
         << "<tr><td>Total time</td><td>" << fixed(model.totalSeconds, 2) << " s</td></tr>\n"
         << "</table>\n";
@@ -69,7 +69,7 @@ void writeOverview(std::ostream& out, const ReportModel& model) {
     out << "<h2>Sets</h2>\n<table>\n<tr><th>Set</th><th>Outcome</th><th>ROI file</th><th>Output file</th></tr>\n";
     for (const std::size_t n : overviewOrder(model)) {
         const ReportSet& set = model.sets[n];
-        out << "<tr" << (set.outcome == ReportOutcome::converted ? "" : " class=\"attention\"") << "><td><a href=\"#"
+        out << "<tr" << (set.outcome == SetOutcome::converted ? "" : " class=\"attention\"") << "><td><a href=\"#"
             << anchorOf(n) << "\">" << n + 1 << "</a></td><td>" << outcomeBadge(set.outcome) << "</td><td>"
             << pathCell(set.files.roiPath) << "</td><td>" << pathCell(set.outputPath) << "</td></tr>\n";
     }
@@ -131,7 +131,7 @@ void writeSet(std::ostream& out, const ReportModel& model, std::size_t n) {
     if (set.built) {
         writeVoiTable(out, set);
         writePictures(out, set);
-    } else if (set.outcome == ReportOutcome::converted && model.dryRun) {
+    } else if (set.outcome == SetOutcome::converted && model.dryRun) {
         out << "<p class=\"note\">Dry run: no VOIs were built.</p>\n";
     }
     out << "</section>\n";

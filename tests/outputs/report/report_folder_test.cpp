@@ -28,7 +28,7 @@ ReportModel smallModel(bool withSet) {
     model.listPath = "list.txt";
     if (!withSet) return model;
     ReportSet set;
-    set.outcome = ReportOutcome::converted;
+    set.outcome = SetOutcome::converted;
     set.built = true;
     model.sets.push_back(set);
     return model;

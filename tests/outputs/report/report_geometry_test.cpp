@@ -168,7 +168,7 @@ TEST(ReportPictures, VoiOutlineLiesWhereTheMappedRoiLies) {
     DrawnSet pictures = std::move(drawn[0].second);
     ASSERT_EQ(pictures.note, "");
     builder.setPictures(std::move(pictures.pictures), "");
-    builder.finishSet(ReportOutcome::converted);
+    builder.finishSet(SetOutcome::converted);
     writer.finish(builder.model());
     const std::string name = figureName(0, 0);
     const test::PngPicture figure = test::readPng(dir.file("report/" + name));

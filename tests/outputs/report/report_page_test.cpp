@@ -26,7 +26,7 @@ TEST(ReportPage, EscapesEveryTextFromAFile) {
     voi.figures.voxels = 1;
     builder.setBuilt("<ACPC>", {voi});
     builder.setPictures({{"a\".png", 1, 1, "alt " + hostile, {"caption " + hostile}}}, "note " + hostile);
-    builder.finishSet(ReportOutcome::converted);
+    builder.finishSet(SetOutcome::converted);
     builder.finishBatch();
     const std::string page = renderPage(builder.model());
 
@@ -38,8 +38,8 @@ TEST(ReportPage, EscapesEveryTextFromAFile) {
 
 TEST(ReportPage, ProblemSetsComeFirstInTheOverview) {
     ReportBuilder builder("list.txt", "1.0", false);
-    for (const ReportOutcome outcome : {ReportOutcome::converted, ReportOutcome::reported, ReportOutcome::failed,
-                                        ReportOutcome::converted}) {
+    for (const SetOutcome outcome : {SetOutcome::converted, SetOutcome::reported, SetOutcome::failed,
+                                        SetOutcome::converted}) {
         builder.startSet(FileSet{});
         builder.finishSet(outcome);
     }
@@ -57,8 +57,8 @@ TEST(ReportPage, ProblemSetsComeFirstInTheOverview) {
 TEST(ReportBuilder, SortsEventsIntoSetsAndCountsOutcomes) {
     ReportBuilder builder("list.txt", "1.0", true);
     builder.addLogEntry("batch entry");
-    const ReportOutcome outcomes[] = {ReportOutcome::failed, ReportOutcome::converted, ReportOutcome::reported,
-                                      ReportOutcome::converted};
+    const SetOutcome outcomes[] = {SetOutcome::failed, SetOutcome::converted, SetOutcome::reported,
+                                      SetOutcome::converted};
     for (std::size_t n = 0; n < 4; ++n) {
         FileSet files;
         files.roiPath = "s" + std::to_string(n) + ".roi";
@@ -75,8 +75,8 @@ TEST(ReportBuilder, SortsEventsIntoSetsAndCountsOutcomes) {
         EXPECT_EQ(model.sets[n].outcome, outcomes[n]) << n;
         EXPECT_EQ(model.sets[n].logEntries, (std::vector<std::string>{"entry of s" + std::to_string(n) + ".roi"})) << n;
     }
-    const OutcomeCounts counts = countOutcomes(model);
-    EXPECT_EQ(counts.found, 4);
+    const BatchSummary& counts = model.summary;
+    EXPECT_EQ(counts.setsFound, 4);
     EXPECT_EQ(counts.converted, 2);
     EXPECT_EQ(counts.reported, 1);
     EXPECT_EQ(counts.failed, 1);

@@ -1,0 +1,71 @@
+#pragma once
+// What a batch run reports, as values: the sets, paths, counts and error texts, never a
+// finished sentence. log_wording.h turns each event into the log entries users read.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "batch/file_set.h"
+#include "formats/shortfall.h"
+
+namespace zandrel {
+
+// Files of a set failed the open check: the set is reported, not converted. `unopenable`
+// lists every file that failed the second test made for the report, in check order, TAL
+// included also when the set names none.
+struct FilesNotLoaded {
+    FileSet set;
+    std::vector<SetFile> unopenable;
+};
+
+// The set's .voi file was written.
+struct SetConverted {
+    std::string roiPath;
+    std::string outputPath;
+};
+
+// Dry run: every file and record of the set checks out; `outputPath` would be written.
+struct SetWouldConvert {
+    std::string roiPath;
+    std::string outputPath;
+};
+
+// The ROI file announces more plots or voxels than it holds; the set was converted with
+// what it holds.
+struct RoiIncomplete {
+    std::string roiPath;
+    RoiShortfall shortfall;
+};
+
+// ROI voxels of one VOI lay outside the functional grid and were skipped.
+struct VoxelsSkipped {
+    std::string roiPath;
+    std::size_t voiIndex = 0;  // from 0, in file order
+    std::int64_t count = 0;
+};
+
+// An error while the set was read, built or saved; nothing was written for it.
+struct SetFailed {
+    std::string roiPath;
+    std::string error;
+};
+
+// Further outputs of a converted set could not be written; its .voi file stays.
+struct OutputsFailed {
+    std::string outputs;  // what could not be written, as a sentence names it: "NIfTI files"
+    std::string roiPath;
+    std::string error;
+};
+
+// An error that ended the whole batch.
+struct BatchStopped {
+    std::string error;
+};
+
+using BatchEvent = std::variant<FilesNotLoaded, SetConverted, SetWouldConvert, RoiIncomplete, VoxelsSkipped,
+                                SetFailed, OutputsFailed, BatchStopped>;
+
+}  // namespace zandrel

@@ -1,0 +1,13 @@
+#pragma once
+
+namespace zandrel {
+
+// How a batch, or one set of it, is converted.
+struct ConvertOptions {
+    bool dryRun = false;          // check and describe sets, write nothing
+    bool crlf = false;            // .voi files with CR LF line ends on every platform
+    bool loadTimeCourse = false;  // load every time-course sample as well (benchmarks only:
+                                  // no output depends on the samples)
+};
+
+}  // namespace zandrel

@@ -1,0 +1,74 @@
+#include "batch/log_wording.h"
+
+namespace zandrel {
+
+namespace {
+
+const char* notLoadedText(SetFile file) {
+    switch (file) {
+        case SetFile::roi: return "ROI could not be loaded: ";
+        case SetFile::fmr: return "FMR could not be loaded: ";
+        case SetFile::ia: return "IA.trf could not be loaded: ";
+        case SetFile::fa: return "FA.trf could not be loaded: ";
+        case SetFile::acpc: return "ACPC.trf could not be loaded: ";
+        case SetFile::tal: break;
+    }
+    return "TAL could not be loaded: ";
+}
+
+std::vector<std::string> worded(const FilesNotLoaded& event) {
+    std::vector<std::string> entries{"!!!! Not enough files could be loaded to convert " + event.set.roiPath};
+    for (const SetFile file : event.unopenable) entries.push_back(notLoadedText(file) + pathOf(event.set, file));
+    return entries;
+}
+
+std::vector<std::string> worded(const SetConverted& event) { return {"Converted " + event.roiPath}; }
+
+std::vector<std::string> worded(const SetWouldConvert& event) {
+    return {"Would write " + event.outputPath + " from " + event.roiPath};
+}
+
+std::vector<std::string> worded(const RoiIncomplete& event) {
+    const RoiShortfall& shortfall = event.shortfall;
+    if (shortfall.complete()) return {};
+    std::string text = "Only part of the ROI file " + event.roiPath + " was read: ";
+    std::string separator;
+    if (shortfall.readPlots < static_cast<std::size_t>(shortfall.announcedPlots)) {
+        text += "it holds " + std::to_string(shortfall.readPlots) + " of the " +
+                std::to_string(shortfall.announcedPlots) + " plots that NrOfTCPlots announces";
+        separator = "; ";
+    }
+    for (const ShortVoxelList& plot : shortfall.shortPlots) {
+        text += separator + "plot " + std::to_string(plot.plot + 1) + " holds " + std::to_string(plot.read) +
+                " of the " + std::to_string(plot.announced) + " voxels that its NrOfVoxels announces";
+        separator = "; ";
+    }
+    return {text};
+}
+
+std::vector<std::string> worded(const VoxelsSkipped& event) {
+    return {"VOI " + std::to_string(event.voiIndex + 1) + " of " + event.roiPath + ": " +
+            std::to_string(event.count) + " voxels outside the functional grid were skipped"};
+}
+
+std::vector<std::string> worded(const SetFailed& event) {
+    return {"!!!! Could not convert " + event.roiPath + ": " + event.error};
+}
+
+std::vector<std::string> worded(const OutputsFailed& event) {
+    return {"!!!! Could not write " + event.outputs + " for " + event.roiPath + ": " + event.error};
+}
+
+std::vector<std::string> worded(const BatchStopped& event) { return {"!!!! Conversion stopped: " + event.error}; }
+
+}  // namespace
+
+std::vector<std::string> wordEvent(const BatchEvent& event) {
+    return std::visit([](const auto& value) { return worded(value); }, event);
+}
+
+void LogEntryObserver::onEvent(const BatchEvent& event) {
+    for (const std::string& entry : wordEvent(event)) onEntry(entry);
+}
+
+}  // namespace zandrel

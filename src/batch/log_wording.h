@@ -1,0 +1,46 @@
+#pragma once
+// The system's wording: every log entry of a batch, and the texts around it, in one place.
+// The plug-in's log, the console, the transcript and the report all show these texts, and
+// other programs compare them byte for byte: a change here changes every one of them.
+
+#include <string>
+#include <vector>
+
+#include "batch/batch_events.h"
+#include "batch/batch_observer.h"
+
+namespace zandrel {
+
+// Shown (message box, standard error) when the list file cannot be opened; never logged.
+inline constexpr char kListUnreadableText[] = " Error: Can not read this text file!";
+
+// The error texts of a set that failed without a message of its own.
+inline constexpr char kOutOfMemoryError[] = "not enough memory";
+inline constexpr char kUnexpectedError[] = "unexpected error";
+// The error text of a batch, or of a set's further outputs, stopped by an error without a
+// message of its own.
+inline constexpr char kUnknownError[] = "unknown error";
+
+// The log entries of one event, in order, each without a line end of its own:
+// - FilesNotLoaded: "!!!! Not enough files could be loaded to convert <roi>", then per
+//   unopenable file "<kind> could not be loaded: <path>" (kinds ROI, FMR, IA.trf, FA.trf,
+//   ACPC.trf, TAL);
+// - SetConverted: "Converted <roi>"; SetWouldConvert: "Would write <output> from <roi>";
+// - RoiIncomplete: "Only part of the ROI file <roi> was read: it holds 1 of the 3 plots
+//   that NrOfTCPlots announces; plot 1 holds 4 of the 9 voxels that its NrOfVoxels
+//   announces" (the parts that apply); nothing when the shortfall is complete;
+// - VoxelsSkipped: "VOI <n> of <roi>: <count> voxels outside the functional grid were skipped";
+// - SetFailed: "!!!! Could not convert <roi>: <error>";
+// - OutputsFailed: "!!!! Could not write <outputs> for <roi>: <error>";
+// - BatchStopped: "!!!! Conversion stopped: <error>".
+std::vector<std::string> wordEvent(const BatchEvent& event);
+
+// For an observer that only wants the texts: each event arrives worded, one onEntry per
+// log entry.
+class LogEntryObserver : public BatchObserver {
+public:
+    void onEvent(const BatchEvent& event) override;
+    virtual void onEntry(const std::string& text) = 0;
+};
+
+}  // namespace zandrel
