@@ -7,6 +7,8 @@
 #include <utility>
 
 #include "geometry/volume_grid.h"
+#include "voi/grid_tables.h"
+#include "voi/production_scan.h"
 #include "voi/voi_scan.h"
 
 namespace zandrel {
@@ -20,6 +22,8 @@ constexpr std::int32_t kColours[6][3] = {
     {255, 40, 50}, {80, 255, 80}, {40, 30, 255}, {255, 40, 255}, {80, 255, 255}, {255, 255, 30},
 };
 
+}  // namespace
+
 void checkFunctionalGrid(const FmrHeader& fmr) {
     const std::int64_t x = fmr.ResolutionX.value;
     const std::int64_t y = fmr.ResolutionY.value;
@@ -32,6 +36,8 @@ void checkFunctionalGrid(const FmrHeader& fmr) {
                              " (ResolutionX x ResolutionY x NrOfSlices must be positive and hold at most " +
                              std::to_string(kMaxFunctionalCells) + " cells)");
 }
+
+namespace {
 
 Voi newVoi(std::size_t position) {
     Voi voi;
@@ -74,7 +80,7 @@ VoiFile build(const RoiFile& roi, const FmrHeader& fmr, const SetChain& chain, V
     VolumeGrid mask(dimX, dimY, dimZ);
     mask.fill(0.0f);
     std::unique_ptr<ProductionScan> production;
-    if (kind == ScanKind::production) production = std::make_unique<ProductionScan>(setup);
+    if (kind == ScanKind::production) production = std::make_unique<ProductionScan>(GridToFunctionalTables(setup, {{dimX, dimY, dimZ}}));
     std::vector<VoxelTriple> collected;
     std::vector<std::int64_t> skipped(roi.plots.size(), 0);
     result.vois.reserve(roi.plots.size());

@@ -13,6 +13,8 @@
 
 #include "generator/random.h"
 #include "geometry/volume_grid.h"
+#include "voi/grid_tables.h"
+#include "voi/production_scan.h"
 #include "voi/voi_builder.h"
 #include "voi/voi_scan.h"
 #include "voi_fixtures.h"
@@ -215,7 +217,7 @@ RandomSet randomSet(std::uint32_t seed) {
 // time.
 std::vector<VoxelTriple> scanOneAtATime(const RandomSet& set, const std::vector<VoxelTriple>& marked) {
     const FmrHeader& fmr = set.c.fmr;
-    const ScanSetup setup = scanSetupOf(computeSetChain(fmr, set.c.ia, set.c.fa, set.c.acpc, set.c.tal), fmr);
+    const GridToFunctionalTables tables(computeSetChain(fmr, set.c.ia, set.c.fa, set.c.acpc, set.c.tal), fmr);
 
     VolumeGrid mask(fmr.ResolutionX.value, fmr.ResolutionY.value, fmr.NrOfSlices.value);
     CellBox box;
@@ -231,7 +233,7 @@ std::vector<VoxelTriple> scanOneAtATime(const RandomSet& set, const std::vector<
         any = true;
     }
     std::vector<VoxelTriple> voxels;
-    if (any) ProductionScan(setup, ScanLanes::one).scan(mask, box, voxels);
+    if (any) ProductionScan(tables, ScanLanes::one).scan(mask, box, voxels);
     return voxels;
 }
 
