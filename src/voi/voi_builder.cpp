@@ -57,15 +57,6 @@ Voi newVoi(std::size_t position) {
     return voi;
 }
 
-const char* referenceSpaceOf(GridSpace space) {
-    switch (space) {
-        case GridSpace::native: return "GF";
-        case GridSpace::talairach: return "TAL";
-        case GridSpace::acpc: break;
-    }
-    return "ACPC";
-}
-
 // Whether the chain is usable is the caller's judgement (its verdict); an unusable chain
 // only keeps no points, or wrong ones, here.
 VoiFile build(const RoiFile& roi, const FmrHeader& fmr, const SetChain& chain, VoiBuildReport* report,
@@ -121,12 +112,21 @@ VoiFile build(const RoiFile& roi, const FmrHeader& fmr, const SetChain& chain, V
     }
 
     result.NrOfVOIs.value = static_cast<std::int32_t>(result.vois.size());
-    result.ReferenceSpace.value = referenceSpaceOf(chain.space);
+    result.ReferenceSpace.value = referenceSpaceText(chain.space);
     if (report != nullptr) report->skippedVoxels = std::move(skipped);
     return result;
 }
 
 }  // namespace
+
+const char* referenceSpaceText(GridSpace space) {
+    switch (space) {
+        case GridSpace::native: return "GF";
+        case GridSpace::talairach: return "TAL";
+        case GridSpace::acpc: break;
+    }
+    return "ACPC";
+}
 
 ScanSetup scanSetupOf(const SetChain& chain, const FmrHeader& fmr) {
     ScanSetup setup;

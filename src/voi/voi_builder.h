@@ -21,6 +21,10 @@ struct VoiBuildReport {
 // header cannot make a conversion claim half a gigabyte.
 constexpr std::int64_t kMaxFunctionalCells = std::int64_t{1} << 25;
 
+// The ReferenceSpace text the builder writes for a chain of this space: "GF" without ACPC
+// transformation, else "ACPC" without TAL record, else "TAL".
+const char* referenceSpaceText(GridSpace space);
+
 // Throws std::runtime_error naming the FMR file when the functional grid's sizes are not all
 // positive or the grid holds more than kMaxFunctionalCells cells.
 void checkFunctionalGrid(const FmrHeader& fmr);
