@@ -23,6 +23,7 @@ GridToFunctionalTables::GridToFunctionalTables(const ScanSetup& setup, const std
         }
         lastColumn_[r] = setup.gridToFunctional.at(row, 3) * 1.0f;  // the product with w = 1
     }
+    for (std::size_t r = 0; r < 3; ++r) cellEnd_[r] = cellRangeEnd(dims[r]);
     firstAxisAscending_ = true;
     firstAxisEven_ = true;
     for (std::size_t n = 0; n < kAnatomicalGridSize; ++n) {

@@ -65,12 +65,18 @@ public:
     }
 
     // The functional cell (column, row, slice) that grid point (i, j, k) samples, each index
-    // from 0 to 255, by the nearest-cell rule; false when the point lands outside the grid.
+    // from 0 to 255: the cell nearestCellIndex gives, from float comparisons and the
+    // truncation of cellInRange; false when the point lands outside the grid.
     bool cellOf(std::int32_t i, std::int32_t j, std::int32_t k, std::array<std::int32_t, 3>& cell) const {
-        for (int r = 0; r < 3; ++r) {
-            cell[static_cast<std::size_t>(r)] = nearestCellIndex(position(r, i, j, k), dim(r));
-            if (cell[static_cast<std::size_t>(r)] < 0) return false;
-        }
+        const float x = position(0, i, j, k);
+        const float y = position(1, i, j, k);
+        const float z = position(2, i, j, k);
+        // False for NaN too. Evaluated without branching per axis: whether a point lands is
+        // hard to predict at a VOI's edge.
+        const bool inside = (x >= -0.5f) & (x < cellEnd_[0]) & (y >= -0.5f) & (y < cellEnd_[1]) & (z >= -0.5f) &
+                            (z < cellEnd_[2]);
+        if (!inside) return false;
+        cell = {{cellInRange(x), cellInRange(y), cellInRange(z)}};
         return true;
     }
 
@@ -81,6 +87,7 @@ private:
     std::array<std::array<TermTable, 3>, 3> terms_{};
     std::array<float, 3> lastColumn_{};
     std::array<float, 3> centre_{};
+    std::array<float, 3> cellEnd_{};  // cellRangeEnd of each functional axis
     bool firstAxisAscending_ = false;
     bool firstAxisEven_ = false;
 };
