@@ -108,7 +108,8 @@ Footprint computeFootprint(const VoiFile& file, const SetChain& chain, const Fmr
                 box.max[a] = n > 0 ? std::max(box.max[a], cell[a]) : cell[a];
             }
         }
-        // K(c), and the touched cells in order, each marked on the mask.
+        // K(c), and the touched cells in order, each marked on the mask. Hot loop: neither
+        // throws nor allocates (room for every cell is reserved).
         BoxCounters inVoi(box);
         touched.clear();
         touched.reserve(landed.size());
@@ -120,7 +121,7 @@ Footprint computeFootprint(const VoiFile& file, const SetChain& chain, const Fmr
         std::sort(touched.begin(), touched.end());
 
         // N(c): only the grid points that land on the mask are visited, the same points the
-        // conversion keeps for it.
+        // conversion keeps for it. The visit neither throws nor allocates.
         BoxCounters all(box);
         scan.visitKept(mask, box, [&](std::int32_t i, std::int32_t j, std::int32_t k) {
             Cell cell{};
