@@ -39,11 +39,6 @@ public:
         const auto offset = [&](std::size_t a) { return static_cast<std::size_t>(cell[a] - box_.min[a]); };
         return counts_[(offset(2) * size_[1] + offset(1)) * size_[0] + offset(0)];
     }
-    bool contains(const Cell& cell) const {
-        for (std::size_t a = 0; a < 3; ++a)
-            if (cell[a] < box_.min[a] || cell[a] > box_.max[a]) return false;
-        return true;
-    }
 
 private:
     CellBox box_;
@@ -120,19 +115,16 @@ Footprint computeFootprint(const VoiFile& file, const SetChain& chain, const Fmr
         }
         std::sort(touched.begin(), touched.end());
 
-        // N(c): only the grid points that land on the mask are visited, the same points the
-        // conversion keeps for it. The visit neither throws nor allocates.
-        BoxCounters all(box);
-        scan.visitKept(mask, box, [&](std::int32_t i, std::int32_t j, std::int32_t k) {
-            Cell cell{};
-            if (tables.cellOf(i, j, k, cell) && all.contains(cell)) ++all.at(cell);
-        });
+        // N(c): only the grid points that can reach the mask are tested, as in the conversion,
+        // and the kept ones counted where they land.
+        const std::size_t first = mask.indexOf(box.min[0], box.min[1], box.min[2]);
+        std::vector<std::uint32_t> all(mask.indexOf(box.max[0], box.max[1], box.max[2]) - first + 1, 0);
+        scan.countKept(mask, box, all.data());
 
         voi.touched.reserve(touched.size());
-        for (const auto& numbered : touched) {
-            const Cell& cell = numbered.second;
-            voi.touched.push_back(FootprintCell{VoxelTriple{cell[0], cell[1], cell[2]}, inVoi.at(cell), all.at(cell)});
-            mask.set(cell[0], cell[1], cell[2], 0.0f);
+        for (const auto& [number, cell] : touched) {
+            voi.touched.push_back(FootprintCell{VoxelTriple{cell[0], cell[1], cell[2]}, inVoi.at(cell), all[number - first]});
+            mask.set(cell[0], cell[1], cell[2], 0.0f);  // the next VOI starts from an empty mask
         }
     }
     return footprint;

@@ -48,14 +48,14 @@ void ProductionScan::scan(const VolumeGrid& mask, const CellBox& box, std::vecto
     else appendKept<false>(voxels);
 }
 
-// The kept points' first-axis indices, row by row, in keptIndices_ and keptRows_.
-void ProductionScan::collectKept(const VolumeGrid& mask) {
-    RowKernel kernel(tables_.lastColumn(), tables_.centre(), mask, lanes_);
+// Every anatomical grid row (j, k) of the current bounds with candidates, in scan order:
+// the kernel is set to the row, then row(kernel, candidates, fromI, count, j, k) decides,
+// where candidates[n] are the first-axis indices and fromI[r][n] their products.
+template <typename Row>
+void ProductionScan::forEachRow(RowKernel& kernel, Row&& row) {
     const ScanBounds::Centred& centred = tables_.centred();
     const bool firstAxisEven = tables_.firstAxisEven();
     const bool firstAxisAscending = tables_.firstAxisAscending();
-    keptRows_.clear();
-    keptCount_ = 0;
     std::array<float, 3> fromJ{};
     std::array<float, 3> fromK{};
     std::int32_t first = 0;
@@ -88,20 +88,41 @@ void ProductionScan::collectKept(const VolumeGrid& mask) {
                 }
             }
             if (count <= 0) continue;
-            const std::size_t room = keptCount_ + static_cast<std::size_t>(count) + kPadding;
-            if (keptIndices_.size() < room) keptIndices_.resize(std::max(room, 2 * keptIndices_.size()));
             for (std::size_t r = 0; r < 3; ++r) fromJ[r] = tables_.terms(static_cast<int>(r), 1)[j];
             kernel.setRow(fromJ, fromK);
-            std::uint8_t* const keptIndices = keptIndices_.data() + keptCount_;
-            const std::int32_t kept =
-                candidates == listed_.data()
-                    ? kernel.keep<false>(candidates, fromI[0], fromI[1], fromI[2], count, keptIndices)
-                    : kernel.keep<true>(candidates, fromI[0], fromI[1], fromI[2], count, keptIndices);
-            if (kept == 0) continue;
-            keptRows_.push_back(KeptRow{j, k, static_cast<std::uint16_t>(kept)});
-            keptCount_ += static_cast<std::size_t>(kept);
+            row(kernel, candidates, fromI, count, j, k);
         }
     }
+}
+
+// The kept points' first-axis indices, row by row, in keptIndices_ and keptRows_.
+void ProductionScan::collectKept(const VolumeGrid& mask) {
+    RowKernel kernel(tables_.lastColumn(), tables_.centre(), mask, lanes_);
+    keptRows_.clear();
+    keptCount_ = 0;
+    forEachRow(kernel, [&](const RowKernel& rowKernel, const std::uint8_t* candidates, const float* const* fromI,
+                           std::int32_t count, std::uint8_t j, std::uint8_t k) {
+        const std::size_t room = keptCount_ + static_cast<std::size_t>(count) + kPadding;
+        if (keptIndices_.size() < room) keptIndices_.resize(std::max(room, 2 * keptIndices_.size()));
+        std::uint8_t* const keptIndices = keptIndices_.data() + keptCount_;
+        const std::int32_t kept =
+            candidates == listed_.data()
+                ? rowKernel.keep<false>(candidates, fromI[0], fromI[1], fromI[2], count, keptIndices)
+                : rowKernel.keep<true>(candidates, fromI[0], fromI[1], fromI[2], count, keptIndices);
+        if (kept == 0) return;
+        keptRows_.push_back(KeptRow{j, k, static_cast<std::uint16_t>(kept)});
+        keptCount_ += static_cast<std::size_t>(kept);
+    });
+}
+
+void ProductionScan::countKept(const VolumeGrid& mask, const CellBox& box, std::uint32_t* counts) {
+    bounds_.reset(mask, box);
+    RowKernel kernel(tables_.lastColumn(), tables_.centre(), mask, lanes_);
+    const std::size_t first = mask.indexOf(box.min[0], box.min[1], box.min[2]);
+    forEachRow(kernel, [counts, first](const RowKernel& rowKernel, const std::uint8_t*, const float* const* fromI,
+                                       std::int32_t count, std::uint8_t, std::uint8_t) {
+        rowKernel.count(fromI[0], fromI[1], fromI[2], count, counts, first);
+    });
 }
 
 // Triples of the collected points; the voxel list grows once per plot.

@@ -15,6 +15,8 @@
 
 namespace zandrel {
 
+class RowKernel;
+
 // The per-axis values of the reference expression (landmark mapping, centring and the
 // products with the chain's elements) depend on one index each, so they come from the set's
 // tables; per point only the same sums remain, in the same order.
@@ -32,24 +34,19 @@ public:
     // builder allows far fewer).
     void scan(const VolumeGrid& mask, const CellBox& box, std::vector<VoxelTriple>& voxels);
 
-    // Calls visit(i, j, k) for every anatomical grid point that scan() would keep, in scan
-    // order. Memory grows by one byte per kept point (and a few per row), not by a triple.
-    template <typename Visit>
-    void visitKept(const VolumeGrid& mask, const CellBox& box, Visit&& visit) {
-        bounds_.reset(mask, box);
-        collectKept(mask);
-        const std::uint8_t* is = keptIndices_.data();
-        for (const KeptRow& row : keptRows_) {
-            for (std::size_t n = 0; n < row.count; ++n) visit(std::int32_t{is[n]}, std::int32_t{row.j}, std::int32_t{row.k});
-            is += row.count;
-        }
-    }
+    // Adds one to counts[c - first] for every anatomical grid point that scan() would keep, c
+    // the index of its cell in the mask's grid (column fastest) and first that of the box's
+    // lowest corner: `counts` holds a counter for every index from the box's lowest corner to
+    // its highest. Needs no memory per kept point.
+    void countKept(const VolumeGrid& mask, const CellBox& box, std::uint32_t* counts);
 
 private:
     static constexpr std::size_t kPadding = GridToFunctionalTables::kPadding;
     using PaddedProducts = GridToFunctionalTables::TermTable;
     using PaddedIndices = std::array<std::uint8_t, kAnatomicalGridSize + kPadding>;
 
+    template <typename Row>
+    void forEachRow(RowKernel& kernel, Row&& row);
     void collectKept(const VolumeGrid& mask);
     template <bool talairachForm>
     void appendKept(std::vector<VoxelTriple>& voxels) const;
