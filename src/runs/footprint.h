@@ -46,9 +46,9 @@ struct Footprint {
 // run (spaceMismatch); its triples are read in the form the run's conversion writes. Judges
 // nothing about the chain: callers check its verdict first. Throws std::runtime_error with
 // the mismatch's reason, when the functional grid is unusable (checkFunctionalGrid), or when a
-// triple names no grid point; std::bad_alloc on exhaustion. Costs one bounded pass over the
-// grid points that can reach the touched cells, plus a walk over the VOIs' own points; no
-// array of the anatomical grid's size.
+// triple names no grid point; std::bad_alloc on exhaustion. Costs, per VOI, one bounded pass
+// over the grid points that can reach its touched cells (as the conversion's scan of one
+// ROI), plus a walk over its own points; no array of the anatomical grid's size.
 Footprint computeFootprint(const VoiFile& file, const SetChain& chain, const FmrHeader& fmr);
 
 // A cell is selected at threshold `minOccupancy` (from 0 to 1) when the VOI fills at least
