@@ -1,29 +1,15 @@
 // The traversal of the production scan: which anatomical grid points are candidates for
 // one mask, row by row, and the triples of the kept ones. The row kernel decides which
 // candidates are kept.
+#include "voi/production_scan.h"
+
 #include <algorithm>
 
-#include "geometry/point4.h"
 #include "voi/row_kernel.h"
-#include "voi/voi_scan.h"
 
 namespace zandrel {
 
 namespace {
-
-// The landmark mapping treats each axis by itself, so the mapped x of (n, n, n) is the
-// mapped x of every point whose first index is n; likewise for y and z.
-ScanBounds::Centred centredCoordinates(const ScanSetup& setup) {
-    ScanBounds::Centred centred{};
-    for (std::int32_t n = 0; n < kAnatomicalGridSize; ++n) {
-        const Point4 p = centredGridPoint(setup, n, n, n);
-        const auto at = static_cast<std::size_t>(n);
-        centred[0][at] = p.x;
-        centred[1][at] = p.y;
-        centred[2][at] = p.z;
-    }
-    return centred;
-}
 
 // Indices n of the first axis with low <= centred[n] <= high, when centred[n] = n - 127.5f:
 // first to end (exclusive). The double sums may round, but only towards a wider range: the
@@ -50,85 +36,93 @@ void followRange(const std::array<float, kAnatomicalGridSize>& ascending, double
 
 }  // namespace
 
-ProductionScan::ProductionScan(const ScanSetup& setup, ScanLanes lanes)
-    : setup_(setup), lanes_(lanes), centred_(centredCoordinates(setup)), bounds_(setup, centred_) {
-    for (std::size_t r = 0; r < 3; ++r) {
-        const int row = static_cast<int>(r);
-        for (std::size_t n = 0; n < kAnatomicalGridSize; ++n) {
-            fromI_[r][n] = setup.gridToFunctional.at(row, 0) * centred_[0][n];
-            fromJ_[r][n] = setup.gridToFunctional.at(row, 1) * centred_[1][n];
-            fromK_[r][n] = setup.gridToFunctional.at(row, 2) * centred_[2][n];
-        }
-        translation_[r] = setup.gridToFunctional.at(row, 3) * 1.0f;  // the product with w = 1
-    }
-    firstAxisAscending_ = true;
-    for (std::size_t n = 1; n < kAnatomicalGridSize; ++n)
-        firstAxisAscending_ = firstAxisAscending_ && centred_[0][n] >= centred_[0][n - 1];  // NaN: false
-    firstAxisEven_ = true;
-    for (std::size_t n = 0; n < kAnatomicalGridSize; ++n) {
-        everyIndex_[n] = static_cast<std::uint8_t>(n);
-        firstAxisEven_ = firstAxisEven_ && centred_[0][n] == static_cast<float>(n) - 127.5f;
-    }
+ProductionScan::ProductionScan(const GridToFunctionalTables& tables, ScanLanes lanes)
+    : tables_(tables), lanes_(lanes), bounds_(tables_.setup(), tables_.centred()) {
+    for (std::size_t n = 0; n < kAnatomicalGridSize; ++n) everyIndex_[n] = static_cast<std::uint8_t>(n);
 }
 
 void ProductionScan::scan(const VolumeGrid& mask, const CellBox& box, std::vector<VoxelTriple>& voxels) {
     bounds_.reset(mask, box);
     collectKept(mask);
-    if (setup_.talairachForm) appendKept<true>(voxels);
+    if (tables_.setup().talairachForm) appendKept<true>(voxels);
     else appendKept<false>(voxels);
 }
 
-// The kept points' first-axis indices, row by row, in keptIndices_ and keptRows_.
-void ProductionScan::collectKept(const VolumeGrid& mask) {
-    RowKernel kernel(translation_, {setup_.cx, setup_.cy, setup_.cz}, mask, lanes_);
-    keptRows_.clear();
-    keptCount_ = 0;
+// Every anatomical grid row (j, k) of the current bounds with candidates, in scan order:
+// the kernel is set to the row, then row(kernel, candidates, fromI, count, j, k) decides,
+// where candidates[n] are the first-axis indices and fromI[r][n] their products.
+template <typename Row>
+void ProductionScan::forEachRow(RowKernel& kernel, Row&& row) {
+    const ScanBounds::Centred& centred = tables_.centred();
+    const bool firstAxisEven = tables_.firstAxisEven();
+    const bool firstAxisAscending = tables_.firstAxisAscending();
     std::array<float, 3> fromJ{};
     std::array<float, 3> fromK{};
     std::int32_t first = 0;
     std::int32_t end = 0;
     for (const std::uint8_t k : bounds_.indices(2)) {
         ScanBounds::Plane plane;
-        if (!bounds_.plane(centred_[2][k], plane)) continue;
-        for (std::size_t r = 0; r < 3; ++r) fromK[r] = fromK_[r][k];
+        if (!bounds_.plane(centred[2][k], plane)) continue;
+        for (std::size_t r = 0; r < 3; ++r) fromK[r] = tables_.terms(static_cast<int>(r), 2)[k];
         for (const std::uint8_t j : bounds_.indices(1)) {
             double low = 0.0;
             double high = 0.0;
-            if (!bounds_.rowRange(centred_[1][j], plane, low, high)) continue;
+            if (!bounds_.rowRange(centred[1][j], plane, low, high)) continue;
             const std::uint8_t* candidates = listed_.data();
             const float* fromI[3] = {listedProduct_[0].data(), listedProduct_[1].data(), listedProduct_[2].data()};
             std::int32_t count = 0;
-            if (firstAxisEven_ || firstAxisAscending_) {
-                if (firstAxisEven_) evenRange(low, high, first, end);
-                else followRange(centred_[0], low, high, first, end);
+            if (firstAxisEven || firstAxisAscending) {
+                if (firstAxisEven) evenRange(low, high, first, end);
+                else followRange(centred[0], low, high, first, end);
                 count = end - first;
                 candidates = everyIndex_.data() + first;
-                for (std::size_t r = 0; r < 3; ++r) fromI[r] = fromI_[r].data() + first;
+                for (std::size_t r = 0; r < 3; ++r) fromI[r] = tables_.terms(static_cast<int>(r), 0).data() + first;
             } else {
                 // The first axis folds back on itself: its candidates are listed one by one, in order.
                 for (const std::uint8_t i : bounds_.indices(0)) {
-                    const double u = centred_[0][i];
+                    const double u = centred[0][i];
                     if (!(u >= low && u <= high)) continue;
                     const auto n = static_cast<std::size_t>(count++);
                     listed_[n] = i;
-                    for (std::size_t r = 0; r < 3; ++r) listedProduct_[r][n] = fromI_[r][i];
+                    for (std::size_t r = 0; r < 3; ++r) listedProduct_[r][n] = tables_.terms(static_cast<int>(r), 0)[i];
                 }
             }
             if (count <= 0) continue;
-            const std::size_t room = keptCount_ + static_cast<std::size_t>(count) + kPadding;
-            if (keptIndices_.size() < room) keptIndices_.resize(std::max(room, 2 * keptIndices_.size()));
-            for (std::size_t r = 0; r < 3; ++r) fromJ[r] = fromJ_[r][j];
+            for (std::size_t r = 0; r < 3; ++r) fromJ[r] = tables_.terms(static_cast<int>(r), 1)[j];
             kernel.setRow(fromJ, fromK);
-            std::uint8_t* const keptIndices = keptIndices_.data() + keptCount_;
-            const std::int32_t kept =
-                candidates == listed_.data()
-                    ? kernel.keep<false>(candidates, fromI[0], fromI[1], fromI[2], count, keptIndices)
-                    : kernel.keep<true>(candidates, fromI[0], fromI[1], fromI[2], count, keptIndices);
-            if (kept == 0) continue;
-            keptRows_.push_back(KeptRow{j, k, static_cast<std::uint16_t>(kept)});
-            keptCount_ += static_cast<std::size_t>(kept);
+            row(kernel, candidates, fromI, count, j, k);
         }
     }
+}
+
+// The kept points' first-axis indices, row by row, in keptIndices_ and keptRows_.
+void ProductionScan::collectKept(const VolumeGrid& mask) {
+    RowKernel kernel(tables_.lastColumn(), tables_.centre(), mask, lanes_);
+    keptRows_.clear();
+    keptCount_ = 0;
+    forEachRow(kernel, [&](const RowKernel& rowKernel, const std::uint8_t* candidates, const float* const* fromI,
+                           std::int32_t count, std::uint8_t j, std::uint8_t k) {
+        const std::size_t room = keptCount_ + static_cast<std::size_t>(count) + kPadding;
+        if (keptIndices_.size() < room) keptIndices_.resize(std::max(room, 2 * keptIndices_.size()));
+        std::uint8_t* const keptIndices = keptIndices_.data() + keptCount_;
+        const std::int32_t kept =
+            candidates == listed_.data()
+                ? rowKernel.keep<false>(candidates, fromI[0], fromI[1], fromI[2], count, keptIndices)
+                : rowKernel.keep<true>(candidates, fromI[0], fromI[1], fromI[2], count, keptIndices);
+        if (kept == 0) return;
+        keptRows_.push_back(KeptRow{j, k, static_cast<std::uint16_t>(kept)});
+        keptCount_ += static_cast<std::size_t>(kept);
+    });
+}
+
+void ProductionScan::countKept(const VolumeGrid& mask, const CellBox& box, std::uint32_t* counts) {
+    bounds_.reset(mask, box);
+    RowKernel kernel(tables_.lastColumn(), tables_.centre(), mask, lanes_);
+    const std::size_t first = mask.indexOf(box.min[0], box.min[1], box.min[2]);
+    forEachRow(kernel, [counts, first](const RowKernel& rowKernel, const std::uint8_t*, const float* const* fromI,
+                                       std::int32_t count, std::uint8_t, std::uint8_t) {
+        rowKernel.count(fromI[0], fromI[1], fromI[2], count, counts, first);
+    });
 }
 
 // Triples of the collected points; the voxel list grows once per plot.

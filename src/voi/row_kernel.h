@@ -176,6 +176,30 @@ public:
         return keptCount;
     }
 
+    // Hot kernel: neither throws nor allocates.
+    // Adds one to counts[c - first] for every candidate that keep() would keep, c the index of
+    // its cell in the mask's grid; every kept cell's index lies in [first, first + the
+    // counters' size). The arrays are readable up to `count` rounded up to a multiple of four.
+    void count(const float* xs, const float* ys, const float* zs, std::int32_t count, std::uint32_t* counts,
+               std::size_t first) const {
+#ifdef ZANDREL_SCAN_SSE2
+        if (four_) {
+            alignas(16) std::int32_t cell[4];
+            for (std::int32_t n = 0; n < count; n += 4) {
+                int bits = keepFour(xs + n, ys + n, zs + n, cell);
+                if (count - n < 4) bits &= (1 << (count - n)) - 1;  // lanes past the row's end
+                for (int lane = 0; lane < 4; ++lane)
+                    if ((bits >> lane) & 1) ++counts[static_cast<std::size_t>(cell[lane]) - first];
+            }
+            return;
+        }
+#endif
+        for (std::int32_t n = 0; n < count; ++n) {
+            const std::int32_t cell = keptCell(xs[n], ys[n], zs[n]);
+            if (cell >= 0) ++counts[static_cast<std::size_t>(cell) - first];
+        }
+    }
+
 private:
     float position(std::size_t r, float fromI) const {
         return (((fromI + fromJ_[r]) + fromK_[r]) + translation_[r]) + centre_[r];
@@ -189,6 +213,18 @@ private:
         const bool inside = x >= -0.5f && x < cellEnd_[0] && y >= -0.5f && y < cellEnd_[1] && z >= -0.5f &&
                             z < cellEnd_[2];
         return inside && values_[(cellInRange(z) * dimY_ + cellInRange(y)) * dimX_ + cellInRange(x)] > 0.5f;
+    }
+
+    // keepOne's decision, as the kept candidate's cell index, or -1.
+    std::int32_t keptCell(float xi, float yi, float zi) const {
+        const float x = position(0, xi);
+        const float y = position(1, yi);
+        const float z = position(2, zi);
+        const bool inside = x >= -0.5f && x < cellEnd_[0] && y >= -0.5f && y < cellEnd_[1] && z >= -0.5f &&
+                            z < cellEnd_[2];
+        if (!inside) return -1;
+        const std::int32_t cell = (cellInRange(z) * dimY_ + cellInRange(y)) * dimX_ + cellInRange(x);
+        return values_[cell] > 0.5f ? cell : -1;
     }
 
 #ifdef ZANDREL_SCAN_SSE2
@@ -207,6 +243,12 @@ private:
     }
     // keepOne of four candidates: bit n set when candidate n is kept.
     int keepFour(const float* xs, const float* ys, const float* zs) const {
+        alignas(16) std::int32_t cell[4];
+        return keepFour(xs, ys, zs, cell);
+    }
+    // The same, and the four lanes' cell indices (0 for lanes outside the grid) in `cell`,
+    // 16-byte aligned.
+    int keepFour(const float* xs, const float* ys, const float* zs, std::int32_t* cell) const {
         const __m128 x = positionOfFour(0, xs);
         const __m128 y = positionOfFour(1, ys);
         const __m128 z = positionOfFour(2, zs);
@@ -218,7 +260,6 @@ private:
         const __m128 ny = cellsInRange(_mm_and_ps(inside, y));
         const __m128 nz = cellsInRange(_mm_and_ps(inside, z));
         const __m128 index = _mm_add_ps(_mm_mul_ps(_mm_add_ps(_mm_mul_ps(nz, dimYFour_), ny), dimXFour_), nx);
-        alignas(16) std::int32_t cell[4];
         _mm_store_si128(reinterpret_cast<__m128i*>(cell), _mm_cvttps_epi32(index));
         const __m128 value = _mm_setr_ps(values_[cell[0]], values_[cell[1]], values_[cell[2]], values_[cell[3]]);
         return _mm_movemask_ps(_mm_and_ps(inside, _mm_cmpgt_ps(value, _mm_set1_ps(0.5f))));

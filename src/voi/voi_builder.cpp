@@ -7,6 +7,8 @@
 #include <utility>
 
 #include "geometry/volume_grid.h"
+#include "voi/grid_tables.h"
+#include "voi/production_scan.h"
 #include "voi/voi_scan.h"
 
 namespace zandrel {
@@ -20,6 +22,8 @@ constexpr std::int32_t kColours[6][3] = {
     {255, 40, 50}, {80, 255, 80}, {40, 30, 255}, {255, 40, 255}, {80, 255, 255}, {255, 255, 30},
 };
 
+}  // namespace
+
 void checkFunctionalGrid(const FmrHeader& fmr) {
     const std::int64_t x = fmr.ResolutionX.value;
     const std::int64_t y = fmr.ResolutionY.value;
@@ -32,6 +36,8 @@ void checkFunctionalGrid(const FmrHeader& fmr) {
                              " (ResolutionX x ResolutionY x NrOfSlices must be positive and hold at most " +
                              std::to_string(kMaxFunctionalCells) + " cells)");
 }
+
+namespace {
 
 Voi newVoi(std::size_t position) {
     Voi voi;
@@ -51,15 +57,6 @@ Voi newVoi(std::size_t position) {
     return voi;
 }
 
-const char* referenceSpaceOf(GridSpace space) {
-    switch (space) {
-        case GridSpace::native: return "GF";
-        case GridSpace::talairach: return "TAL";
-        case GridSpace::acpc: break;
-    }
-    return "ACPC";
-}
-
 // Whether the chain is usable is the caller's judgement (its verdict); an unusable chain
 // only keeps no points, or wrong ones, here.
 VoiFile build(const RoiFile& roi, const FmrHeader& fmr, const SetChain& chain, VoiBuildReport* report,
@@ -74,7 +71,7 @@ VoiFile build(const RoiFile& roi, const FmrHeader& fmr, const SetChain& chain, V
     VolumeGrid mask(dimX, dimY, dimZ);
     mask.fill(0.0f);
     std::unique_ptr<ProductionScan> production;
-    if (kind == ScanKind::production) production = std::make_unique<ProductionScan>(setup);
+    if (kind == ScanKind::production) production = std::make_unique<ProductionScan>(GridToFunctionalTables(setup, {{dimX, dimY, dimZ}}));
     std::vector<VoxelTriple> collected;
     std::vector<std::int64_t> skipped(roi.plots.size(), 0);
     result.vois.reserve(roi.plots.size());
@@ -115,12 +112,21 @@ VoiFile build(const RoiFile& roi, const FmrHeader& fmr, const SetChain& chain, V
     }
 
     result.NrOfVOIs.value = static_cast<std::int32_t>(result.vois.size());
-    result.ReferenceSpace.value = referenceSpaceOf(chain.space);
+    result.ReferenceSpace.value = referenceSpaceText(chain.space);
     if (report != nullptr) report->skippedVoxels = std::move(skipped);
     return result;
 }
 
 }  // namespace
+
+const char* referenceSpaceText(GridSpace space) {
+    switch (space) {
+        case GridSpace::native: return "GF";
+        case GridSpace::talairach: return "TAL";
+        case GridSpace::acpc: break;
+    }
+    return "ACPC";
+}
 
 ScanSetup scanSetupOf(const SetChain& chain, const FmrHeader& fmr) {
     ScanSetup setup;

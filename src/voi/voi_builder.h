@@ -21,6 +21,14 @@ struct VoiBuildReport {
 // header cannot make a conversion claim half a gigabyte.
 constexpr std::int64_t kMaxFunctionalCells = std::int64_t{1} << 25;
 
+// The ReferenceSpace text the builder writes for a chain of this space: "GF" without ACPC
+// transformation, else "ACPC" without TAL record, else "TAL".
+const char* referenceSpaceText(GridSpace space);
+
+// Throws std::runtime_error naming the FMR file when the functional grid's sizes are not all
+// positive or the grid holds more than kMaxFunctionalCells cells.
+void checkFunctionalGrid(const FmrHeader& fmr);
+
 // One VOI per plot of `roi`, in plot order, by inverse mapping of the 256^3 anatomical grid
 // through the set's chain (the landmark step when it applies, then gridToFunctional) into
 // the functional grid of `fmr`. The file name stays empty. ROI voxels outside the functional

@@ -22,7 +22,8 @@ VoiCells collectVoiCells(const VoiFile& file, const VoiPlacement& placement) {
             }
             cells.push_back(cell);
         }
-        std::sort(cells.begin(), cells.end());
+        // The builder's lists are in ascending cell order in either triple form.
+        if (!std::is_sorted(cells.begin(), cells.end())) std::sort(cells.begin(), cells.end());
         cells.erase(std::unique(cells.begin(), cells.end()), cells.end());
         result.cells.push_back(std::move(cells));
     }

@@ -1,7 +1,8 @@
 #pragma once
 
-// The grid scans behind the VOI builder: the straightforward reference scan and the
-// production scan, which evaluates the same float expression on fewer anatomical grid points.
+// The grid scans behind the VOI builder: the set-up, the straightforward reference scan and
+// the bounds of the production scan (production_scan.h), which evaluates the same float
+// expression on fewer anatomical grid points.
 
 #include <algorithm>
 #include <array>
@@ -188,57 +189,5 @@ private:
 // vector instructions for it (and the grid at most 2^24 cells), or one (the portable way,
 // which tests check on every machine).
 enum class ScanLanes { four, one };
-
-// The production scan. The per-axis values of the reference expression (landmark mapping,
-// centring and the products with the chain's elements) depend on one index each, so they
-// are computed once per set; per point only the same sums remain, in the same order.
-class ProductionScan {
-public:
-    explicit ProductionScan(const ScanSetup& setup, ScanLanes lanes = ScanLanes::four);
-
-    // Appends to `voxels` what scanReference appends, for a mask whose marked cells all lie
-    // in `box`, which lies in the mask's grid. The mask holds fewer than 2^31 cells (the
-    // builder allows far fewer).
-    void scan(const VolumeGrid& mask, const CellBox& box, std::vector<VoxelTriple>& voxels);
-
-private:
-    // Groups of four candidates may read three values past a row's end.
-    static constexpr std::size_t kPadding = 3;
-    using PaddedProducts = std::array<float, kAnatomicalGridSize + kPadding>;
-    using PaddedIndices = std::array<std::uint8_t, kAnatomicalGridSize + kPadding>;
-
-    void collectKept(const VolumeGrid& mask);
-    template <bool talairachForm>
-    void appendKept(std::vector<VoxelTriple>& voxels) const;
-
-    ScanSetup setup_;
-    ScanLanes lanes_;
-    // centred[a][n]: coordinate a of anatomical grid index n after the optional landmark mapping
-    // and the subtraction of 127.5f, exactly as the reference forms it.
-    ScanBounds::Centred centred_{};
-    bool firstAxisAscending_ = false;  // centred_[0] never decreases: rows select a sub-range
-    bool firstAxisEven_ = false;       // centred_[0][n] = n - 127.5f (no landmark mapping)
-    // Per functional axis r, the reference's float products chain(r, a) * centred[a][n] of
-    // the first (a = 0), second and third axis.
-    std::array<PaddedProducts, 3> fromI_{};
-    std::array<std::array<float, kAnatomicalGridSize>, 3> fromJ_{};
-    std::array<std::array<float, kAnatomicalGridSize>, 3> fromK_{};
-    std::array<float, 3> translation_{};  // chain(r, 3) * 1.0f
-    PaddedIndices everyIndex_{};          // n at n
-    ScanBounds bounds_;
-
-    // Rows of the current mask with kept points, and those points' first-axis indices.
-    struct KeptRow {
-        std::uint8_t j = 0;
-        std::uint8_t k = 0;
-        std::uint16_t count = 0;
-    };
-    std::vector<KeptRow> keptRows_;
-    std::vector<std::uint8_t> keptIndices_;
-    std::size_t keptCount_ = 0;
-    // First-axis candidates of a row and their products, when they are not contiguous.
-    PaddedIndices listed_{};
-    std::array<PaddedProducts, 3> listedProduct_{};
-};
 
 }  // namespace zandrel

@@ -7,12 +7,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numeric>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "generator/random.h"
 #include "geometry/volume_grid.h"
+#include "voi/grid_tables.h"
+#include "voi/production_scan.h"
 #include "voi/voi_builder.h"
 #include "voi/voi_scan.h"
 #include "voi_fixtures.h"
@@ -215,7 +218,7 @@ RandomSet randomSet(std::uint32_t seed) {
 // time.
 std::vector<VoxelTriple> scanOneAtATime(const RandomSet& set, const std::vector<VoxelTriple>& marked) {
     const FmrHeader& fmr = set.c.fmr;
-    const ScanSetup setup = scanSetupOf(computeSetChain(fmr, set.c.ia, set.c.fa, set.c.acpc, set.c.tal), fmr);
+    const GridToFunctionalTables tables(computeSetChain(fmr, set.c.ia, set.c.fa, set.c.acpc, set.c.tal), fmr);
 
     VolumeGrid mask(fmr.ResolutionX.value, fmr.ResolutionY.value, fmr.NrOfSlices.value);
     CellBox box;
@@ -231,7 +234,7 @@ std::vector<VoxelTriple> scanOneAtATime(const RandomSet& set, const std::vector<
         any = true;
     }
     std::vector<VoxelTriple> voxels;
-    if (any) ProductionScan(setup, ScanLanes::one).scan(mask, box, voxels);
+    if (any) ProductionScan(tables, ScanLanes::one).scan(mask, box, voxels);
     return voxels;
 }
 
@@ -271,6 +274,55 @@ TEST(ScanEquality, ProductionScanMatchesReferenceOnRandomSets) {
     EXPECT_GE(withVoxelsByFirstAxis[static_cast<int>(FirstAxis::even)], 1u);
     EXPECT_GE(withVoxelsByFirstAxis[static_cast<int>(FirstAxis::ascending)], 1u);
     EXPECT_GE(withVoxelsByFirstAxis[static_cast<int>(FirstAxis::folded)], 1u);
+}
+
+// countKept counts per cell exactly the points scan() keeps, with four lanes and with one.
+TEST(ScanEquality, CountedPointsAreTheKeptOnes) {
+    std::uint32_t counted = 0;
+    for (const std::uint32_t seed : seeds()) {
+        const RandomSet set = randomSet(seed);
+        const FmrHeader& fmr = set.c.fmr;
+        const GridToFunctionalTables tables(computeSetChain(fmr, set.c.ia, set.c.fa, set.c.acpc, set.c.tal), fmr);
+        VolumeGrid mask(fmr.ResolutionX.value, fmr.ResolutionY.value, fmr.NrOfSlices.value);
+        for (const RoiPlot& plot : set.roi.plots) {
+            mask.fill(0.0f);
+            CellBox box;
+            bool any = false;
+            for (const VoxelTriple& v : plot.voxels) {
+                if (!mask.contains(v.x, v.y, v.z)) continue;
+                mask.set(v.x, v.y, v.z, 1.0f);
+                const std::int32_t c[3] = {v.x, v.y, v.z};
+                for (std::size_t a = 0; a < 3; ++a) {
+                    box.min[a] = any ? std::min(box.min[a], c[a]) : c[a];
+                    box.max[a] = any ? std::max(box.max[a], c[a]) : c[a];
+                }
+                any = true;
+            }
+            if (!any) continue;
+            std::vector<VoxelTriple> kept;
+            ProductionScan(tables).scan(mask, box, kept);
+            std::vector<std::uint32_t> expected(mask.cellCount(), 0);
+            for (const VoxelTriple& t : kept) {
+                const bool tal = tables.setup().talairachForm;
+                std::array<std::int32_t, 3> cell{};
+                ASSERT_TRUE(tables.cellOf(tal ? 128 - t.y : t.x, tal ? 128 - t.z : t.y, tal ? 128 - t.x : t.z, cell));
+                ++expected[mask.indexOf(cell[0], cell[1], cell[2])];
+            }
+            for (const ScanLanes lanes : {ScanLanes::four, ScanLanes::one}) {
+                // Counters from the box's lowest corner to its highest only.
+                const std::size_t first = mask.indexOf(box.min[0], box.min[1], box.min[2]);
+                const std::size_t last = mask.indexOf(box.max[0], box.max[1], box.max[2]);
+                std::vector<std::uint32_t> counts(last - first + 1, 0);
+                ProductionScan(tables, lanes).countKept(mask, box, counts.data());
+                const auto at = [&expected](std::size_t n) { return expected.begin() + static_cast<std::ptrdiff_t>(n); };
+                // Every kept point lies in the box's span of counters.
+                ASSERT_EQ(std::accumulate(counts.begin(), counts.end(), std::size_t{0}), kept.size());
+                ASSERT_TRUE(counts == std::vector<std::uint32_t>(at(first), at(last + 1))) << set.description << (lanes == ScanLanes::one ? ", one lane" : "");
+            }
+            counted += kept.empty() ? 0 : 1;
+        }
+    }
+    EXPECT_GE(counted, 4u);
 }
 
 }  // namespace
