@@ -10,42 +10,22 @@ bool onGrid(std::int32_t n) { return n >= 0 && n < kAnatomicalGridSize; }
 
 }  // namespace
 
-TargetMapping::TargetMapping(const SetChain& chain, const FmrHeader& fmr)
-    : setup_(scanSetupOf(chain, fmr)), dims_{{fmr.ResolutionX.value, fmr.ResolutionY.value, fmr.NrOfSlices.value}} {
-    const float* m = setup_.gridToFunctional.m;
-    for (std::int32_t n = 0; n < kAnatomicalGridSize; ++n) {
-        const Point4 p = centredGridPoint(setup_, n, n, n);
-        const float centred[3] = {p.x, p.y, p.z};
-        for (std::size_t r = 0; r < 3; ++r)
-            for (std::size_t a = 0; a < 3; ++a) terms_[r][a][static_cast<std::size_t>(n)] = m[4 * r + a] * centred[a];
-    }
-    for (std::size_t r = 0; r < 3; ++r) lastColumn_[r] = m[4 * r + 3] * 1.0f;
-    centre_ = {setup_.cx, setup_.cy, setup_.cz};
-}
-
-void TargetMapping::positionOf(std::int32_t i, std::int32_t j, std::int32_t k, float position[3]) const {
-    const auto at = [](std::int32_t n) { return static_cast<std::size_t>(n); };
-    for (std::size_t r = 0; r < 3; ++r) {
-        float s = terms_[r][0][at(i)];
-        s = s + terms_[r][1][at(j)];
-        s = s + terms_[r][2][at(k)];
-        s = s + lastColumn_[r];
-        position[r] = s + centre_[r];
-    }
-}
+TargetMapping::TargetMapping(const SetChain& chain, const FmrHeader& fmr) : tables_(chain, fmr) {}
 
 bool TargetMapping::cellOf(std::int32_t i, std::int32_t j, std::int32_t k, std::array<std::int32_t, 3>& cell) const {
+    if (onGrid(i) && onGrid(j) && onGrid(k)) return tables_.cellOf(i, j, k, cell);
+    // Points off the grid are mapped in full.
     float position[3];
-    if (onGrid(i) && onGrid(j) && onGrid(k)) positionOf(i, j, k, position);
-    else functionalPositionOf(setup_, i, j, k, position[0], position[1], position[2]);
+    functionalPositionOf(tables_.setup(), i, j, k, position[0], position[1], position[2]);
     for (std::size_t a = 0; a < 3; ++a) {
-        cell[a] = nearestCellIndex(position[a], dims_[a]);
+        cell[a] = nearestCellIndex(position[a], tables_.dim(static_cast<int>(a)));
         if (cell[a] < 0) return false;
     }
     return true;
 }
 
 void TargetMapping::planeCells(const GridPlane& plane, std::vector<std::int64_t>& cells) const {
+    const std::array<std::int32_t, 3>& dims = tables_.dims();
     const auto count = static_cast<std::size_t>(plane.columns) * static_cast<std::size_t>(plane.rows);
     cells.assign(count, -1);
     const bool axesValid = plane.fixedAxis != plane.columnAxis && plane.fixedAxis != plane.rowAxis &&
@@ -64,7 +44,7 @@ void TargetMapping::planeCells(const GridPlane& plane, std::vector<std::int64_t>
             for (std::int32_t x = 0; x < plane.columns; ++x, ++at) {
                 index[static_cast<std::size_t>(plane.columnAxis)] = x * plane.step;
                 if (cellOf(index[0], index[1], index[2], cell))
-                    cells[static_cast<std::size_t>(at)] = (std::int64_t{cell[2]} * dims_[1] + cell[1]) * dims_[0] + cell[0];
+                    cells[static_cast<std::size_t>(at)] = (std::int64_t{cell[2]} * dims[1] + cell[1]) * dims[0] + cell[0];
             }
         }
         return;
@@ -77,7 +57,7 @@ void TargetMapping::planeCells(const GridPlane& plane, std::vector<std::int64_t>
     const auto column = static_cast<std::size_t>(plane.columnAxis);
     const auto row = static_cast<std::size_t>(plane.rowAxis);
     const auto fixed = static_cast<std::size_t>(plane.fixedAxis);
-    const float end[3] = {cellRangeEnd(dims_[0]), cellRangeEnd(dims_[1]), cellRangeEnd(dims_[2])};
+    const float end[3] = {cellRangeEnd(dims[0]), cellRangeEnd(dims[1]), cellRangeEnd(dims[2])};
     const auto columns = static_cast<std::size_t>(plane.columns);
     // The column terms side by side, so each row's sums run over contiguous floats.
     std::array<std::vector<float>, 3> along;
@@ -85,16 +65,16 @@ void TargetMapping::planeCells(const GridPlane& plane, std::vector<std::int64_t>
     for (std::size_t r = 0; r < 3; ++r) {
         along[r].resize(columns);
         position[r].resize(columns);
-        for (std::size_t x = 0; x < columns; ++x) along[r][x] = terms_[r][column][x * static_cast<std::size_t>(plane.step)];
+        for (std::size_t x = 0; x < columns; ++x) along[r][x] = tables_.terms(static_cast<int>(r), static_cast<int>(column))[x * static_cast<std::size_t>(plane.step)];
     }
     std::size_t at = 0;
     for (std::int32_t y = 0; y < plane.rows; ++y) {
         const auto rowIndex = static_cast<std::size_t>(y * plane.step);
         for (std::size_t r = 0; r < 3; ++r) {
-            const float rowTerm = terms_[r][row][rowIndex];
-            const float fixedTerm = terms_[r][fixed][static_cast<std::size_t>(plane.position)];
-            const float last = lastColumn_[r];
-            const float centre = centre_[r];
+            const float rowTerm = tables_.terms(static_cast<int>(r), static_cast<int>(row))[rowIndex];
+            const float fixedTerm = tables_.terms(static_cast<int>(r), static_cast<int>(fixed))[static_cast<std::size_t>(plane.position)];
+            const float last = tables_.lastColumn()[r];
+            const float centre = tables_.centre()[r];
             const float* in = along[r].data();
             float* out = position[r].data();
             if (column == 2) {
@@ -112,14 +92,14 @@ void TargetMapping::planeCells(const GridPlane& plane, std::vector<std::int64_t>
         for (std::size_t x = 0; x < columns; ++x, ++at) {
             // The float range test and rounding of the scans: the cells nearestCellIndex gives.
             if (px[x] >= -0.5f && px[x] < end[0] && py[x] >= -0.5f && py[x] < end[1] && pz[x] >= -0.5f && pz[x] < end[2])
-                cells[at] = (std::int64_t{cellInRange(pz[x])} * dims_[1] + cellInRange(py[x])) * dims_[0] + cellInRange(px[x]);
+                cells[at] = (std::int64_t{cellInRange(pz[x])} * dims[1] + cellInRange(py[x])) * dims[0] + cellInRange(px[x]);
         }
     }
 }
 
 std::array<std::int32_t, 3> TargetMapping::gridOf(const VoxelTriple& t) const {
     // Inverse of the Talairach form (128 - k, 128 - i, 128 - j).
-    if (setup_.talairachForm) return {128 - t.y, 128 - t.z, 128 - t.x};
+    if (tables_.setup().talairachForm) return {128 - t.y, 128 - t.z, 128 - t.x};
     return {t.x, t.y, t.z};
 }
 

@@ -7,6 +7,7 @@
 #include "chain/set_chain.h"
 #include "formats/fmr_header.h"
 #include "geometry/voxel_triple.h"
+#include "voi/grid_tables.h"
 #include "voi/voi_scan.h"
 
 namespace zandrel::report {
@@ -45,24 +46,14 @@ public:
     // The target grid indices (i, j, k) of a triple of a VOI this set's builder wrote.
     std::array<std::int32_t, 3> gridOf(const VoxelTriple& triple) const;
 
-    const ScanSetup& setup() const { return setup_; }
-    std::int32_t dim(int axis) const { return dims_[static_cast<std::size_t>(axis)]; }
+    const ScanSetup& setup() const { return tables_.setup(); }
+    std::int32_t dim(int axis) const { return tables_.dim(axis); }
 
 private:
-    // The functional position of a point of the grid (all three indices in range).
-    void positionOf(std::int32_t i, std::int32_t j, std::int32_t k, float position[3]) const;
-
-    ScanSetup setup_;
-    std::array<std::int32_t, 3> dims_{};
-    // The grid-to-functional matrix treats each axis by itself, and the centred (landmark-
-    // mapped) coordinate of an index depends on its own axis only. So each product of a
-    // matrix entry and a centred coordinate is taken once per set: terms_[r][a][n] is entry
-    // (r, a) times the centred coordinate of index n on axis a. Summed in the matrix
-    // product's order, with the last column (times w = 1, which is exact) and the centre,
-    // they give exactly the scans' float operations.
-    std::array<std::array<std::array<float, kAnatomicalGridSize>, 3>, 3> terms_{};
-    std::array<float, 3> lastColumn_{};
-    std::array<float, 3> centre_{};
+    // The set's per-axis tables: each product of a chain element and a centred coordinate is
+    // taken once per set; summed in the matrix product's order, with the last column and the
+    // centre, they give exactly the scans' float operations.
+    GridToFunctionalTables tables_;
 };
 
 }  // namespace zandrel::report
