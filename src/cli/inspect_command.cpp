@@ -11,7 +11,6 @@
 
 #include "cli/commands.h"
 #include "outputs/inspect/record_json.h"
-#include "io/json_writer.h"
 
 namespace zandrel::cli {
 
@@ -61,40 +60,6 @@ InspectOptions resolve(const InspectOptions& options) {
     return request;
 }
 
-void beginRecord(JsonWriter& json, const InspectOptions& request) {
-    json.beginObject();
-    json.key("type").string(request.type);
-    json.key("path").string(request.path);
-}
-
-// Reads the whole record before the first character is printed, so that a reader error
-// never leaves half a JSON object on standard output.
-void printRecord(const InspectOptions& request, std::ostream& out) {
-    JsonWriter json(out);
-    if (request.type == "fmr") {
-        const FmrHeader header = readFmrHeader(request.path, request.withData);
-        beginRecord(json, request);
-        writeFmrMembers(json, header, request.withData);
-    } else if (request.type == "roi") {
-        const RoiFile roi = readRoiFile(request.path);
-        beginRecord(json, request);
-        writeRoiMembers(json, roi);
-    } else if (request.type == "trf") {
-        const TrfRecord trf = readTrfFile(request.path);
-        beginRecord(json, request);
-        writeTrfMembers(json, trf);
-    } else if (request.type == "voi") {
-        const VoiFileReading reading = readVoiFile(request.path);
-        beginRecord(json, request);
-        writeVoiMembers(json, reading, request.withVoxels);
-    } else {
-        const TalRecord tal = readTalFile(request.path);
-        beginRecord(json, request);
-        writeTalMembers(json, tal);
-    }
-    json.endObject();
-}
-
 }  // namespace
 
 Command addInspectCommand(CLI::App& zandrel) {
@@ -115,7 +80,9 @@ Command addInspectCommand(CLI::App& zandrel) {
 
 int runInspect(const InspectOptions& options) {
     const InspectOptions request = resolve(options);
-    printRecord(request, std::cout);
+    // The whole record is read before the first character is printed, so that a reader
+    // error never leaves half a JSON object on standard output.
+    std::cout << recordJson(request.type, request.path, request.withData, request.withVoxels);
     std::cout.flush();
     if (!std::cout) throw std::runtime_error("cannot write the output");
     return kSuccess;

@@ -4,8 +4,9 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <type_traits>
+#include <sstream>
 #include <string>
+#include <type_traits>
 
 namespace zandrel {
 
@@ -147,6 +148,39 @@ void writeTalMembers(JsonWriter& json, const TalRecord& tal) {
         writeTriple(json, point.x, point.y, point.z);
     }
     json.endObject();
+}
+
+std::string recordJson(const std::string& type, const std::string& path, bool withData, bool withVoxels) {
+    std::ostringstream out;
+    JsonWriter json(out);
+    const auto begin = [&json, &type, &path] {
+        json.beginObject();
+        json.key("type").string(type);
+        json.key("path").string(path);
+    };
+    if (type == "fmr") {
+        const FmrHeader header = readFmrHeader(path, withData);
+        begin();
+        writeFmrMembers(json, header, withData);
+    } else if (type == "roi") {
+        const RoiFile roi = readRoiFile(path);
+        begin();
+        writeRoiMembers(json, roi);
+    } else if (type == "trf") {
+        const TrfRecord trf = readTrfFile(path);
+        begin();
+        writeTrfMembers(json, trf);
+    } else if (type == "voi") {
+        const VoiFileReading reading = readVoiFile(path);
+        begin();
+        writeVoiMembers(json, reading, withVoxels);
+    } else {
+        const TalRecord tal = readTalFile(path);
+        begin();
+        writeTalMembers(json, tal);
+    }
+    json.endObject();
+    return out.str();
 }
 
 }  // namespace zandrel

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "io/json_writer.h"
 #include "formats/fmr_header.h"
 #include "formats/roi_file.h"
@@ -29,5 +31,11 @@ void writeKeyedField(JsonWriter& json, const KeyedText& field);
 // or a summary (triple count, bounding box of the triples as written and, when the
 // ReferenceSpace can be placed, the figures), then the VTC count and names.
 void writeVoiMembers(JsonWriter& json, const VoiFileReading& reading, bool withVoxels);
+
+// The whole JSON document of one file read as `type` ("fmr", "roi", "trf", "tal", "voi"):
+// its type, its path and its record's members (with the time-course data's figures for an
+// fmr file when `withData`, with the voxel lists of a voi file when `withVoxels`). The file
+// is read completely before any text is formed; reader errors are thrown.
+std::string recordJson(const std::string& type, const std::string& path, bool withData, bool withVoxels);
 
 }  // namespace zandrel
