@@ -5,12 +5,10 @@
 #include <memory>
 #include <string>
 
-#include "chain/chain_factors.h"
-#include "chain/chain_verdict.h"
-#include "outputs/inspect/chain_json.h"
 #include "cli/commands.h"
-#include "formats/fmr_header.h"
-#include "formats/trf_record.h"
+#include "outputs/inspect/chain_json.h"
+#include "zandrel/chain.h"
+#include "zandrel/records.h"
 
 namespace zandrel::cli {
 

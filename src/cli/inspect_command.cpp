@@ -10,8 +10,9 @@
 #include <string>
 
 #include "cli/commands.h"
-#include "outputs/inspect/record_json.h"
 #include "io/json_writer.h"
+#include "outputs/inspect/record_json.h"
+#include "zandrel/records.h"
 
 namespace zandrel::cli {
 
