@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "batch/convert_in_memory.h"
 #include "batch/set_check.h"
 #include "batch/set_reader.h"
 #include "chain/set_chain.h"
@@ -40,13 +41,8 @@ SetOutcome convertFileSet(const FileSet& set, BatchObserver& observer, const Con
     if (!checkFileSet(set, observer)) return SetOutcome::reported;
     if (options.dryRun) return describeFileSet(set, observer);
 
-    ConvertedSet converted;
-    converted.records = readSetRecords(set, options.loadTimeCourse);
-    converted.chain = chainOf(converted.records);
-    requireUsable(converted.chain);
-    converted.voiFile = buildVoiFile(converted.records.roi, converted.records.fmr, converted.chain, &converted.build);
+    ConvertedSet converted = convertInMemory(readSetRecords(set, options.loadTimeCourse), options);
     converted.voiFile.fileName = outputPathFor(set);
-    converted.voiFile.crlf = options.crlf;
     converted.voiFile.save();
     // Loaded samples serve no output: released before anything else happens.
     std::vector<VolumeGrid>().swap(converted.records.fmr.volumes);

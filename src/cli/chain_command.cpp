@@ -5,11 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "batch/set_reader.h"
-#include "chain/chain_factors.h"
-#include "chain/chain_verdict.h"
-#include "outputs/inspect/chain_json.h"
 #include "cli/commands.h"
+#include "outputs/inspect/chain_json.h"
+#include "zandrel/chain.h"
 
 namespace zandrel::cli {
 

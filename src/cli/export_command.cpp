@@ -9,7 +9,7 @@
 
 #include "cli/commands.h"
 #include "cli/output_option.h"
-#include "outputs/output_kinds.h"
+#include "zandrel/outputs.h"
 
 namespace zandrel::cli {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "zandrel/build_features.h"
 #include "cli/commands.h"
+#include "zandrel/version.h"
 
 namespace zandrel::cli {
 namespace {

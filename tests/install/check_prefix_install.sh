@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# `cmake --install` of a build into a fresh prefix, as the README tells users to:
+# `cmake --install` of the command line's component (what the Debian package ships) into a
+# fresh prefix:
 #   check_prefix_install.sh CMAKE BUILD_DIR PREFIX
 # The prefix must hold exactly the program, its manual page and the README, and the
 # installed program must run from there with no trace of the build folder: no run path,
@@ -10,7 +11,7 @@ failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
 rm -rf "$prefix"
-"$cmake" --install "$build" --prefix "$prefix" >/dev/null || { echo "FAIL: cmake --install failed" >&2; exit 1; }
+"$cmake" --install "$build" --prefix "$prefix" --component cli >/dev/null || { echo "FAIL: cmake --install failed" >&2; exit 1; }
 
 expected=$'bin/zandrel\nshare/doc/zandrel/README.md\nshare/man/man1/zandrel.1'
 actual="$(cd "$prefix" && find . -type f -o -type l | sed 's|^\./||' | LC_ALL=C sort)"

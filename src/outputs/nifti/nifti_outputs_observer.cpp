@@ -11,9 +11,7 @@ void NiftiOutputsObserver::onSetFinished(const FileSet& set, const SetResult& re
     const ConvertedSet& converted = *result.converted;
     std::string message;
     try {
-        const NiftiProvenance provenance = conversionProvenance(
-            set, converted.chain.gridToFunctional(), converted.records.tal, converted.build);
-        writeVoiOutputs(converted.voiFile, convertStem(result.outputPath), mode_, &provenance);
+        writeConvertedSetOutputs(set, converted, result.outputPath, mode_);
         return;
     } catch (const std::exception& error) {
         message = error.what();

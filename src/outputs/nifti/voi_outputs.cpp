@@ -70,6 +70,13 @@ NiftiOutputReport writeVoiOutputs(const VoiFile& file, const std::string& stemPa
     return report;
 }
 
+NiftiOutputReport writeConvertedSetOutputs(const FileSet& set, const ConvertedSet& converted,
+                                           const std::string& voiPath, NiftiMode mode) {
+    const NiftiProvenance provenance =
+        conversionProvenance(set, converted.chain.gridToFunctional(), converted.records.tal, converted.build);
+    return writeVoiOutputs(converted.voiFile, convertStem(voiPath), mode, &provenance);
+}
+
 NiftiOutputReport exportVoiFile(const std::string& path, NiftiMode mode, const std::string& outputDir) {
     VoiFileReading reading = readVoiFile(path);
     reading.file.fileName = path;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/set_records.h"
 #include "outputs/table/voi_provenance.h"
 #include "voi/voi_file.h"
 
@@ -32,6 +33,12 @@ struct NiftiOutputReport {
 // "Cannot Create file: " + target.
 NiftiOutputReport writeVoiOutputs(const VoiFile& file, const std::string& stemPath, NiftiMode mode,
                                   const NiftiProvenance* provenance, int gzipLevel = kNiftiGzipLevel);
+
+// What `convert --nifti` writes for a converted set: the outputs of its VoiFile beside the
+// .voi (stem convertStem(voiPath)), with the set's provenance (paths, chain matrix,
+// landmarks, skipped ROI voxels).
+NiftiOutputReport writeConvertedSetOutputs(const FileSet& set, const ConvertedSet& converted,
+                                           const std::string& voiPath, NiftiMode mode);
 
 // Reads the .voi at `path` and writes its outputs under exportStem(path, outputDir).
 NiftiOutputReport exportVoiFile(const std::string& path, NiftiMode mode, const std::string& outputDir);
