@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "batch/file_set.h"
+#include "batch/run_set.h"
 #include "formats/shortfall.h"
 
 namespace zandrel {
@@ -65,7 +66,46 @@ struct BatchStopped {
     std::string error;
 };
 
+// Files of a run set failed the open check: the set is reported, not projected. As
+// FilesNotLoaded, with the run set's files.
+struct RunFilesNotLoaded {
+    RunSet set;
+    std::vector<RunFile> unopenable;
+};
+
+// The VOIs of `voiPath` were placed on the run of `fmrPath` and the set's files written.
+struct SetProjected {
+    std::string voiPath;
+    std::string fmrPath;
+};
+
+// Dry run: every file and record of the run set checks out and the VOIs fit the run; the
+// set's files, named from `outputStem`, would be written.
+struct SetWouldProject {
+    std::string voiPath;
+    std::string fmrPath;
+    std::string outputStem;
+};
+
+// A VOI of a projected set selects no functional voxel of the run: its plot in the .roi
+// file is empty.
+struct VoiSelectsNothing {
+    std::string voiPath;
+    std::string fmrPath;
+    std::size_t voiIndex = 0;  // from 0, in file order
+    std::string name;
+};
+
+// A run set was refused (a VOI that does not fit the run) or failed while it was read,
+// placed or written; nothing was written for it.
+struct ProjectionFailed {
+    std::string voiPath;
+    std::string fmrPath;
+    std::string error;
+};
+
 using BatchEvent = std::variant<FilesNotLoaded, SetConverted, SetWouldConvert, RoiIncomplete, VoxelsSkipped,
-                                SetFailed, OutputsFailed, BatchStopped>;
+                                SetFailed, OutputsFailed, BatchStopped, RunFilesNotLoaded, SetProjected,
+                                SetWouldProject, VoiSelectsNothing, ProjectionFailed>;
 
 }  // namespace zandrel

@@ -20,8 +20,6 @@ const LineKind kCollectedKinds[] = {
     {"tal", &FileSet::talPath},
 };
 
-bool isRoiLine(const std::string& line) { return endsWith(line, "roi"); }
-
 }  // namespace
 
 std::string trimWhitespace(const std::string& text) {
@@ -58,8 +56,8 @@ bool ListReader::next(FileSet& set) {
 
     // Search: the current line is tested before anything is read, so the ROI line that
     // ended the previous set starts this one at once.
-    while (in_.good() && !isRoiLine(current_)) readCurrentLine();
-    if (!isRoiLine(current_)) return false;
+    while (in_.good() && !startsSet(current_)) readCurrentLine();
+    if (!startsSet(current_)) return false;
 
     set = FileSet{};
     set.roiPath = prefix_ + current_;
@@ -67,7 +65,7 @@ bool ListReader::next(FileSet& set) {
 
     // Collect up to the next ROI line or the end of the list. A ROI line is not a kind
     // here: it only ends the collection at the next test of the loop condition.
-    while (in_.good() && !isRoiLine(current_)) {
+    while (in_.good() && !startsSet(current_)) {
         readCurrentLine();
         for (const LineKind& kind : kCollectedKinds) {
             if (!endsWith(current_, kind.ending)) continue;

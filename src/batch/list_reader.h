@@ -35,16 +35,20 @@ void readListLine(std::istream& in, std::string& line);
 class ListReader {
 public:
     // Reads from `in`, which must outlive the reader. Open files in binary mode: line
-    // ends are handled here, the same on every platform.
-    explicit ListReader(std::istream& in) : in_(in) {}
+    // ends are handled here, the same on every platform. `setStart` is the ending of the
+    // lines that start a set: "roi" for conversion lists, "voi" for run lists; the set's
+    // first path (FileSet::roiPath) is then that line.
+    explicit ListReader(std::istream& in, const char* setStart = "roi") : in_(in), setStart_(setStart) {}
 
     // Forms the next set. Returns false when the list has no further set.
     bool next(FileSet& set);
 
 private:
     void readCurrentLine();
+    bool startsSet(const std::string& line) const { return endsWith(line, setStart_); }
 
     std::istream& in_;
+    std::string setStart_;
     bool started_ = false;
     std::string prefix_;
     std::string current_;

@@ -61,6 +61,41 @@ std::vector<std::string> worded(const OutputsFailed& event) {
 
 std::vector<std::string> worded(const BatchStopped& event) { return {"!!!! Conversion stopped: " + event.error}; }
 
+const char* notLoadedText(RunFile file) {
+    switch (file) {
+        case RunFile::voi: return "VOI could not be loaded: ";
+        case RunFile::fmr: return "FMR could not be loaded: ";
+        case RunFile::ia: return "IA.trf could not be loaded: ";
+        case RunFile::fa: return "FA.trf could not be loaded: ";
+        case RunFile::acpc: return "ACPC.trf could not be loaded: ";
+        case RunFile::tal: break;
+    }
+    return "TAL could not be loaded: ";
+}
+
+std::vector<std::string> worded(const RunFilesNotLoaded& event) {
+    std::vector<std::string> entries{"!!!! Not enough files could be loaded to project " + event.set.voiPath};
+    for (const RunFile file : event.unopenable) entries.push_back(notLoadedText(file) + pathOf(event.set, file));
+    return entries;
+}
+
+std::vector<std::string> worded(const SetProjected& event) {
+    return {"Projected " + event.voiPath + " onto " + event.fmrPath};
+}
+
+std::vector<std::string> worded(const SetWouldProject& event) {
+    return {"Would write " + event.outputStem + ".roi from " + event.voiPath + " onto " + event.fmrPath};
+}
+
+std::vector<std::string> worded(const VoiSelectsNothing& event) {
+    return {"VOI " + std::to_string(event.voiIndex + 1) + " (\"" + event.name + "\") of " + event.voiPath +
+            " selects no voxel of " + event.fmrPath};
+}
+
+std::vector<std::string> worded(const ProjectionFailed& event) {
+    return {"!!!! Could not project " + event.voiPath + " onto " + event.fmrPath + ": " + event.error};
+}
+
 }  // namespace
 
 std::vector<std::string> wordEvent(const BatchEvent& event) {

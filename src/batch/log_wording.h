@@ -32,7 +32,14 @@ inline constexpr char kUnknownError[] = "unknown error";
 // - VoxelsSkipped: "VOI <n> of <roi>: <count> voxels outside the functional grid were skipped";
 // - SetFailed: "!!!! Could not convert <roi>: <error>";
 // - OutputsFailed: "!!!! Could not write <outputs> for <roi>: <error>";
-// - BatchStopped: "!!!! Conversion stopped: <error>".
+// - BatchStopped: "!!!! Conversion stopped: <error>";
+// - RunFilesNotLoaded: "!!!! Not enough files could be loaded to project <voi>", then per
+//   unopenable file "<kind> could not be loaded: <path>" (kinds VOI, FMR, IA.trf, FA.trf,
+//   ACPC.trf, TAL);
+// - SetProjected: "Projected <voi> onto <fmr>";
+// - SetWouldProject: "Would write <stem>.roi from <voi> onto <fmr>";
+// - VoiSelectsNothing: "VOI <n> ("<name>") of <voi> selects no voxel of <fmr>";
+// - ProjectionFailed: "!!!! Could not project <voi> onto <fmr>: <error>".
 std::vector<std::string> wordEvent(const BatchEvent& event);
 
 // For an observer that only wants the texts: each event arrives worded, one onEntry per

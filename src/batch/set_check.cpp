@@ -44,4 +44,20 @@ bool checkFileSet(const FileSet& set, BatchObserver& observer) {
     return false;
 }
 
+bool checkRunSet(const RunSet& set, BatchObserver& observer) {
+    const bool complete = canOpenForReading(set.voiPath) && canOpenForReading(set.fmrPath) &&
+                          canOpenForReading(set.iaTrfPath) && canOpenForReading(set.faTrfPath) &&
+                          canOpenForReading(set.acpcTrfPath) &&
+                          (set.talPath.empty() || canOpenForReading(set.talPath));
+    if (complete) return true;
+
+    // Every file is tested a second time: the report shows what is missing now.
+    RunFilesNotLoaded report{set, {}};
+    for (const RunFile file : kRunFiles) {
+        if (!canOpenForReading(pathOf(set, file))) report.unopenable.push_back(file);
+    }
+    observer.onEvent(report);
+    return false;
+}
+
 }  // namespace zandrel

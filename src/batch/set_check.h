@@ -4,6 +4,7 @@
 
 #include "batch/batch_observer.h"
 #include "batch/file_set.h"
+#include "batch/run_set.h"
 
 namespace zandrel {
 
@@ -29,5 +30,11 @@ std::string outputPathFor(const FileSet& set);
 // `observer` as FilesNotLoaded with every file that failed, TAL tested also when the set
 // names none; returns false then.
 bool checkFileSet(const FileSet& set, BatchObserver& observer);
+
+// Tests that every file of the run set can be opened, as checkFileSet does for a conversion
+// set: VOI, FMR, IA, FA, ACPC, then TAL when the set names one. When one cannot, reports the
+// set as RunFilesNotLoaded with every file that fails a second test (TAL tested also when the
+// set names none) and returns false.
+bool checkRunSet(const RunSet& set, BatchObserver& observer);
 
 }  // namespace zandrel
