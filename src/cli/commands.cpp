@@ -8,6 +8,7 @@ std::vector<Command> addCommands(CLI::App& zandrel) {
         addInspectCommand(zandrel),
         addChainCommand(zandrel),
         addExportCommand(zandrel),
+        addProjectCommand(zandrel),
         addExtractCommand(zandrel),
     };
 }

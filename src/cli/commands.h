@@ -13,6 +13,7 @@ Command addConvertCommand(CLI::App& zandrel);
 Command addInspectCommand(CLI::App& zandrel);
 Command addChainCommand(CLI::App& zandrel);
 Command addExportCommand(CLI::App& zandrel);
+Command addProjectCommand(CLI::App& zandrel);
 Command addExtractCommand(CLI::App& zandrel);
 
 // Declares every command on `zandrel`, in the order the help lists them.
