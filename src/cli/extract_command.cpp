@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "batch/log_wording.h"
+#include "batch/run_projection.h"
 #include "batch/set_check.h"
 #include "cli/commands.h"
 #include "cli/convert_output.h"

@@ -451,7 +451,7 @@ TEST(ExtractCommand, VoiOfAnotherSpaceIsRefusedNamingTheFile) {
     const test::ProgramRun run = extract(study, {});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.out.find("!!!! Could not extract " + study.subjects[0].voiPath + " from " + study.subjects[1].files.fmr +
-                           ": the VOI file " + study.subjects[0].voiPath + " does not fit the run: "),
+                           ": ReferenceSpace"),
               std::string::npos)
         << run.out;
 }

@@ -19,19 +19,15 @@ struct ExtractRunOptions {
     bool dryRun = false;        // check every set (files, records, space, time-course size), write nothing
 };
 
-// "<folder>/<fmr stem>_<voi stem>": the folder of the .fmr file, or `outputDir` when given.
-std::string extractStem(const RunSet& set, const std::string& outputDir);
-
-// Runs the run list's sets one after another while the list is read. Each set is framed by
-// onSetStarted and onSetFinished (the run set's paths in a FileSet whose first path is the
-// .voi file) and reports, in order: RunFilesNotLoaded when a file cannot be opened; else a
-// VoiSelectsNothing per VOI that selects no cell of the run and SetExtracted once its files
-// are written (SetWouldExtract in a dry run); ExtractionFailed with the error text of a set
-// that was refused or failed, for which nothing is written. The batch always goes on.
-// A list that cannot be opened gives listReadable = false and reports nothing.
+// Runs the run list's sets one after another while the list is read, each placed on its run
+// as `zandrel project` places it (projectRunSet) and its files named from the same stem,
+// "<fmr stem>_<voi stem>" beside the .fmr file or in outputDir. Each set is framed by
+// onSetStarted and onSetFinished (framingSet) and reports, in order: RunFilesNotLoaded when a
+// file cannot be opened; else a VoiSelectsNothing per VOI that selects no cell of the run
+// and SetExtracted once its files are written (SetWouldExtract in a dry run); or
+// ExtractionFailed with the error text of a set that was refused or failed, for which
+// nothing is written. The batch always goes on. A list that cannot be opened gives
+// listReadable = false and reports nothing.
 BatchSummary runExtraction(const std::string& listPath, BatchObserver& observer, const ExtractRunOptions& options);
-
-// The number of run sets in the list, for progress totals; 0 when it cannot be read.
-int countRunSets(const std::string& listPath);
 
 }  // namespace zandrel
