@@ -110,6 +110,9 @@ Command addExtractCommand(CLI::App& zandrel) {
 
 int runExtract(ExtractArguments arguments) {
     arguments.extraction.extraction.statistics = statisticsNamed(arguments.statistics);
+    // A range check lets NaN through: no comparison with it is false.
+    const double threshold = arguments.extraction.minOccupancy;
+    if (!(threshold >= 0.0 && threshold <= 1.0)) throw UsageError("--min-occupancy: not a number from 0 to 1");
     const std::string& outputDir = arguments.extraction.outputDir;
     std::error_code error;
     if (!outputDir.empty() && !std::filesystem::is_directory(outputDir, error)) {

@@ -18,6 +18,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <sys/stat.h>
+
 #include "chain/set_chain.h"
 #include "formats/fmr_header.h"
 #include "formats/roi_file.h"
@@ -404,6 +406,20 @@ TEST(ExtractCommand, ShortTimeCourseFileRefusesItsSetNamingTheFile) {
     EXPECT_NE(readFile(study.dir.file("log.jsonl")).find("Could not extract"), std::string::npos);
 }
 
+TEST(ExtractCommand, TimeCourseFileThatIsNoRegularFileIsRefusedUnopened) {
+    const Study study(2);
+    const std::string stc = timeCourseFileName(study.subjects[1].fmr);
+    fs::remove(stc);
+    ASSERT_EQ(mkfifo(stc.c_str(), 0600), 0);
+    const test::ProgramRun run = extract(study, {});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("!!!! Could not extract " + study.subjects[1].voiPath + " from " + study.subjects[1].files.fmr +
+                           ": Failed opening STC for reading: " + stc + " (a named pipe, not a regular file)"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("Extracted " + study.subjects[0].voiPath), std::string::npos) << run.out;
+}
+
 TEST(ExtractCommand, DryRunWritesNothing) {
     const Study study(3);
     const auto before = std::distance(fs::recursive_directory_iterator(study.dir.path()), fs::recursive_directory_iterator());
@@ -460,6 +476,7 @@ TEST(ExtractCommand, UsageErrors) {
     const Study study(2);
     EXPECT_EQ(extract(study, {"--stat", "mean,mode"}).status, 2);
     EXPECT_EQ(extract(study, {"--min-occupancy", "1.5"}).status, 2);
+    EXPECT_EQ(extract(study, {"--min-occupancy", "nan"}).status, 2);
     EXPECT_EQ(extract(study, {"--output-dir", study.dir.file("missing")}).status, 2);
     const test::ProgramRun unreadable = test::runProgram(ZANDREL_EXECUTABLE, {"extract", study.dir.file("none.txt")});
     EXPECT_EQ(unreadable.status, 2);
