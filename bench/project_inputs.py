@@ -1,7 +1,9 @@
 """Inputs and comparison for bench/project_vs_resample.sh.
 
-  project_inputs.py runs LIST WORK        writes WORK/runs.txt: each converted set's .voi on its
-                                          own run; prints its path
+  project_inputs.py runs LIST WORK        writes WORK/runs.txt: the converted .voi of set n on the
+                                          run of set n + 2 (sets alternate Talairach and ACPC, so
+                                          the spaces fit; the last two wrap around to the first
+                                          two); prints its path
   project_inputs.py templates RUNS WORK   per run set, WORK/prep/setN_run.nii: an empty image of
                                           the functional grid's size with the affine of the set's
                                           occupancy image; prints "VOI TEMPLATE" per set
@@ -39,10 +41,11 @@ def stem(path):
 def runs(list_path, work):
     prefix, sets = read_sets(list_path, "roi")
     out = [prefix]
-    for s in sets:
+    for n, s in enumerate(sets):
         roi = s["lines"][0]
+        run = sets[(n + 2) % len(sets)]
         out.append(roi[: -len(".roi")] + ("_TAL_.voi" if "tal" in s else "_ACPC_.voi"))
-        out.extend(s["lines"][1:])
+        out.extend(run["lines"][1:])
     path = os.path.join(work, "runs.txt")
     open(path, "w").write("\n".join(out) + "\n")
     print(path)
@@ -84,10 +87,17 @@ def compare(pairs_path, work):
     print("set | space | VOI | selected (ours) | labelled (resampling) | only ours | only resampling")
     for n, ((voi, _), fmr) in enumerate(zip(pairs, fmrs), 1):
         ours = roi_plots(os.path.join(os.path.dirname(fmr), stem(fmr) + "_" + stem(voi) + ".roi"))
-        labels = numpy.asarray(nibabel.load(os.path.join(work, "resampled", "set%d.nii.gz" % n)).dataobj)
+        resampled = nibabel.load(os.path.join(work, "resampled", "set%d.nii.gz" % n))
+        labels = numpy.asarray(resampled.dataobj)
+        # The resampling may store the grid with other axis orders or directions: its voxels
+        # are taken to the template's (column, row, slice) through both affines.
+        template = nibabel.load(pairs[n - 1][1])
+        to_run = numpy.linalg.inv(template.affine) @ resampled.affine
         space = "tal" if voi.endswith("_TAL_.voi") else "acpc"
         for v, selected in enumerate(ours, 1):
-            theirs = {tuple(int(c) for c in p) for p in numpy.argwhere(labels == v)}
+            found = numpy.argwhere(labels == v)
+            mapped = numpy.rint(to_run[:3, :3] @ found.T + to_run[:3, 3:4]).astype(int).T if len(found) else found
+            theirs = {tuple(int(c) for c in p) for p in mapped}
             row = [len(selected), len(theirs), len(selected - theirs), len(theirs - selected)]
             totals[space] = [a + b for a, b in zip(totals[space], row)]
             print("%d | %s | %d | %d | %d | %d | %d" % (n, space.upper(), v, *row))

@@ -46,7 +46,7 @@ read -r niftiWall niftiCpu niftiKb < <(measure "$zandrel" project "$runs" --nift
 echo "zandrel project --nifti, $sets sets: $niftiWall s wall, $niftiCpu s processor, peak $((niftiKb / 1024)) MB"
 
 # The other route: one export of every VOI file, then one resampling per run.
-read -r -a vois < <(cut -d' ' -f1 "$work/pairs.txt" | sort -u | tr '\n' ' ')
+mapfile -t vois < <(cut -d' ' -f1 "$work/pairs.txt" | sort -u)
 read -r exportWall exportCpu exportKb < <(measure "$zandrel" export "${vois[@]}" --nifti labels --output-dir "$work/export")
 total=$exportWall
 totalCpu=$exportCpu

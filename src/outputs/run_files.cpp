@@ -17,10 +17,10 @@ namespace zandrel {
 
 namespace {
 
-constexpr char kTag[] = "zandrel-project";
-
-std::unique_ptr<OutputFile> stagedText(const std::string& target, const char* suffix, const std::string& text) {
-    auto file = std::make_unique<OutputFile>(target, kTag, suffix, true);
+// Staged as a hidden temporary file beside its target, named by `tag`; the image's name ends
+// in ".nii.gz" so that the NIfTI library compresses it.
+std::unique_ptr<OutputFile> stagedText(const std::string& target, const char* tag, const std::string& text) {
+    auto file = std::make_unique<OutputFile>(target, tag, ".tmp", true);
     file->write(text);
     file->finish();
     return file;
@@ -33,11 +33,11 @@ void stageImages(const ProjectedRun& run, std::vector<std::unique_ptr<OutputFile
     const std::optional<WorldMatrix> toWorld = functionalToWorld(run.chain, run.footprint.dims);
     if (!toWorld) throw std::runtime_error("Cannot Create file: " + imagePath + " (the chain cannot be inverted)");
     const std::vector<float> values = occupancyVolumes(run.footprint, imagePath);
-    auto image = std::make_unique<OutputFile>(imagePath, kTag, ".nii.gz", true);
+    auto image = std::make_unique<OutputFile>(imagePath, "nii", ".tmp.nii.gz", true);
     writeOccupancyImage(*image, run.footprint.dims, static_cast<std::int32_t>(run.footprint.vois.size()), values,
                         *toWorld);
     staged.push_back(std::move(image));
-    staged.push_back(stagedText(run.outputStem + "_occupancy.json", ".json",
+    staged.push_back(stagedText(run.outputStem + "_occupancy.json", "json",
                                 occupancySidecarText(run, imagePath, *toWorld)));
 }
 #endif
@@ -52,8 +52,8 @@ void writeProjectedRun(const ProjectedRun& run, const ProjectOptions& options, b
     for (const VoiFootprint& voi : run.footprint.vois) plots.push_back(selectedCells(voi, options.minOccupancy));
 
     std::vector<std::unique_ptr<OutputFile>> staged;
-    staged.push_back(stagedText(run.outputStem + ".roi", ".roi", roiFileText(plots)));
-    staged.push_back(stagedText(run.outputStem + "_coverage.tsv", ".tsv",
+    staged.push_back(stagedText(run.outputStem + ".roi", "roi", roiFileText(plots)));
+    staged.push_back(stagedText(run.outputStem + "_coverage.tsv", "tsv",
                                 coverageTableText(run.footprint, options.minOccupancy)));
     if (withImages) {
 #if ZANDREL_WITH_NIFTI

@@ -41,7 +41,7 @@ struct DashFiles {
     }
 };
 
-const char* const kCommands[] = {"convert", "inspect", "chain"};
+const char* const kCommands[] = {"convert", "inspect", "chain", "project"};
 
 TEST(CommandLineGrammar, EveryCommandShowsOneHelpWithItsExitStatuses) {
     TempDir dir;

@@ -250,6 +250,31 @@ TEST(ProjectCommand, EmptyVoisAndVoisOutsideTheRunGiveNotAvailableAndALogEntry) 
     EXPECT_FALSE(fs::exists(projectionStem(runSetOf(voi.fileName, files), "") + ".roi"));
 }
 
+TEST(ProjectCommand, ASetWhoseFileCannotBeWrittenWritesNoneOfItsFilesAndTheBatchGoesOn) {
+    const ConvertedStudy converted;
+    const std::string voi0 = test::voiPathOf(converted.subject(0));
+    const std::string voi2 = test::voiPathOf(converted.subject(2));
+    const std::string list = test::writeList(
+        converted.dir.file("runs.txt"),
+        joined({runSetLines(voi0, converted.subject(0)), runSetLines(voi2, converted.subject(2))}));
+    // A folder where the first set's coverage table would go.
+    const std::string blocked = projectionStem(runSetOf(voi0, converted.subject(0)), "");
+    fs::create_directory(blocked + "_coverage.tsv");
+    std::vector<std::string> args{"project", list};
+    if (ZANDREL_WITH_NIFTI) args.push_back("--nifti");
+    const test::ProgramRun run = runZandrel(converted.study.root, args);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "!!!! Could not project " + voi0 + " onto " + converted.subject(0).fmr +
+                           ": Cannot Create file: " + blocked + "_coverage.tsv\n" + "Projected " + voi2 + " onto " +
+                           converted.subject(2).fmr + "\n");
+    for (const char* suffix : {".roi", "_occupancy.nii.gz", "_occupancy.json"})
+        EXPECT_FALSE(fs::exists(blocked + suffix)) << suffix;
+    // No temporary file is left behind.
+    for (const std::string& name : filesIn(fs::path(blocked).parent_path().string()))
+        EXPECT_NE(name.front(), '.') << name;
+    EXPECT_TRUE(fs::exists(projectionStem(runSetOf(voi2, converted.subject(2)), "") + "_coverage.tsv"));
+}
+
 TEST(ProjectCommand, DryRunWritesNothingAndUsageErrorsExitTwo) {
     const ConvertedStudy converted;
     const studygen::SubjectFiles& files = converted.subject(0);
