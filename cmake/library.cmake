@@ -14,7 +14,8 @@
 # so that a program finds it with find_package(Zandrel) and links Zandrel::zandrel.
 
 set(ZANDREL_LIBRARY_LAYERS zandrel_geometry zandrel_io zandrel_formats zandrel_chain zandrel_voi zandrel_runs
-  zandrel_batch zandrel_table zandrel_inspect zandrel_transcript zandrel_outputs)
+  zandrel_batch zandrel_table zandrel_inspect zandrel_transcript zandrel_run_outputs zandrel_timeseries_outputs
+  zandrel_outputs)
 if(ZANDREL_WITH_NIFTI)
   list(APPEND ZANDREL_LIBRARY_LAYERS zandrel_nifti)
 endif()

@@ -104,8 +104,32 @@ struct ProjectionFailed {
     std::string error;
 };
 
+// The time courses of the VOIs of `voiPath` on the run of `fmrPath` were written.
+struct SetExtracted {
+    std::string voiPath;
+    std::string fmrPath;
+};
+
+// Dry run: every file and record of the run set checks out, the VOIs fit the run and its
+// time-course data holds what the header promises; `sidecarPath` and the set's tables would
+// be written.
+struct SetWouldExtract {
+    std::string voiPath;
+    std::string fmrPath;
+    std::string sidecarPath;
+};
+
+// A run set was refused (a VOI that does not fit the run, a time-course file that cannot be
+// read) or failed while it was read, extracted or written; nothing was written for it.
+struct ExtractionFailed {
+    std::string voiPath;
+    std::string fmrPath;
+    std::string error;
+};
+
 using BatchEvent = std::variant<FilesNotLoaded, SetConverted, SetWouldConvert, RoiIncomplete, VoxelsSkipped,
                                 SetFailed, OutputsFailed, BatchStopped, RunFilesNotLoaded, SetProjected,
-                                SetWouldProject, VoiSelectsNothing, ProjectionFailed>;
+                                SetWouldProject, VoiSelectsNothing, ProjectionFailed, SetExtracted,
+                                SetWouldExtract, ExtractionFailed>;
 
 }  // namespace zandrel

@@ -96,6 +96,18 @@ std::vector<std::string> worded(const ProjectionFailed& event) {
     return {"!!!! Could not project " + event.voiPath + " onto " + event.fmrPath + ": " + event.error};
 }
 
+std::vector<std::string> worded(const SetExtracted& event) {
+    return {"Extracted " + event.voiPath + " from " + event.fmrPath};
+}
+
+std::vector<std::string> worded(const SetWouldExtract& event) {
+    return {"Would write " + event.sidecarPath + " and its tables from " + event.voiPath + " on " + event.fmrPath};
+}
+
+std::vector<std::string> worded(const ExtractionFailed& event) {
+    return {"!!!! Could not extract " + event.voiPath + " from " + event.fmrPath + ": " + event.error};
+}
+
 }  // namespace
 
 std::vector<std::string> wordEvent(const BatchEvent& event) {

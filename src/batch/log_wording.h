@@ -39,7 +39,10 @@ inline constexpr char kUnknownError[] = "unknown error";
 // - SetProjected: "Projected <voi> onto <fmr>";
 // - SetWouldProject: "Would write <stem>.roi from <voi> onto <fmr>";
 // - VoiSelectsNothing: "VOI <n> ("<name>") of <voi> selects no voxel of <fmr>";
-// - ProjectionFailed: "!!!! Could not project <voi> onto <fmr>: <error>".
+// - ProjectionFailed: "!!!! Could not project <voi> onto <fmr>: <error>";
+// - SetExtracted: "Extracted <voi> from <fmr>";
+// - SetWouldExtract: "Would write <sidecar> and its tables from <voi> on <fmr>";
+// - ExtractionFailed: "!!!! Could not extract <voi> from <fmr>: <error>".
 std::vector<std::string> wordEvent(const BatchEvent& event);
 
 // For an observer that only wants the texts: each event arrives worded, one onEntry per

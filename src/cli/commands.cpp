@@ -9,6 +9,7 @@ std::vector<Command> addCommands(CLI::App& zandrel) {
         addChainCommand(zandrel),
         addExportCommand(zandrel),
         addProjectCommand(zandrel),
+        addExtractCommand(zandrel),
     };
 }
 

@@ -14,6 +14,7 @@ Command addInspectCommand(CLI::App& zandrel);
 Command addChainCommand(CLI::App& zandrel);
 Command addExportCommand(CLI::App& zandrel);
 Command addProjectCommand(CLI::App& zandrel);
+Command addExtractCommand(CLI::App& zandrel);
 
 // Declares every command on `zandrel`, in the order the help lists them.
 std::vector<Command> addCommands(CLI::App& zandrel);

@@ -46,6 +46,12 @@ TEST(WordEvent, GivesTheLogEntriesOfEveryEvent) {
         {"outputs failed", OutputsFailed{"NIfTI files", "/d/s1.roi", "Cannot Create file: /d/s1_ACPC_.nii.gz"},
          {"!!!! Could not write NIfTI files for /d/s1.roi: Cannot Create file: /d/s1_ACPC_.nii.gz"}},
         {"stopped", BatchStopped{"std::bad_alloc"}, {"!!!! Conversion stopped: std::bad_alloc"}},
+        {"extracted", SetExtracted{"/d/v.voi", "/d/r.fmr"}, {"Extracted /d/v.voi from /d/r.fmr"}},
+        {"extract dry run", SetWouldExtract{"/d/v.voi", "/d/r.fmr", "/o/r_v_timeseries.json"},
+         {"Would write /o/r_v_timeseries.json and its tables from /d/v.voi on /d/r.fmr"}},
+        {"extraction failed",
+         ExtractionFailed{"/d/v.voi", "/d/r.fmr", "Time-course data file /d/r.stc holds 10 bytes"},
+         {"!!!! Could not extract /d/v.voi from /d/r.fmr: Time-course data file /d/r.stc holds 10 bytes"}},
     };
     for (const auto& c : cases) EXPECT_EQ(wordEvent(c.event), c.expected) << c.label;
 }

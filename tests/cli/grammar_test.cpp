@@ -41,7 +41,7 @@ struct DashFiles {
     }
 };
 
-const char* const kCommands[] = {"convert", "inspect", "chain", "project"};
+const char* const kCommands[] = {"convert", "inspect", "chain", "project", "extract"};
 
 TEST(CommandLineGrammar, EveryCommandShowsOneHelpWithItsExitStatuses) {
     TempDir dir;
