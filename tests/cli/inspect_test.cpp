@@ -256,8 +256,8 @@ TEST(InspectErrors, ReaderErrorsExitOneWithNothingOnStandardOutput) {
     const std::string fmr = dir.write("run.fmr", kFmr);
     struct Case { std::vector<std::string> args; std::string message; };
     const Case cases[] = {
-        {{missing}, "zandrel: Failed opening for reading: " + missing + "\n"},
-        {{fmr, "--data"}, "zandrel: Failed opening STC for reading: " + dir.file("run 1.stc") + "\n"},
+        {{missing}, "zandrel inspect: Failed opening for reading: " + missing + "\n"},
+        {{fmr, "--data"}, "zandrel inspect: Failed opening STC for reading: " + dir.file("run 1.stc") + "\n"},
     };
     for (const Case& c : cases) {
         const Outcome run = inspect(dir, c.args);
