@@ -27,11 +27,13 @@ namespace {
 
 const char* const kFooter =
     "Line 1 of the list is a path prefix put in front of every name as written (with\n"
-    "--prefix DIR, DIR is put there instead and line 1 is ignored). Each\n"
-    "later line ending in \"roi\" starts a set; the lines after it name the set's .fmr,\n"
-    "IA.trf, FA.trf, ACPC.trf and (optional) .tal files, in any order. The ROIs of each\n"
-    "set become VOIs on the 256 x 256 x 256 anatomical grid, saved next to the ROI file\n"
-    "as <stem>_TAL_.voi when the set names a .tal file, otherwise as <stem>_ACPC_.voi.\n"
+    "--prefix DIR, DIR is put there instead and line 1 is ignored). Each later line\n"
+    "ending in \"roi\" starts a set; the lines after it name the set's .fmr, IA.trf,\n"
+    "FA.trf, ACPC.trf and (optional) .tal files, in any order. A backslash in a name\n"
+    "is a folder separator, so lists written on Windows run with --prefix. The ROIs\n"
+    "of each set become VOIs on the 256 x 256 x 256 anatomical grid, saved next to\n"
+    "the ROI file as <stem>_TAL_.voi when the set names a .tal file, otherwise as\n"
+    "<stem>_ACPC_.voi.\n"
     "\n"
     "Each log entry is printed to standard output as it happens, on a line of its\n"
     "own: a line feed is added to every entry that does not end with one. A set\n"
@@ -39,18 +41,16 @@ const char* const kFooter =
     "or saved is logged as \"!!!! Could not convert ROI: message\" and no file is\n"
     "written for that set. Either way the batch goes on with the next set. When\n"
     "standard error is a terminal it shows the progress: set number, total and the\n"
-    "ROI file's name.\n"
+    "ROI file's name. The last line on standard error sums up the sets per outcome.\n"
     "\n"
     "Exit status:\n"
     "  0  every set was converted (with --dry-run: would be converted)\n"
-    "  1  at least one set was reported or failed, the transcript or the report could\n"
-    "     not be written completely, or NIfTI files could not be written\n"
-    "     (a list that forms no set included)\n"
+    "  1  at least one set was reported or failed, the list forms no set, the\n"
+    "     transcript or the report could not be written completely, or NIfTI files\n"
+    "     could not be written\n"
     "  2  usage error, the list file cannot be read or is no 8-bit text list (empty,\n"
     "     UTF-16 or UTF-32, NUL bytes, a line longer than any path), or the report\n"
-    "     folder is refused\n"
-    "\n"
-    "The last line on standard error sums up the sets per outcome.\n";
+    "     folder is refused\n";
 
 // A backslash in a list name is a folder separator on every system but Windows, where it
 // already is one; there a Windows path needs no hint.
