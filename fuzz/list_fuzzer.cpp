@@ -34,6 +34,20 @@ void checkPath(const std::string& path, const std::string& prefix, const char* e
     FUZZ_CHECK(isTrimmed(line));
 }
 
+// The longest line, less a CR before its line feed.
+std::size_t longestLine(const std::string& input) {
+    std::size_t longest = 0;
+    std::size_t start = 0;
+    while (start <= input.size()) {
+        const std::size_t end = std::min(input.find('\n', start), input.size());
+        std::size_t length = end - start;
+        if (end < input.size() && length > 0 && input[end - 1] == '\r') --length;
+        longest = std::max(longest, length);
+        start = end + 1;
+    }
+    return longest;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -42,6 +56,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Line 1 as the reader must take it: up to the first line feed, less a CR before it.
     std::string prefix = input.substr(0, input.find('\n'));
     if (input.find('\n') != std::string::npos && !prefix.empty() && prefix.back() == '\r') prefix.pop_back();
+    // A UTF-8 byte-order mark at the start of the list is no part of it.
+    if (prefix.compare(0, 3, "\xEF\xBB\xBF") == 0) prefix.erase(0, 3);
+
+    // A line longer than any path refuses the list, whichever call meets it first.
+    if (longestLine(input) > kMaxListLineBytes) {
+        std::istringstream in(input);
+        ListReader reader(in);
+        FileSet set;
+        bool refused = false;
+        try {
+            while (reader.next(set)) {
+            }
+        } catch (const ListLineTooLong&) {
+            refused = true;
+        }
+        FUZZ_CHECK(refused);
+        return 0;
+    }
     const std::size_t lines = 1 + static_cast<std::size_t>(std::count(input.begin(), input.end(), '\n'));
 
     std::istringstream in(input);

@@ -30,7 +30,7 @@ BatchSummary runBatch(const std::string& listPath, BatchObserver& observer, cons
         return summary;
     }
 
-    ListReader reader(in);
+    ListReader reader(in, options.list);
     FileSet set;
     while (reader.next(set)) {
         SetResult result;
@@ -63,10 +63,10 @@ BatchSummary runBatch(const std::string& listPath, BatchObserver& observer, cons
     return summary;
 }
 
-int countSets(const std::string& listPath) {
+int countSets(const std::string& listPath, const ListReading& reading) {
     std::ifstream in;
     if (!openList(listPath, in)) return 0;
-    ListReader reader(in);
+    ListReader reader(in, reading);
     FileSet set;
     int count = 0;
     while (reader.next(set)) ++count;

@@ -18,11 +18,12 @@ namespace zandrel {
 // SetFailed with its text; no file is written for that set and the batch goes on.
 //
 // A list file that cannot be opened gives listReadable = false and reports nothing to the
-// observer; the caller shows kListUnreadableText.
+// observer; the caller shows kListUnreadableText. A list line longer than any path throws
+// ListLineTooLong, which ends the batch.
 BatchSummary runBatch(const std::string& listPath, BatchObserver& observer, const ConvertOptions& options = {});
 
 // The number of sets the list forms (the ROI lines that start a set), for progress
 // totals; 0 when the list cannot be read.
-int countSets(const std::string& listPath);
+int countSets(const std::string& listPath, const ListReading& reading = {});
 
 }  // namespace zandrel

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "batch/list_reader.h"
+
 namespace zandrel {
 
 // How a batch, or one set of it, is converted.
@@ -8,6 +10,7 @@ struct ConvertOptions {
     bool crlf = false;            // .voi files with CR LF line ends on every platform
     bool loadTimeCourse = false;  // load every time-course sample as well (benchmarks only:
                                   // no output depends on the samples)
+    ListReading list;             // a prefix in place of line 1, backslashes as separators
 };
 
 }  // namespace zandrel

@@ -1,5 +1,8 @@
 #include "batch/list_reader.h"
 
+#include <cctype>
+#include <streambuf>
+
 namespace zandrel {
 
 namespace {
@@ -20,6 +23,21 @@ const LineKind kCollectedKinds[] = {
     {"tal", &FileSet::talPath},
 };
 
+const char* const kAllKinds[] = {"roi", "fmr", "IA.trf", "FA.trf", "ACPC.trf", "tal"};
+
+bool endsWithIgnoringCase(const std::string& text, const std::string& suffix) {
+    if (text.size() < suffix.size()) return false;
+    const std::size_t start = text.size() - suffix.size();
+    for (std::size_t n = 0; n < suffix.size(); ++n) {
+        const auto a = static_cast<unsigned char>(text[start + n]);
+        const auto b = static_cast<unsigned char>(suffix[n]);
+        if (std::tolower(a) != std::tolower(b)) return false;
+    }
+    return true;
+}
+
+const char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";
+
 }  // namespace
 
 std::string trimWhitespace(const std::string& text) {
@@ -34,22 +52,76 @@ bool endsWith(const std::string& text, const std::string& suffix) {
            text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
-void readListLine(std::istream& in, std::string& line) {
-    std::getline(in, line);
-    // getline sets end-of-file only when no line feed ended the line.
-    if (!in.eof() && !line.empty() && line.back() == '\r') line.pop_back();
+ListLineTooLong::ListLineTooLong(long number)
+    : std::runtime_error("line " + std::to_string(number) + " of the list is longer than " +
+                         std::to_string(kMaxListLineBytes) + " bytes, longer than any path"),
+      lineNumber(number) {}
+
+void readListLine(std::istream& in, std::string& line, long lineNumber) {
+    line.clear();
+    const std::istream::sentry ready(in, true);
+    if (!ready) return;  // the sentry has failed the stream
+    std::streambuf& buffer = *in.rdbuf();
+    std::ios_base::iostate state = std::ios_base::goodbit;
+    bool extracted = false;
+    bool ended = false;
+    for (;;) {
+        const int c = buffer.sbumpc();
+        if (c == std::char_traits<char>::eof()) {
+            state |= std::ios_base::eofbit;
+            break;
+        }
+        extracted = true;
+        if (c == '\n') {
+            ended = true;
+            break;
+        }
+        // One byte beyond the limit may still be the carriage return of a CR LF end.
+        if (line.size() > kMaxListLineBytes) throw ListLineTooLong(lineNumber);
+        line.push_back(static_cast<char>(c));
+    }
+    if (!extracted) state |= std::ios_base::failbit;
+    if (ended && !line.empty() && line.back() == '\r') line.pop_back();
+    if (state != std::ios_base::goodbit) in.setstate(state);
+    if (line.size() > kMaxListLineBytes) throw ListLineTooLong(lineNumber);
+}
+
+const char* kindInOtherLetterCase(const std::string& line) {
+    for (const char* kind : kAllKinds) {
+        if (endsWith(line, kind)) return nullptr;
+    }
+    for (const char* kind : kAllKinds) {
+        if (endsWithIgnoringCase(line, kind)) return kind;
+    }
+    return nullptr;
+}
+
+bool looksLikeWindowsPath(const std::string& path) {
+    const bool drive = path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) != 0 && path[1] == ':';
+    return drive || path.find('\\') != std::string::npos;
+}
+
+std::string ListReader::named(const std::string& line) const {
+    if (!reading_.backslashIsSeparator) return line;
+    std::string name = line;
+    for (char& c : name) {
+        if (c == '\\') c = '/';
+    }
+    return name;
 }
 
 void ListReader::readCurrentLine() {
-    readListLine(in_, current_);
-    current_ = trimWhitespace(current_);
+    readListLine(in_, current_, ++lineNumber_);
+    current_ = named(trimWhitespace(current_));
 }
 
 bool ListReader::next(FileSet& set) {
     if (!started_) {
         started_ = true;
-        readListLine(in_, prefix_);
-        // Line 1 is the first candidate ROI line, untrimmed.
+        readListLine(in_, prefix_, ++lineNumber_);
+        if (prefix_.compare(0, 3, kUtf8ByteOrderMark) == 0) prefix_.erase(0, 3);
+        prefix_ = reading_.prefix ? *reading_.prefix : named(prefix_);
+        // Line 1 (or the prefix that replaces it) is the first candidate ROI line, untrimmed.
         current_ = prefix_;
     }
     if (!in_.good()) return false;

@@ -114,6 +114,18 @@ std::vector<std::string> wordEvent(const BatchEvent& event) {
     return std::visit([](const auto& value) { return worded(value); }, event);
 }
 
+std::string windowsPathsHint() {
+    return "  These paths were written on Windows: run the list with --prefix DIR, DIR the folder "
+           "that holds its files here (--prefix @list: the list's own folder)";
+}
+
+std::string batchSummaryText(const BatchSummary& summary, bool dryRun) {
+    std::string text = std::to_string(summary.converted) + (dryRun ? " would be converted" : " converted");
+    if (summary.reported > 0) text += ", " + std::to_string(summary.reported) + " not loaded";
+    if (summary.failed > 0) text += ", " + std::to_string(summary.failed) + " failed";
+    return text;
+}
+
 void LogEntryObserver::onEvent(const BatchEvent& event) {
     for (const std::string& entry : wordEvent(event)) onEntry(entry);
 }

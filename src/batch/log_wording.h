@@ -8,6 +8,7 @@
 
 #include "batch/batch_events.h"
 #include "batch/batch_observer.h"
+#include "batch/set_outcome.h"
 
 namespace zandrel {
 
@@ -44,6 +45,15 @@ inline constexpr char kUnknownError[] = "unknown error";
 // - SetWouldExtract: "Would write <sidecar> and its tables from <voi> on <fmr>";
 // - ExtractionFailed: "!!!! Could not extract <voi> from <fmr>: <error>".
 std::vector<std::string> wordEvent(const BatchEvent& event);
+
+// The command line's entry after the report on a set whose paths look like Windows paths
+// (never logged by the plug-in): how to run the list here.
+std::string windowsPathsHint();
+
+// The command line's last line of a batch, on standard error: the sets per outcome, "98
+// converted, 2 not loaded, 1 failed" (outcomes without a set left out, "converted" always
+// there; a dry run says "would be converted").
+std::string batchSummaryText(const BatchSummary& summary, bool dryRun);
 
 // For an observer that only wants the texts: each event arrives worded, one onEntry per
 // log entry.

@@ -69,7 +69,7 @@ int runChain(const ChainOptions& options) {
     // The judgement of `zandrel convert`, with its reason: a set refused there fails here.
     const ChainVerdict verdict = judgeChain(factors, ChainFiles{fmr.path, records.ia.path, records.fa.path, records.acpc.path});
     if (verdict.usable) return kSuccess;
-    std::cerr << "zandrel: " << verdict.reason << "\n";
+    std::cerr << "zandrel chain: " << verdict.reason << "\n";
     return kFailure;
 }
 

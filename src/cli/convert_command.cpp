@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "batch/batch_run.h"
+#include "batch/list_check.h"
 #include "batch/log_wording.h"
 #include "batch/observer_fan_out.h"
 #include "batch/set_check.h"
@@ -25,11 +26,14 @@ namespace zandrel::cli {
 namespace {
 
 const char* const kFooter =
-    "Line 1 of the list is a path prefix put in front of every name as written. Each\n"
-    "later line ending in \"roi\" starts a set; the lines after it name the set's .fmr,\n"
-    "IA.trf, FA.trf, ACPC.trf and (optional) .tal files, in any order. The ROIs of each\n"
-    "set become VOIs on the 256 x 256 x 256 anatomical grid, saved next to the ROI file\n"
-    "as <stem>_TAL_.voi when the set names a .tal file, otherwise as <stem>_ACPC_.voi.\n"
+    "Line 1 of the list is a path prefix put in front of every name as written (with\n"
+    "--prefix DIR, DIR is put there instead and line 1 is ignored). Each later line\n"
+    "ending in \"roi\" starts a set; the lines after it name the set's .fmr, IA.trf,\n"
+    "FA.trf, ACPC.trf and (optional) .tal files, in any order. A backslash in a name\n"
+    "is a folder separator, so lists written on Windows run with --prefix. The ROIs\n"
+    "of each set become VOIs on the 256 x 256 x 256 anatomical grid, saved next to\n"
+    "the ROI file as <stem>_TAL_.voi when the set names a .tal file, otherwise as\n"
+    "<stem>_ACPC_.voi.\n"
     "\n"
     "Each log entry is printed to standard output as it happens, on a line of its\n"
     "own: a line feed is added to every entry that does not end with one. A set\n"
@@ -37,13 +41,47 @@ const char* const kFooter =
     "or saved is logged as \"!!!! Could not convert ROI: message\" and no file is\n"
     "written for that set. Either way the batch goes on with the next set. When\n"
     "standard error is a terminal it shows the progress: set number, total and the\n"
-    "ROI file's name.\n"
+    "ROI file's name. The last line on standard error sums up the sets per outcome.\n"
     "\n"
     "Exit status:\n"
     "  0  every set was converted (with --dry-run: would be converted)\n"
-    "  1  at least one set was reported or failed, the transcript or the report could\n"
-    "     not be written completely, or NIfTI files could not be written\n"
-    "  2  usage error, the list file cannot be read, or the report folder is refused\n";
+    "  1  at least one set was reported or failed, the list forms no set, the\n"
+    "     transcript or the report could not be written completely, or NIfTI files\n"
+    "     could not be written\n"
+    "  2  usage error, the list file cannot be read or is no 8-bit text list (empty,\n"
+    "     UTF-16 or UTF-32, NUL bytes, a line longer than any path), or the report\n"
+    "     folder is refused\n";
+
+// A backslash in a list name is a folder separator on every system but Windows, where it
+// already is one; there a Windows path needs no hint.
+#ifdef _WIN32
+constexpr bool kBackslashIsSeparator = false;
+#else
+constexpr bool kBackslashIsSeparator = true;
+#endif
+
+bool endsWithSeparator(const std::string& path) {
+    return !path.empty() && (path.back() == '/' || path.back() == '\\');
+}
+
+// The prefix --prefix asks for: DIR, or the list's own folder for "@list", with a folder
+// separator at its end. Throws UsageError when DIR is no folder.
+std::string prefixFor(const std::string& value, const std::string& listPath) {
+    if (value == "@list") {
+        const std::string folder = std::filesystem::path(listPath).parent_path().string();
+        return folder.empty() ? "./" : (endsWithSeparator(folder) ? folder : folder + "/");
+    }
+    std::error_code error;
+    if (!std::filesystem::is_directory(std::filesystem::path(value), error)) {
+        throw UsageError("--prefix " + value + ": no such folder");
+    }
+    return endsWithSeparator(value) ? value : value + "/";
+}
+
+void warnOtherCase(const OtherCaseLine& line) {
+    std::cerr << "zandrel convert: warning: line " << line.lineNumber << " (\"" << line.line
+              << "\") is ignored: its ending differs from \"" << line.kind << "\" only in letter case\n";
+}
 
 bool isSameFile(const std::string& a, const std::string& b) {
     std::error_code error;
@@ -61,6 +99,13 @@ Command addConvertCommand(CLI::App& zandrel) {
                         "string per line (JSON Lines), in order")
         ->type_name("FILE")
         ->check(nonEmpty("a file name"));
+    CLI::Option* prefix =
+        command->add_option("--prefix", arguments->prefix,
+                            "put DIR in front of every name in place of line 1\n"
+                            "(a relative DIR from the current folder; @list:\n"
+                            "the list's own folder)")
+            ->type_name("DIR")
+            ->check(nonEmpty("a folder name"));
     command->add_flag("--dry-run", arguments->conversion.dryRun,
                       "check every set's files and records and print the\n"
                       ".voi file each set would get, or its report;\n"
@@ -72,7 +117,10 @@ Command addConvertCommand(CLI::App& zandrel) {
         addOutputOption(*command, kinds[k], arguments->outputs[k], kinds[k].convertHelp);
     }
     command->footer(kFooter);
-    return {command, [arguments] { return runConvert(*arguments); }};
+    return {command, [arguments, prefix] {
+                arguments->prefixGiven = prefix->count() > 0;
+                return runConvert(*arguments);
+            }};
 }
 
 int runConvert(const ConvertArguments& arguments) {
@@ -82,9 +130,21 @@ int runConvert(const ConvertArguments& arguments) {
             return outputUnavailable("convert", kinds[k], kinds[k].option);
         }
     }
-    if (!canOpenForReading(arguments.listPath)) {
-        std::cerr << kListUnreadableText << "\n";
+    ConvertOptions conversion = arguments.conversion;
+    conversion.list.backslashIsSeparator = kBackslashIsSeparator;
+    if (arguments.prefixGiven) conversion.list.prefix = prefixFor(arguments.prefix, arguments.listPath);
+    const ListInspection list = inspectListFile(arguments.listPath, conversion.list, warnOtherCase);
+    if (list.refusal == ListRefusal::unreadable) {
+        std::cerr << kListUnreadableText << ": " << arguments.listPath << ": " << list.reason << "\n";
         return kUsage;
+    }
+    if (list.refusal != ListRefusal::none) {
+        std::cerr << "zandrel convert: " << arguments.listPath << " is refused as a list: " << refusalText(list) << "\n";
+        return kUsage;
+    }
+    if (!arguments.prefixGiven && !list.lineOne.empty() && !endsWithSeparator(list.lineOne)) {
+        std::cerr << "zandrel convert: warning: line 1, the prefix \"" << list.lineOne
+                  << "\", does not end with a folder separator: it is joined directly to every name\n";
     }
     const bool withTranscript = !arguments.transcriptPath.empty();
     if (withTranscript && isSameFile(arguments.transcriptPath, arguments.listPath)) {
@@ -110,6 +170,7 @@ int runConvert(const ConvertArguments& arguments) {
         }
     }
     ConvertOutput output(std::cout);
+    if (kBackslashIsSeparator) output.hintAtWindowsPaths();
     if (withTranscript && !output.openTranscript(arguments.transcriptPath)) {
         std::cerr << "zandrel convert: cannot create the transcript file " << arguments.transcriptPath << "\n";
         return kUsage;
@@ -117,24 +178,27 @@ int runConvert(const ConvertArguments& arguments) {
 
     std::optional<ConvertProgress> progress;
     if (standardErrorIsTerminal()) {
-        progress.emplace(std::cerr, countSets(arguments.listPath));
+        progress.emplace(std::cerr, list.sets);
         output.showProgress(*progress);
     }
 
     observers.add(output);
     for (const std::unique_ptr<BatchOutput>& kind : outputs) observers.add(kind->observer());
-    const BatchSummary summary = runBatch(arguments.listPath, observers, arguments.conversion);
+    const BatchSummary summary = runBatch(arguments.listPath, observers, conversion);
     const bool transcriptComplete = output.finish();
     std::vector<BatchOutput::Completion> completions;
     for (const std::unique_ptr<BatchOutput>& kind : outputs) completions.push_back(kind->finish());
 
     if (!summary.listReadable) {
-        std::cerr << kListUnreadableText << "\n";
+        std::cerr << kListUnreadableText << ": " << arguments.listPath << ": " << unreadableReason(arguments.listPath)
+                  << "\n";
         return kUsage;
     }
     int status = summary.reported + summary.failed > 0 ? kFailure : kSuccess;
     if (summary.setsFound == 0) {
-        std::cerr << "zandrel convert: the list names no ROI file: " << arguments.listPath << "\n";
+        std::cerr << "zandrel convert: the list names no ROI file: "
+                  << arguments.listPath << "\n";
+        status = kFailure;
     }
     if (!transcriptComplete) {
         std::cerr << "zandrel convert: the transcript could not be written completely: "
@@ -146,6 +210,14 @@ int runConvert(const ConvertArguments& arguments) {
         if (!completion.message.empty()) std::cerr << "zandrel convert: " << completion.message << "\n";
         status = kFailure;
     }
+
+    std::string summaryLine = batchSummaryText(summary, conversion.dryRun);
+    for (std::size_t k = 0; k < kinds.size() && !conversion.dryRun; ++k) {
+        if (!arguments.outputs[k].empty() && kinds[k].whereWritten) {
+            summaryLine += "; " + kinds[k].whereWritten(arguments.outputs[k]);
+        }
+    }
+    std::cerr << "zandrel convert: " << summaryLine << "\n";
     return status;
 }
 

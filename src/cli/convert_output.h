@@ -24,6 +24,11 @@ public:
     // Shows the progress on `progress` from now on; it must outlive this object's use.
     void showProgress(ConvertProgress& progress) { progress_ = &progress; }
 
+    // From now on, the report on a set whose paths look like Windows paths is followed by
+    // an entry that says how to run the list here.
+    void hintAtWindowsPaths() { hintAtWindowsPaths_ = true; }
+
+    void onEvent(const BatchEvent& event) override;
     void onEntry(const std::string& entry) override;
     void onSetStarted(int setNumber, const FileSet& set) override;
 
@@ -35,6 +40,7 @@ private:
     std::ostream& console_;
     TranscriptFile transcript_;
     ConvertProgress* progress_ = nullptr;
+    bool hintAtWindowsPaths_ = false;
 };
 
 }  // namespace zandrel::cli

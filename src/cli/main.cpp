@@ -1,5 +1,6 @@
 // The `zandrel` command line: parses the words into one command's options and runs that
 // command's body. This is the single catch site of the command line: no input may crash it.
+#include <algorithm>
 #include <exception>
 #include <iostream>
 #include <memory>
@@ -66,7 +67,57 @@ int showHelp(const CLI::App& zandrel, const std::string& topic) {
     return kUsage;
 }
 
-int runCommandLine(int argc, char** argv) {
+// Edits (insertions, deletions, substitutions, swaps of neighbours) that turn `a` into `b`.
+std::size_t editDistance(const std::string& a, const std::string& b) {
+    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+    for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+    for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t cost = a[i - 1] == b[j - 1] ? 0 : 1;
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + cost});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+        }
+    }
+    return d[a.size()][b.size()];
+}
+
+// The command a mistyped word most likely meant: the only one it begins, or the nearest
+// within two edits; empty when none is near.
+std::string closestCommand(const std::string& word, const std::vector<std::string>& names) {
+    std::string begun;
+    int begins = 0;
+    for (const std::string& name : names) {
+        if (word.size() >= 2 && name.compare(0, word.size(), word) == 0) {
+            begun = name;
+            ++begins;
+        }
+    }
+    if (begins == 1) return begun;
+    std::string nearest;
+    std::size_t best = 3;
+    for (const std::string& name : names) {
+        const std::size_t distance = editDistance(word, name);
+        if (distance < best) {
+            best = distance;
+            nearest = name;
+        }
+    }
+    return nearest;
+}
+
+// A first word that names no command: CLI11 would take it for a stray argument.
+int unknownCommand(const std::string& word, const std::vector<std::string>& names) {
+    const std::string closest = closestCommand(word, names);
+    std::cerr << "zandrel: unknown command '" << word << "'";
+    if (closest.empty()) std::cerr << "; try 'zandrel --help'\n";
+    else std::cerr << "; did you mean '" << closest << "'?\n";
+    return kUsage;
+}
+
+// `commandName` receives "zandrel <command>" once a command runs, for the messages of the
+// errors that leave it.
+int runCommandLine(int argc, char** argv, std::string& commandName) {
     CLI::App zandrel(kDescription, "zandrel");
     auto formatter = std::make_shared<HelpFormatter>();
     formatter->column_width(kHelpColumnWidth);
@@ -87,6 +138,12 @@ int runCommandLine(int argc, char** argv) {
         std::cerr << zandrel.help();
         return kUsage;
     }
+    const std::string first = argv[1];
+    if (!first.empty() && first[0] != '-') {
+        std::vector<std::string> names{"help"};
+        for (const Command& command : commands) names.push_back(command.app->get_name());
+        if (std::find(names.begin(), names.end(), first) == names.end()) return unknownCommand(first, names);
+    }
     try {
         zandrel.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -98,6 +155,7 @@ int runCommandLine(int argc, char** argv) {
     if (help->parsed()) return showHelp(zandrel, helpTopic);
     for (const Command& command : commands) {
         if (!command.app->parsed()) continue;
+        commandName = "zandrel " + command.app->get_name();
         try {
             return command.run();
         } catch (const UsageError& error) {
@@ -111,14 +169,15 @@ int runCommandLine(int argc, char** argv) {
 }  // namespace zandrel::cli
 
 int main(int argc, char** argv) {
+    std::string commandName = "zandrel";
     try {
-        return zandrel::cli::runCommandLine(argc, argv);
+        return zandrel::cli::runCommandLine(argc, argv, commandName);
     } catch (const std::bad_alloc&) {
-        std::cerr << "zandrel: out of memory\n";
+        std::cerr << commandName << ": out of memory\n";
     } catch (const std::exception& error) {
-        std::cerr << "zandrel: " << error.what() << "\n";
+        std::cerr << commandName << ": " << error.what() << "\n";
     } catch (...) {
-        std::cerr << "zandrel: unexpected error\n";
+        std::cerr << commandName << ": unexpected error\n";
     }
     return zandrel::cli::kFailure;
 }

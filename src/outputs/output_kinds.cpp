@@ -59,6 +59,7 @@ OutputKind niftiKind() {
         "after each .voi file, also write its NIfTI label\n"
         "image (labels, the default) or one mask per VOI\n"
         "(masks), with a .tsv table and a .json sidecar";
+    kind.whereWritten = [](const std::string&) { return std::string("NIfTI files beside the .voi files"); };
     kind.exportHelp =
         "one label image (labels, the default) or one\n"
         "mask per VOI (masks)";
@@ -87,6 +88,7 @@ OutputKind reportKind() {
         "to folder DIR: index.html with pictures of each\n"
         "converted set's VOIs (a new or empty folder, or an\n"
         "earlier report, which is replaced)";
+    kind.whereWritten = [](const std::string& dir) { return "report in " + dir + "/index.html"; };
 #if ZANDREL_WITH_REPORT
     kind.startBatch = [](const BatchOutputStart& start) -> std::unique_ptr<BatchOutput> {
         return std::make_unique<ReportOutput>(start);

@@ -59,6 +59,10 @@ struct OutputKind {
     std::function<ExportedFiles(const std::string& voiPath, const std::string& value, const std::string& outputDir)>
         exportVoi;
 
+    // Where a batch's files of this kind went, for the command line's summary: "NIfTI files
+    // beside the .voi files", "report in DIR/index.html".
+    std::function<std::string(const std::string& value)> whereWritten;
+
     bool available() const { return missingLibrary.empty(); }
     // "<title or option> is not available in this build (built without <library>)"
     std::string unavailableText(const std::string& what) const;

@@ -26,6 +26,10 @@ struct VoiFigures {
     std::int64_t volumeMm3 = 0;       // voxels times the voxel volume
     std::array<double, 3> centroid{{0.0, 0.0, 0.0}};  // mean world position, millimetres
     std::int64_t sharedVoxels = 0;    // cells that also belong to another VOI
+
+    // An empty VOI has no centroid: its 0, 0, 0 is no place (that would be the anterior
+    // commissure); tables write "n/a", JSON null.
+    bool hasCentroid() const { return voxels > 0; }
 };
 
 // One entry per VOI. The centroid is the exact integer sum of the world positions divided

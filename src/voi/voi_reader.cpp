@@ -7,6 +7,7 @@
 #include <istream>
 #include <stdexcept>
 #include <system_error>
+#include <variant>
 
 #include "formats/key_table.h"
 #include "formats/keyed_reader.h"
@@ -45,6 +46,41 @@ const KeyEntry<VoiFile> kTrailerKeys[] = {
     {kTrailerEnd, "NrOfVOIVTCs", &VoiFile::NrOfVOIVTCs},
 };
 
+bool isTrailingSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// A text value of a .voi is the rest of its line as written: names from other producers may
+// hold double quotes of their own ("Left Amygdala "core""). Only a value that stands whole
+// between two double quotes loses them (and is written with them again), so every name
+// reads back the same after it is written.
+void readWholeTextValue(std::istream& in, KeyedText& field) {
+    std::string line;
+    std::getline(in, line);
+    std::size_t end = line.size();
+    while (end > 0 && isTrailingSpace(line[end - 1])) --end;
+    line.resize(end);
+    field.quoted = line.size() >= 2 && line.front() == '"' && line.back() == '"';
+    field.value = field.quoted ? line.substr(1, line.size() - 2) : line;
+    field.present = true;
+}
+
+// readKeyedEntry, with text values read whole.
+template <class Record>
+const KeyEntry<Record>* readVoiEntry(std::istream& in, const std::string& word, const KeyTable<Record>& table,
+                                     Record& record) {
+    for (const KeyEntry<Record>& entry : table) {
+        if (word != entry.keyWord) continue;
+        if (const auto* text = std::get_if<KeyedText Record::*>(&entry.member)) {
+            readKey(in, word, record.**text);
+            readWholeTextValue(in, record.**text);
+            return &entry;
+        }
+        break;
+    }
+    return readKeyedEntry(in, word, table, record);
+}
+
 // The only place that runs the keyed scan loop: reads words until `endKey` was read (true)
 // or the stream ends or fails (false). `onMarker` is called for a section marker.
 template <class Record, std::size_t N, class OnMarker>
@@ -54,7 +90,7 @@ bool scanUntil(std::istream& in, const KeyEntry<Record> (&keys)[N], const char* 
     std::string word;
     while (in.good()) {
         if (!readWord(in, word)) return false;
-        const KeyEntry<Record>* entry = readKeyedEntry(in, word, table, record);
+        const KeyEntry<Record>* entry = readVoiEntry(in, word, table, record);
         if (entry == nullptr) continue;
         if (entry->isSectionMarker()) onMarker(record);
         if (word == endKey) return !in.fail();

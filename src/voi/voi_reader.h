@@ -21,7 +21,8 @@ struct VoiFileReading {
 };
 
 // Reads a .voi file of any producer: any ReferenceSpace text, any FileVersion, names with
-// blanks, LF or CR LF. Counts are never trusted: lists grow only by what the file holds,
+// blanks or double quotes (kept as written; only a value wholly between double quotes loses
+// them, and is written with them again), LF or CR LF. Counts are never trusted: lists grow only by what the file holds,
 // and a triple that was not in the file completely never becomes a voxel. Throws
 // std::runtime_error "Failed opening for reading: " + path when the path is not a regular
 // file or cannot be opened.

@@ -1,5 +1,6 @@
 #include "voi/voi_space.h"
 
+#include <cctype>
 #include <stdexcept>
 
 namespace zandrel {
@@ -48,8 +49,31 @@ std::array<std::int32_t, 12> VoiPlacement::gridToWorld() const {
              0, -voxelSize[1], 0, voxelSize[1] * c}};
 }
 
+namespace {
+
+// Producers differ in the letter case of the space words ("Tal", "acpc").
+std::string upperCase(const std::string& text) {
+    std::string upper = text;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return upper;
+}
+
+// An offset moves the file's grid within the original framing cube; no placement here
+// applies one, so a file that has one is refused rather than drawn in the wrong place.
+void refuseOffsets(const VoiFile& file) {
+    for (const KeyedInt* offset : {&file.OriginalVMROffsetX, &file.OriginalVMROffsetY, &file.OriginalVMROffsetZ}) {
+        if (offset->present && offset->value != 0) {
+            throw std::runtime_error("Grid cannot be placed: " + offset->key + " " + std::to_string(offset->value) +
+                                     " is not 0 (offset grids are not supported)");
+        }
+    }
+}
+
+}  // namespace
+
 VoiPlacement placeVoiFile(const VoiFile& file, std::optional<bool> millimetreTriples) {
-    const std::string& text = file.ReferenceSpace.value;
+    const std::string& original = file.ReferenceSpace.value;
+    const std::string text = upperCase(original);
     VoiPlacement placement;
     if (text == "TAL") {
         placement.space = VoiSpace::Talairach;
@@ -61,12 +85,13 @@ VoiPlacement placeVoiFile(const VoiFile& file, std::optional<bool> millimetreTri
     }
     if (text == "ACPC") {
         placement.space = VoiSpace::Acpc;
-    } else if (text == "GF" || text == "NATIVE" || text == "Native" || text == "native") {
+    } else if (text == "GF" || text == "NATIVE") {
         placement.space = VoiSpace::Native;
     } else {
-        throw std::runtime_error("ReferenceSpace cannot be placed: \"" + text + "\"");
+        throw std::runtime_error("ReferenceSpace cannot be placed: \"" + original + "\"");
     }
     if (placement.space == VoiSpace::Native && millimetreTriples.value_or(false)) return placement;
+    refuseOffsets(file);
     placement.millimetreTriples = false;
     placement.dim = valueOr(file.OriginalVMRFramingCubeDim, 256);
     placement.voxelSize = {{valueOr(file.OriginalVMRResolutionX, 1), valueOr(file.OriginalVMRResolutionY, 1),

@@ -43,10 +43,11 @@ struct VoiPlacement {
     std::array<std::int32_t, 12> gridToWorld() const;
 };
 
-// The placement of a file's triples: "TAL" and "MNI" (millimetres on the 256-point grid of
-// 1 mm); "ACPC", "GF" and the native-space words "NATIVE" / "Native" / "native" (grid
+// The placement of a file's triples, the space words compared in any letter case: "TAL" and
+// "MNI" (millimetres on the 256-point grid of 1 mm); "ACPC", "GF" and "NATIVE" (grid
 // indices; OriginalVMRResolutionX/Y/Z as the voxel size along i, j, k and
-// OriginalVMRFramingCubeDim as the grid size, 1 and 256 when the file does not give them).
+// OriginalVMRFramingCubeDim as the grid size, 1 and 256 when the file does not give them;
+// an OriginalVMROffsetX/Y/Z other than 0 is refused: "Grid cannot be placed: ...").
 // Throws std::runtime_error "ReferenceSpace cannot be placed: <text>" for any other space
 // text, and "Grid cannot be placed: ..." for a grid size other than an even number from 2
 // to 512 or a voxel size outside 1 to 16.

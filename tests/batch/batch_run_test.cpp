@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "batch/batch_run.h"
+#include "batch/list_reader.h"
 #include "batch/set_check.h"
 #include "entry_recorder.h"
 #include "study_fixture.h"
@@ -274,9 +275,9 @@ TEST_F(BatchRun, AnUnreadableListLogsNothing) {
     EXPECT_TRUE(log.entries.empty());
 }
 
-TEST_F(BatchRun, ReadsA20MegabyteSingleLineList) {
-    // Line 1 is the prefix; its 20 MB end in "roi" but, without a line break, start no set.
-    expectSummary(run(dir.write("long.txt", std::string(20u << 20, 'x') + ".roi")), 0, 0, 0, 0);
+TEST_F(BatchRun, EndsAtALineLongerThanAnyPathWithoutHoldingIt) {
+    // A 20 MB line 1 is refused as soon as it passes the limit; the batch ends there.
+    EXPECT_THROW(run(dir.write("long.txt", std::string(20u << 20, 'x') + ".roi")), ListLineTooLong);
     EXPECT_TRUE(log.entries.empty());
 }
 

@@ -131,12 +131,79 @@ TEST(ListReader, StreamsOneSetAtATime) {
     EXPECT_FALSE(reader.next(set));
 }
 
-TEST(ListReader, KeepsLongLinesWhole) {
-    const std::string line(1u << 20, 'x');
-    const std::vector<FileSet> sets = readSets(line + "/\n" + line + ".roi\n" + line + ".fmr");
+TEST(ListReader, RefusesALineLongerThanAnyPathInsteadOfHoldingIt) {
+    // A line of the limit is kept whole, also with a CR LF end; one byte more is refused,
+    // naming the line, whether or not a line feed ends it.
+    const std::string longest(kMaxListLineBytes, 'x');
+    const std::vector<FileSet> sets = readSets("/\r\n" + longest.substr(4) + ".roi\r\n" + longest + "\r\n");
     ASSERT_EQ(sets.size(), 1u);
-    EXPECT_EQ(sets[0].roiPath, line + "/" + line + ".roi");
-    EXPECT_EQ(sets[0].fmrPath, line + "/" + line + ".fmr");
+    EXPECT_EQ(sets[0].roiPath, "/" + longest.substr(4) + ".roi");
+
+    for (const std::string& ending : {std::string("\n"), std::string("\r\n"), std::string()}) {
+        try {
+            readSets("/\ns1.roi\n" + longest + "x" + ending + "s1.fmr\n");
+            ADD_FAILURE() << "an over-long line was read";
+        } catch (const ListLineTooLong& error) {
+            EXPECT_EQ(error.lineNumber, 3);
+            EXPECT_STREQ(error.what(), "line 3 of the list is longer than 65536 bytes, longer than any path");
+        }
+    }
+}
+
+TEST(ListReader, DropsAUtf8ByteOrderMarkOnlyAtTheStartOfTheList) {
+    EXPECT_EQ(describe(readSets("\xEF\xBB\xBF/d/\ns1.roi\n")), describe({roiOnly("/d/s1.roi")}));
+    EXPECT_EQ(describe(readSets("\xEF\xBB\xBF\r\ns1.roi\r\n")), describe({roiOnly("s1.roi")}));
+    // Anywhere else it is part of a name, as written.
+    EXPECT_EQ(describe(readSets("/d/\n\xEF\xBB\xBFs1.roi\n")), describe({roiOnly("/d/\xEF\xBB\xBFs1.roi")}));
+}
+
+std::vector<FileSet> readSetsWith(const std::string& text, const ListReading& reading) {
+    std::istringstream in(text, std::ios::in | std::ios::binary);
+    ListReader reader(in, reading);
+    std::vector<FileSet> sets;
+    FileSet set;
+    while (reader.next(set)) sets.push_back(set);
+    return sets;
+}
+
+TEST(ListReader, TakesAGivenPrefixAndBackslashSeparatorsWhenAsked) {
+    const std::string windowsList = "\xEF\xBB\xBF" "D:\\Study\\\r\nsubject1\\s1.roi\r\nsubject1\\s1_run1.fmr\r\n";
+    ListReading reading;
+    reading.backslashIsSeparator = true;
+    FileSet expected = roiOnly("D:/Study/subject1/s1.roi");
+    expected.fmrPath = "D:/Study/subject1/s1_run1.fmr";
+    EXPECT_EQ(describe(readSetsWith(windowsList, reading)), describe({expected}));
+
+    reading.prefix = "/data/";
+    expected = roiOnly("/data/subject1/s1.roi");
+    expected.fmrPath = "/data/subject1/s1_run1.fmr";
+    EXPECT_EQ(describe(readSetsWith(windowsList, reading)), describe({expected}));
+
+    // The given prefix stands for line 1 entirely: line 1 is no longer a ROI line either.
+    EXPECT_EQ(describe(readSetsWith("a.roi\nb.fmr\n", reading)), describe({}));
+    // Without being asked, a backslash stays part of the name.
+    EXPECT_EQ(readSets("D:\\S\\\na\\s1.roi\n").at(0).roiPath, "D:\\S\\a\\s1.roi");
+}
+
+TEST(ListLines, KindsInAnotherLetterCaseAndWindowsPathsAreRecognised) {
+    const struct {
+        const char* line;
+        const char* kind;  // nullptr: none
+    } cases[] = {
+        {"S1.ROI", "roi"},     {"s1_ia.trf", "IA.trf"}, {"s1_Fa.TRF", "FA.trf"}, {"s1_acpc.trf", "ACPC.trf"},
+        {"s1.FMR", "fmr"},     {"s1.TAL", "tal"},       {"s1.roi", nullptr},     {"s1_IA.trf", nullptr},
+        {"notes.txt", nullptr}, {"", nullptr},          {"myROI", "roi"},
+    };
+    for (const auto& c : cases) {
+        const char* kind = kindInOtherLetterCase(c.line);
+        EXPECT_EQ(kind == nullptr ? std::string("none") : kind, c.kind == nullptr ? std::string("none") : c.kind)
+            << "line '" << c.line << "'";
+    }
+    EXPECT_TRUE(looksLikeWindowsPath("D:/Study/s1.roi"));
+    EXPECT_TRUE(looksLikeWindowsPath("c:s1.roi"));
+    EXPECT_TRUE(looksLikeWindowsPath("subject1\\s1.roi"));
+    EXPECT_FALSE(looksLikeWindowsPath("/data/Study/s1.roi"));
+    EXPECT_FALSE(looksLikeWindowsPath("./s1:2.roi"));
 }
 
 TEST(TrimWhitespace, RemovesTheSixWhitespaceCharactersAtBothEnds) {

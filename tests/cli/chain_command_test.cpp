@@ -126,7 +126,7 @@ TEST(ChainCommand, NonFiniteChainIsPrintedWithTheReasonAndFails) {
     const ProgramRun text = chain(dir, set.args());
     EXPECT_EQ(text.status, 1);
     EXPECT_NE(text.out.find("Infinity"), std::string::npos) << text.out;
-    EXPECT_EQ(text.err, "zandrel: The transformation chain has non-finite elements (check the voxel "
+    EXPECT_EQ(text.err, "zandrel chain: The transformation chain has non-finite elements (check the voxel "
                         "sizes and slice distance of " + set.fmr + " and ToVMRVoxelRes of " + set.ia +
                         ")\n");
 
@@ -164,7 +164,7 @@ TEST(ChainCommand, ChainThatConvertRefusesFailsWithConvertsReason) {
         if (json) args.push_back("--json");
         const ProgramRun run = chain(dir, args);
         EXPECT_EQ(run.status, 1) << (json ? "--json" : "text");
-        EXPECT_EQ(run.err, "zandrel: " + reason + "\n") << (json ? "--json" : "text");
+        EXPECT_EQ(run.err, "zandrel chain: " + reason + "\n") << (json ? "--json" : "text");
         EXPECT_FALSE(run.out.empty()) << "the matrices are still printed";
     }
 }
@@ -188,7 +188,7 @@ TEST(ChainCommand, MatrixCutShortFailsWithConvertsReason) {
         if (json) args.push_back("--json");
         const ProgramRun run = chain(dir, args);
         EXPECT_EQ(run.status, 1) << (json ? "--json" : "text");
-        EXPECT_EQ(run.err, "zandrel: " + reason + "\n") << (json ? "--json" : "text");
+        EXPECT_EQ(run.err, "zandrel chain: " + reason + "\n") << (json ? "--json" : "text");
         EXPECT_EQ(run.out, "") << (json ? "--json" : "text");
     }
 }
@@ -200,7 +200,7 @@ TEST(ChainCommand, UnreadableFileIsReportedWithItsPath) {
     const ProgramRun run = chain(dir, set.args());
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, "zandrel: Failed opening for reading: " + set.fa + "\n");
+    EXPECT_EQ(run.err, "zandrel chain: Failed opening for reading: " + set.fa + "\n");
 }
 
 TEST(ChainCommand, UsageErrorsNameWhatIsWrong) {

@@ -56,7 +56,7 @@ TEST(ConvertCommand, ConvertsAGeneratedStudyLikeTheReferenceScan) {
 
     const CommandRun run = runConvert(dir, study.root, {fs::path(study.listPath).filename().string(), "--transcript", "t.jsonl"});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.err, "zandrel convert: " + std::to_string(kSubjects) + " converted\n");
 
     std::string console;
     std::string transcript;
@@ -130,9 +130,10 @@ TEST(ConvertCommand, UsageErrorsAndUnreadableListsExitWithTwo) {
         {{list, "--transcript", "a", "--transcript=b"}, "--transcript", true},
         {{list, "--transcript", list}, usage + "the transcript would replace the list file" + hint, false},
         {{list, "--transcript", dir.file("no/such/t.jsonl")}, "zandrel convert: cannot create the transcript file " + dir.file("no/such/t.jsonl") + "\n", false},
-        {{dir.file("missing.txt")}, " Error: Can not read this text file!\n", false},
-        {{dir.file("folder.txt")}, " Error: Can not read this text file!\n", false},
-        {{""}, " Error: Can not read this text file!\n", false},
+        {{dir.file("missing.txt")},
+         " Error: Can not read this text file!: " + dir.file("missing.txt") + ": No such file or directory\n", false},
+        {{dir.file("folder.txt")}, " Error: Can not read this text file!: " + dir.file("folder.txt") + ": Is a directory\n", false},
+        {{""}, " Error: Can not read this text file!: : No such file or directory\n", false},
     };
     for (const auto& c : cases) {
         std::string shown;
@@ -151,7 +152,7 @@ TEST(ConvertCommand, UsageErrorsAndUnreadableListsExitWithTwo) {
     EXPECT_EQ(readFile(list), "\n");
 }
 
-TEST(ConvertCommand, HelpAndEmptyListsSucceed) {
+TEST(ConvertCommand, HelpSucceedsAndAListWithoutSetsFails) {
     TempDir dir;
     CommandRun run = runConvert(dir, dir.path().string(), {"--help"});
     EXPECT_EQ(run.status, 0);
@@ -159,9 +160,9 @@ TEST(ConvertCommand, HelpAndEmptyListsSucceed) {
 
     const std::string list = dir.write("list.txt", "/nothing/\nnotes\n");
     run = runConvert(dir, dir.path().string(), {"--", list});
-    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, "zandrel convert: the list names no ROI file: " + list + "\n");
+    EXPECT_EQ(run.err, "zandrel convert: the list names no ROI file: " + list + "\nzandrel convert: 0 converted\n");
 }
 
 }  // namespace

@@ -98,8 +98,8 @@ TEST(CommandLineGrammar, ValuesAfterAnEqualsSignAndFilesAfterADoubleDash) {
     const DashFiles files(dir);
 
     ProgramRun run = zandrel(dir, {"convert", "--transcript=t.jsonl", "--", "-list.txt"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.err, "zandrel convert: the list names no ROI file: -list.txt\n");
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_EQ(run.err, "zandrel convert: the list names no ROI file: -list.txt\nzandrel convert: 0 converted\n");
     EXPECT_TRUE(std::filesystem::exists(dir.file("t.jsonl")));
 
     run = zandrel(dir, {"inspect", "--type=trf", "--", "-FA.trf"});
@@ -138,6 +138,27 @@ TEST(CommandLineGrammar, ProgramLevelWords) {
         EXPECT_EQ(run.status, 2) << shown(args);
         EXPECT_EQ(run.out, "") << shown(args);
         EXPECT_NE(run.err.find("frobnicate"), std::string::npos) << shown(args) << ": " << run.err;
+    }
+}
+
+TEST(CommandLineGrammar, AnUnknownCommandSuggestsTheClosestOne) {
+    TempDir dir;
+    const struct {
+        Words args;
+        std::string err;
+    } cases[] = {
+        {{"conver", "x"}, "zandrel: unknown command 'conver'; did you mean 'convert'?\n"},
+        {{"inspcet", "a.fmr"}, "zandrel: unknown command 'inspcet'; did you mean 'inspect'?\n"},
+        {{"exprot"}, "zandrel: unknown command 'exprot'; did you mean 'export'?\n"},
+        {{"ch"}, "zandrel: unknown command 'ch'; did you mean 'chain'?\n"},
+        {{"hlep"}, "zandrel: unknown command 'hlep'; did you mean 'help'?\n"},
+        {{"frobnicate"}, "zandrel: unknown command 'frobnicate'; try 'zandrel --help'\n"},
+    };
+    for (const auto& c : cases) {
+        const ProgramRun run = zandrel(dir, c.args);
+        EXPECT_EQ(run.status, 2) << shown(c.args);
+        EXPECT_EQ(run.out, "") << shown(c.args);
+        EXPECT_EQ(run.err, c.err) << shown(c.args);
     }
 }
 

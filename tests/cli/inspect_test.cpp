@@ -187,6 +187,8 @@ TEST(InspectVoi, SummaryWithoutVoxelsAndVoxelsOnRequest) {
         EXPECT_EQ(left["figures"]["volumeMm3"], 3);
         EXPECT_EQ(left["figures"]["centroidMm"], Json::array({-91.0 / 3, -38.0 / 3, 121.0 / 3}));
         EXPECT_TRUE(j["vois"][1]["boundingBox"].is_null());
+        // An empty VOI has no centroid: null, never 0, 0, 0 (a real place).
+        EXPECT_TRUE(j["vois"][1]["figures"]["centroidMm"].is_null()) << j["vois"][1]["figures"];
         EXPECT_EQ(left.contains("voxels"), withVoxels);
         if (withVoxels) {
             EXPECT_EQ(left["voxels"], Json::parse("[[-31, -12, 40], [-29, -13, 40], [-31, -13, 41]]"));
@@ -203,6 +205,24 @@ TEST(InspectVoi, SpaceThatCannotBePlacedStillPrintsTheRecord) {
     EXPECT_EQ(j["figuresUnavailable"], "ReferenceSpace cannot be placed: \"SURFACE\"");
     EXPECT_FALSE(j.contains("space"));
     EXPECT_EQ(j["vois"][0]["triples"], 3);
+    EXPECT_FALSE(j["vois"][0].contains("figures"));
+}
+
+// Files of other producers: the space word in another letter case is placed; an offset grid
+// is refused with its reason, never drawn where it does not lie; a quoted name stays whole.
+TEST(InspectVoi, OtherProducersSpaceWordsOffsetsAndQuotedNames) {
+    TempDir dir;
+    std::string text = kVoi;
+    text.replace(text.find("TAL"), 3, "Tal");
+    text.replace(text.find("NameOfVOI:  left"), 16, "NameOfVOI:  Left Amygdala \"core\"");
+    Json j = inspectJson(dir, {dir.write("tal.voi", text)});
+    EXPECT_EQ(j["space"], "Talairach");
+    EXPECT_EQ(j["vois"][0]["NameOfVOI"]["value"], "Left Amygdala \"core\"");
+
+    text = kVoi;
+    text.replace(text.find("TAL"), 3, "acpc\nOriginalVMROffsetY: 12");
+    j = inspectJson(dir, {dir.write("offset.voi", text)});
+    EXPECT_EQ(j["figuresUnavailable"], "Grid cannot be placed: OriginalVMROffsetY 12 is not 0 (offset grids are not supported)");
     EXPECT_FALSE(j["vois"][0].contains("figures"));
 }
 
@@ -256,8 +276,8 @@ TEST(InspectErrors, ReaderErrorsExitOneWithNothingOnStandardOutput) {
     const std::string fmr = dir.write("run.fmr", kFmr);
     struct Case { std::vector<std::string> args; std::string message; };
     const Case cases[] = {
-        {{missing}, "zandrel: Failed opening for reading: " + missing + "\n"},
-        {{fmr, "--data"}, "zandrel: Failed opening STC for reading: " + dir.file("run 1.stc") + "\n"},
+        {{missing}, "zandrel inspect: Failed opening for reading: " + missing + "\n"},
+        {{fmr, "--data"}, "zandrel inspect: Failed opening STC for reading: " + dir.file("run 1.stc") + "\n"},
     };
     for (const Case& c : cases) {
         const Outcome run = inspect(dir, c.args);

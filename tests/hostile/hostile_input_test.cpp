@@ -2,6 +2,7 @@
 // set of a converted study and checks the log entry it must produce, that the other sets
 // are converted exactly as before, that no existing file (the set's earlier .voi file
 // included) is destroyed, and that the command line stays within time and memory.
+#include <algorithm>
 #include <cstdint>
 #include <ostream>
 #include <utility>
@@ -225,11 +226,20 @@ TEST_F(HostileStudyTest, LandmarkWithFractionRefusesTheSet) {
 
 // ---- Files of 20 MB without a line end ----
 
-TEST_F(HostileStudyTest, TwentyMegabyteListLineWithoutLineEnd) {
+TEST_F(HostileStudyTest, TwentyMegabyteListLineWithoutLineEndRefusesTheList) {
     std::string list = read("study.txt");
+    const long lines = static_cast<long>(std::count(list.begin(), list.end(), '\n')) + 1;
     list.append(20u << 20, 'x');
     write("long.txt", list);
-    convertAndCheck(0, expect(0, {}), "long.txt");
+    const FolderSnapshot before = snapshotFolder(path(""));
+    const ProgramRun run = convert("long.txt");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "zandrel convert: long.txt is refused as a list: line " + std::to_string(lines) +
+                           " is longer than 65536 bytes, longer than any path\n");
+    // Nothing was converted or written, not even the transcript.
+    const FolderSnapshot after = snapshotFolder(path(""));
+    EXPECT_TRUE(after.files == before.files && after.folders == before.folders);
 }
 
 TEST_F(HostileStudyTest, TwentyMegabyteRoiLineWithoutLineEnd) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -67,6 +68,46 @@ TEST(PluginRun, ConvertsTheStudyChosenInTheDialogLikeTheBatchRunItself) {
     }
     EXPECT_EQ(convertedLines, 2);
     EXPECT_EQ(takeVoiFiles(study.root), expectedFiles);
+}
+
+// The two places where the plug-in reads a list otherwise than written: a UTF-8 byte-order
+// mark at its start (Notepad's) is dropped, and a line longer than any path ends the batch
+// with a log entry instead of being held whole.
+TEST(PluginRun, DropsAByteOrderMarkAndStopsAtALineLongerThanAnyPath) {
+    test::TempDir dir;
+    const studygen::GeneratedStudy study =
+        studygen::writeStudy(dir.file("study"), studygen::testStudySpec(1, 5));
+    const std::string list = test::readFile(study.listPath);
+
+    const struct {
+        const char* name;
+        std::string text;
+        std::vector<std::string> entries;
+    } cases[] = {
+        {"byte-order mark", "\xEF\xBB\xBF" + list, {"Converted " + study.subjects[0].roi}},
+        // The set whose lines the long line falls among is not converted; the ones before are.
+        {"over-long line in the second set",
+         list + list.substr(list.find('\n') + 1) + std::string(70000, 'x') + "\n",
+         {"Converted " + study.subjects[0].roi,
+          "!!!! Conversion stopped: line " + std::to_string(2 * std::count(list.begin(), list.end(), '\n')) +
+              " of the list is longer than 65536 bytes, longer than any path"}},
+    };
+    for (const auto& c : cases) {
+        const std::string path = dir.write("list.txt", c.text);
+        FakeHost host;
+        host.answerDialogWith(path);
+        {
+            test::PluginPtr plugin = test::makePlugin();
+            ASSERT_TRUE(plugin->initPlugin());
+            EXPECT_TRUE(plugin->execute());
+        }
+        std::vector<std::string> entries;
+        for (const std::string& text : host.logTexts()) {
+            if (text.rfind("Zandrel>", 0) != 0 && text.rfind("\nZandrel>", 0) != 0) entries.push_back(text);
+        }
+        EXPECT_EQ(entries, c.entries) << c.name;
+        takeVoiFiles(study.root);
+    }
 }
 
 }  // namespace

@@ -69,7 +69,7 @@ TEST(VoiPlacement, SpacesThatCannotBePlacedAreRefused) {
         std::string message;
     };
     const Case cases[] = {
-        {"tal", 256, 1, "ReferenceSpace cannot be placed: \"tal\""},
+        {"Talairach", 256, 1, "ReferenceSpace cannot be placed: \"Talairach\""},
         {"", 256, 1, "ReferenceSpace cannot be placed: \"\""},
         {"Scanner", 256, 1, "ReferenceSpace cannot be placed: \"Scanner\""},
         {"ACPC", 255, 1, "Grid cannot be placed: OriginalVMRFramingCubeDim 255 is not an even number from 2 to 512"},
@@ -83,10 +83,31 @@ TEST(VoiPlacement, SpacesThatCannotBePlacedAreRefused) {
         file.OriginalVMRResolutionY.value = c.resolution;
         EXPECT_EQ(refusal(file), c.message) << c.space;
     }
+    // Grid-index files with an offset grid are refused, not drawn where they do not lie.
+    for (const char* key : {"X", "Z"}) {
+        VoiFile offset = test::voiFileOf("ACPC", {});
+        KeyedInt& field = std::string(key) == "X" ? offset.OriginalVMROffsetX : offset.OriginalVMROffsetZ;
+        field.value = -3;
+        EXPECT_EQ(refusal(offset), std::string("Grid cannot be placed: OriginalVMROffset") + key +
+                                       " -3 is not 0 (offset grids are not supported)");
+    }
     // Millimetre spaces ignore the grid entries: their grid is fixed.
     VoiFile mni = test::voiFileOf("MNI", {});
     mni.OriginalVMRFramingCubeDim.value = 7;
     EXPECT_EQ(refusal(mni), "(no error)");
+}
+
+TEST(VoiPlacement, SpaceWordsAreReadInAnyLetterCase) {
+    const struct {
+        const char* word;
+        VoiSpace space;
+    } cases[] = {{"Tal", VoiSpace::Talairach}, {"tal", VoiSpace::Talairach}, {"mni", VoiSpace::Mni},
+                 {"Acpc", VoiSpace::Acpc},     {"gf", VoiSpace::Native},       {"NaTiVe", VoiSpace::Native}};
+    for (const auto& c : cases) {
+        const VoiPlacement placement = placeVoiFile(test::voiFileOf(c.word, {}));
+        EXPECT_EQ(placement.space, c.space) << c.word;
+        EXPECT_EQ(placement.millimetreTriples, c.space == VoiSpace::Talairach || c.space == VoiSpace::Mni) << c.word;
+    }
 }
 
 TEST(VoiPlacement, VoxelOutsideTheGridRefusesTheFile) {
@@ -113,7 +134,8 @@ TEST(VoiFigures, OverlapsDuplicatesAndCentroids) {
     EXPECT_EQ(f[1].sharedVoxels, 2);
     EXPECT_EQ(f[1].centroid, (std::array<double, 3>{{18.0 / 3.0, 36.0 / 3.0, 55.0 / 3.0}}));
     EXPECT_EQ(f[2].voxels, 0);
-    EXPECT_EQ(f[2].centroid, (std::array<double, 3>{{0.0, 0.0, 0.0}}));
+    EXPECT_FALSE(f[2].hasCentroid());
+    EXPECT_TRUE(f[3].hasCentroid());
     EXPECT_EQ(f[3].sharedVoxels, 0);
 
     const std::vector<std::uint16_t> labels = labelImage(cells, p);

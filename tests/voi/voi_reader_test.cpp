@@ -130,6 +130,35 @@ TEST(VoiReader, FilesOfOtherProducers) {
     EXPECT_EQ(mni.vois[0].voxels[1], (VoxelTriple{-11, 4, -12}));
 }
 
+TEST(VoiReader, NamesAreKeptWholeAndReadBackTheSame) {
+    const struct {
+        std::string written;  // after "NameOfVOI: "
+        std::string name;
+        bool quoted;
+    } cases[] = {
+        {"Left Amygdala \"core\"", "Left Amygdala \"core\"", false},
+        {"\"Left Amygdala\"", "Left Amygdala", true},
+        {"\"a\" and \"b\"", "a\" and \"b", true},
+        {"5\" disc", "5\" disc", false},
+        {"\"unclosed", "\"unclosed", false},
+        {"\"\"", "", true},
+        {"\"", "\"", false},
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        const std::string text =
+            producerText("TAL", "", "NameOfVOI: " + c.written + "\nColorOfVOI: 1 2 3\n\nNrOfVoxels: 1\n1 2 3\n", 1);
+        const VoiFileReading reading = readVoiFile(dir.write("named.voi", text));
+        ASSERT_EQ(reading.file.vois.size(), 1u) << c.written;
+        EXPECT_EQ(reading.file.vois[0].NameOfVOI.value, c.name) << c.written;
+        EXPECT_EQ(reading.file.vois[0].NameOfVOI.quoted, c.quoted) << c.written;
+        VoiFile copy = reading.file;
+        copy.fileName = dir.file("again.voi");
+        copy.save();
+        EXPECT_EQ(readFile(copy.fileName), text) << c.written;
+    }
+}
+
 TEST(VoiReader, DefectiveFilesKeepWhatWasReadAndSaySo) {
     const std::string first = "NameOfVOI:  A\nColorOfVOI: 1 2 3\n\nNrOfVoxels: 2\n1 2 3\n4 5 6\n\n";
     struct Case {

@@ -48,9 +48,14 @@ void writeFigures(JsonWriter& json, const VoiFigures& figures) {
     json.key("figures").beginObject(true);
     json.key("distinctVoxels").integer(figures.voxels);
     json.key("volumeMm3").integer(figures.volumeMm3);
-    json.key("centroidMm").beginArray(true);
-    for (double c : figures.centroid) json.number(c);
-    json.endArray();
+    json.key("centroidMm");
+    if (figures.hasCentroid()) {
+        json.beginArray(true);
+        for (double c : figures.centroid) json.number(c);
+        json.endArray();
+    } else {
+        json.null();
+    }
     json.key("sharedVoxels").integer(figures.sharedVoxels);
     json.endObject();
 }

@@ -88,10 +88,10 @@ void writeVoiTable(std::ostream& out, const ReportSet& set) {
             << red << ',' << green << ',' << blue << ")\"></span> " << red << ' ' << green << ' ' << blue
             << "</td><td class=\"num\">" << figures.voxels << "</td><td class=\"num\">" << figures.volumeMm3
             << "</td><td class=\"num\">";
-        if (figures.voxels > 0)
+        if (figures.hasCentroid())
             out << fixed(figures.centroid[0], 1) << ", " << fixed(figures.centroid[1], 1) << ", " << fixed(figures.centroid[2], 1);
         else
-            out << "&ndash;";
+            out << "n/a";
         out << "</td><td class=\"num\">" << voi.skippedVoxels << "</td><td class=\"num\">" << figures.sharedVoxels
             << "</td></tr>\n";
     }

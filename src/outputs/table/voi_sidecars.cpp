@@ -41,6 +41,12 @@ void intArray(JsonWriter& json, const std::int32_t* values, std::size_t count) {
     json.endArray();
 }
 
+// The three centroid columns; "n/a" in each for an empty VOI.
+std::string centroidCells(const VoiFigures& f) {
+    if (!f.hasCentroid()) return "n/a\tn/a\tn/a";
+    return number(f.centroid[0]) + "\t" + number(f.centroid[1]) + "\t" + number(f.centroid[2]);
+}
+
 }  // namespace
 
 std::string voiTable(const VoiFile& file, const std::vector<VoiFigures>& figures, const NiftiProvenance* provenance) {
@@ -52,8 +58,7 @@ std::string voiTable(const VoiFile& file, const std::vector<VoiFigures>& figures
         const VoiFigures& f = figures[n];
         const bool skippedKnown = provenance != nullptr && n < provenance->skippedRoiVoxels.size();
         out += std::to_string(n + 1) + "\t" + tableCell(voi.NameOfVOI.value) + "\t" + colourText(voi) + "\t" +
-               number(f.voxels) + "\t" + number(f.volumeMm3) + "\t" + number(f.centroid[0]) + "\t" +
-               number(f.centroid[1]) + "\t" + number(f.centroid[2]) + "\t" + number(f.sharedVoxels) + "\t" +
+               number(f.voxels) + "\t" + number(f.volumeMm3) + "\t" + centroidCells(f) + "\t" + number(f.sharedVoxels) + "\t" +
                (skippedKnown ? number(provenance->skippedRoiVoxels[n]) : std::string("n/a")) + "\n";
     }
     return out;

@@ -58,6 +58,7 @@ TEST(ConvertNifti, LabelsAndMasksBesideEveryVoi) {
         const test::ProgramRun run = zandrel(dir, {"convert", study.listPath, "--nifti", mode, "--transcript",
                                                    dir.file("t.jsonl")});
         EXPECT_EQ(run.status, 0) << mode << "\n" << run.err;
+        EXPECT_EQ(run.err, "zandrel convert: 2 converted; NIfTI files beside the .voi files\n") << mode;
         for (const studygen::SubjectFiles& s : study.subjects) {
             const std::string voi = test::voiPathOf(s);
             const std::string stem = stemOf(voi);

@@ -175,7 +175,7 @@ TEST(NiftiOutputs, ExportWritesImagesTableAndSidecarBesideTheFileOrInAFolder) {
                   "skipped_roi_voxels\n"
                   "1\tfirst\t#ff2832\t2\t2\t1.5\t2\t3\t1\tn/a\n"
                   "2\tleft name\t#01abff\t3\t3\t44\t2\t44\t1\tn/a\n"
-                  "3\tnone\t#ff2832\t0\t0\t0\t0\t0\t0\tn/a\n"
+                  "3\tnone\t#ff2832\t0\t0\tn/a\tn/a\tn/a\t0\tn/a\n"
                   "4\tthird\t#ff2832\t2\t2\t51\t51\t51.5\t1\tn/a\n")
             << c.space;
         const nlohmann::json sidecar = nlohmann::json::parse(readFile(c.stem + ".json"));
