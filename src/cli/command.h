@@ -37,6 +37,18 @@ inline CLI::Validator nonEmpty(const std::string& what) {
         "non-empty");
 }
 
+// Refuses a --min-occupancy value that is not a number from 0 to 1 (NaN included, which a
+// range check would let through).
+inline CLI::Validator occupancyThreshold() {
+    return CLI::Validator(
+        [](const std::string& value) {
+            double number = 0.0;
+            const bool ok = CLI::detail::lexical_cast(value, number) && number >= 0.0 && number <= 1.0;
+            return ok ? std::string() : "needs a number from 0 to 1";
+        },
+        "", "0..1");
+}
+
 // Help layout of every command: the width of the option column.
 constexpr std::size_t kHelpColumnWidth = 24;
 

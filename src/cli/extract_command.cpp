@@ -88,7 +88,7 @@ Command addExtractCommand(CLI::App& zandrel) {
     command->add_option("--min-occupancy", arguments->extraction.minOccupancy,
                         "select a voxel when the VOI fills at least this\nshare of it, from 0 to 1 (default 0.5)")
         ->type_name("T")
-        ->check(CLI::Range(0.0, 1.0));
+        ->check(occupancyThreshold());
     command->add_flag("--weighted", arguments->extraction.extraction.weighted,
                       "weight the mean by each voxel's occupancy");
     command->add_option("--output-dir", arguments->extraction.outputDir,
@@ -110,9 +110,6 @@ Command addExtractCommand(CLI::App& zandrel) {
 
 int runExtract(ExtractArguments arguments) {
     arguments.extraction.extraction.statistics = statisticsNamed(arguments.statistics);
-    // A range check lets NaN through: no comparison with it is false.
-    const double threshold = arguments.extraction.minOccupancy;
-    if (!(threshold >= 0.0 && threshold <= 1.0)) throw UsageError("--min-occupancy: not a number from 0 to 1");
     const std::string& outputDir = arguments.extraction.outputDir;
     std::error_code error;
     if (!outputDir.empty() && !std::filesystem::is_directory(outputDir, error)) {

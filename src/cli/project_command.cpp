@@ -66,7 +66,7 @@ Command addProjectCommand(CLI::App& zandrel) {
                         "select a functional voxel when the VOI fills at\n"
                         "least this share of it (0 to 1; default 0.5)")
         ->type_name("T")
-        ->check(CLI::Range(0.0, 1.0));
+        ->check(occupancyThreshold());
     command->add_flag("--nifti", arguments->nifti,
                       "also write the occupancy image (.nii.gz) and its\n"
                       "JSON sidecar per set");

@@ -287,7 +287,7 @@ TEST(ProjectCommand, DryRunWritesNothingAndUsageErrorsExitTwo) {
                            files.fmr + "\n");
     EXPECT_EQ(filesIn(converted.study.root + "/subject1"), before);
 
-    for (const char* value : {"1.5", "-0.1", "half"}) {
+    for (const char* value : {"1.5", "-0.1", "half", "nan"}) {
         const test::ProgramRun refused = runZandrel(converted.study.root, {"project", list, "--min-occupancy", value});
         EXPECT_EQ(refused.status, 2) << value;
         EXPECT_EQ(refused.out, "") << value;
