@@ -94,8 +94,26 @@ string(CONCAT page
   ".TP\n.I <stem>_TAL_.voi, <stem>_ACPC_.voi\n"
   "the volume of interest of a data set, written next to its ROI file: in Talairach space when "
   "the set names a landmark file, otherwise in ACPC space\n"
+  ".TP\n.I <stem>.nii.gz, <stem>VOI<k>.nii.gz, <stem>.tsv, <stem>.json\n"
+  "with \\fBconvert \\-\\-nifti\\fR or \\fBexport\\fR: the label image (labels) or one mask per VOI "
+  "(masks), the per-VOI table and the JSON sidecar, named after the .voi file\n"
+  ".TP\n.I DIR/index.html\n"
+  "with \\fBconvert \\-\\-report DIR\\fR: the quality-control report, its pictures beside it\n"
+  ".TP\n.I <fmr stem>_<voi stem>.roi, <fmr stem>_<voi stem>_coverage.tsv, <fmr stem>_<voi stem>_occupancy.nii.gz\n"
+  "written by \\fBproject\\fR beside the run's FMR file (or in its output folder): the VOIs as a ROI "
+  "file of the run, their coverage per VOI and, with \\-\\-nifti, the occupancy of every functional voxel\n"
+  ".TP\n.I <fmr stem>_<voi stem>_stat\\-<name>_timeseries.tsv, <fmr stem>_<voi stem>_timeseries.json\n"
+  "written by \\fBextract\\fR: one table per statistic (a column per VOI, a line per volume) and "
+  "their sidecar, with the coverage table as \\fBproject\\fR writes it\n"
   ".SH EXAMPLES\n"
-  ".nf\nzandrel convert study.txt \\-\\-transcript study\\-log.jsonl\nzandrel inspect subject1/s1.roi\n.fi\n")
+  ".nf\n"
+  "zandrel convert study.txt \\-\\-transcript study\\-log.jsonl\n"
+  "zandrel convert study.txt \\-\\-prefix @list \\-\\-nifti masks \\-\\-report qc\n"
+  "zandrel export subject1/s1_TAL_.voi \\-\\-output\\-dir nifti\n"
+  "zandrel inspect subject1/s1.roi\n"
+  "zandrel project runs.txt \\-\\-min\\-occupancy 0.5 \\-\\-nifti\n"
+  "zandrel extract runs.txt \\-\\-stat mean,eigen \\-\\-output\\-dir ts\n"
+  ".fi\n")
 
 get_filename_component(folder "${OUTPUT}" DIRECTORY)
 file(MAKE_DIRECTORY "${folder}")
