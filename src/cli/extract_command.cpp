@@ -4,18 +4,12 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
-#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
 
-#include "batch/log_wording.h"
-#include "batch/run_projection.h"
-#include "batch/set_check.h"
 #include "cli/commands.h"
-#include "cli/convert_output.h"
-#include "cli/convert_progress.h"
-#include "cli/terminal.h"
+#include "cli/run_list_command.h"
 
 namespace zandrel::cli {
 
@@ -51,10 +45,6 @@ const char* const kFooter =
     "     written completely\n"
     "  2  usage error, or the list file cannot be read\n";
 
-bool isSameFile(const std::string& a, const std::string& b) {
-    std::error_code error;
-    return std::filesystem::equivalent(std::filesystem::path(a), std::filesystem::path(b), error);
-}
 
 // The statistics of "--stat", in the order given, each once; a usage error for an unknown name.
 std::vector<TimeStatistic> statisticsNamed(const std::string& text) {
@@ -95,11 +85,7 @@ Command addExtractCommand(CLI::App& zandrel) {
                         "write into DIR instead of beside each .fmr file")
         ->type_name("DIR")
         ->check(nonEmpty("a folder name"));
-    command->add_option("--transcript", arguments->transcriptPath,
-                        "also write every log entry to FILE as one JSON\n"
-                        "string per line (JSON Lines), in order")
-        ->type_name("FILE")
-        ->check(nonEmpty("a file name"));
+    addTranscriptOption(*command, arguments->transcriptPath);
     command->add_flag("--dry-run", arguments->extraction.dryRun,
                       "check every set's files, records, space and\n"
                       "time-course size and print what each set would\n"
@@ -116,41 +102,9 @@ int runExtract(ExtractArguments arguments) {
         std::cerr << "zandrel extract: the output folder does not exist: " << outputDir << "\n";
         return kUsage;
     }
-    if (!canOpenForReading(arguments.listPath)) {
-        std::cerr << kListUnreadableText << "\n";
-        return kUsage;
-    }
-    const bool withTranscript = !arguments.transcriptPath.empty();
-    if (withTranscript && isSameFile(arguments.transcriptPath, arguments.listPath)) {
-        throw UsageError("the transcript would replace the list file");
-    }
-    ConvertOutput output(std::cout);
-    if (withTranscript && !output.openTranscript(arguments.transcriptPath)) {
-        std::cerr << "zandrel extract: cannot create the transcript file " << arguments.transcriptPath << "\n";
-        return kUsage;
-    }
-    std::optional<ConvertProgress> progress;
-    if (standardErrorIsTerminal()) {
-        progress.emplace(std::cerr, countRunSets(arguments.listPath));
-        output.showProgress(*progress);
-    }
-
-    const BatchSummary summary = runExtraction(arguments.listPath, output, arguments.extraction);
-    const bool transcriptComplete = output.finish();
-    if (!summary.listReadable) {
-        std::cerr << kListUnreadableText << "\n";
-        return kUsage;
-    }
-    int status = summary.reported + summary.failed > 0 ? kFailure : kSuccess;
-    if (summary.setsFound == 0) {
-        std::cerr << "zandrel extract: the list names no VOI file: " << arguments.listPath << "\n";
-    }
-    if (!transcriptComplete) {
-        std::cerr << "zandrel extract: the transcript could not be written completely: " << arguments.transcriptPath
-                  << "\n";
-        status = kFailure;
-    }
-    return status;
+    return runOnRunList({"extract", arguments.listPath, arguments.transcriptPath}, [&](BatchObserver& observer) {
+        return runExtraction(arguments.listPath, observer, arguments.extraction);
+    });
 }
 
 }  // namespace zandrel::cli

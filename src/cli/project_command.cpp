@@ -4,15 +4,10 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
-#include <optional>
 #include <system_error>
 
-#include "batch/log_wording.h"
-#include "batch/set_check.h"
 #include "cli/commands.h"
-#include "cli/convert_output.h"
-#include "cli/convert_progress.h"
-#include "cli/terminal.h"
+#include "cli/run_list_command.h"
 #include "outputs/run_files.h"
 
 namespace zandrel::cli {
@@ -49,10 +44,6 @@ const char* const kFooter =
     "     written completely\n"
     "  2  usage error, or the list file cannot be read\n";
 
-bool isSameFile(const std::string& a, const std::string& b) {
-    std::error_code error;
-    return std::filesystem::equivalent(std::filesystem::path(a), std::filesystem::path(b), error);
-}
 
 }  // namespace
 
@@ -75,11 +66,7 @@ Command addProjectCommand(CLI::App& zandrel) {
                         "FMR file")
         ->type_name("DIR")
         ->check(nonEmpty("a folder name"));
-    command->add_option("--transcript", arguments->transcriptPath,
-                        "also write every log entry to FILE as one JSON\n"
-                        "string per line (JSON Lines), in order")
-        ->type_name("FILE")
-        ->check(nonEmpty("a file name"));
+    addTranscriptOption(*command, arguments->transcriptPath);
     command->add_flag("--dry-run", arguments->projection.dryRun,
                       "check every set's files, records and spaces and\n"
                       "print what each set would write; writes nothing");
@@ -93,14 +80,6 @@ int runProject(const ProjectArguments& arguments) {
                   << kOccupancyImagesLibrary << ")\n";
         return kUsage;
     }
-    if (!canOpenForReading(arguments.listPath)) {
-        std::cerr << kListUnreadableText << "\n";
-        return kUsage;
-    }
-    const bool withTranscript = !arguments.transcriptPath.empty();
-    if (withTranscript && isSameFile(arguments.transcriptPath, arguments.listPath)) {
-        throw UsageError("the transcript would replace the list file");
-    }
     const std::string& outputDir = arguments.projection.outputDir;
     if (!outputDir.empty() && !arguments.projection.dryRun) {
         std::error_code error;
@@ -109,40 +88,13 @@ int runProject(const ProjectArguments& arguments) {
             return kUsage;
         }
     }
-
-    ConvertOutput output(std::cout);
-    if (withTranscript && !output.openTranscript(arguments.transcriptPath)) {
-        std::cerr << "zandrel project: cannot create the transcript file " << arguments.transcriptPath << "\n";
-        return kUsage;
-    }
-    std::optional<ConvertProgress> progress;
-    if (standardErrorIsTerminal()) {
-        progress.emplace(std::cerr, countRunSets(arguments.listPath));
-        output.showProgress(*progress);
-    }
-
     const bool nifti = arguments.nifti;
-    const BatchSummary summary =
-        runProjection(arguments.listPath, output, arguments.projection,
-                      [nifti](const ProjectedRun& run, const ProjectOptions& options) {
-                          writeProjectedRun(run, options, nifti);
-                      });
-    const bool transcriptComplete = output.finish();
-
-    if (!summary.listReadable) {
-        std::cerr << kListUnreadableText << "\n";
-        return kUsage;
-    }
-    int status = summary.reported + summary.failed > 0 ? kFailure : kSuccess;
-    if (summary.setsFound == 0) {
-        std::cerr << "zandrel project: the list names no VOI file: " << arguments.listPath << "\n";
-    }
-    if (!transcriptComplete) {
-        std::cerr << "zandrel project: the transcript could not be written completely: "
-                  << arguments.transcriptPath << "\n";
-        status = kFailure;
-    }
-    return status;
+    return runOnRunList({"project", arguments.listPath, arguments.transcriptPath}, [&](BatchObserver& observer) {
+        return runProjection(arguments.listPath, observer, arguments.projection,
+                             [nifti](const ProjectedRun& run, const ProjectOptions& options) {
+                                 writeProjectedRun(run, options, nifti);
+                             });
+    });
 }
 
 }  // namespace zandrel::cli
