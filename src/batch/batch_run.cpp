@@ -8,6 +8,7 @@
 #include "batch/list_reader.h"
 #include "batch/log_wording.h"
 #include "batch/set_check.h"
+#include "batch/set_containment.h"
 
 namespace zandrel {
 
@@ -37,20 +38,8 @@ BatchSummary runBatch(const std::string& listPath, BatchObserver& observer, cons
         result.setNumber = summary.setsFound + 1;
         observer.onSetStarted(result.setNumber, set);
         ConvertedSet converted;
-        // The one place where the errors of a set are contained: every record of the set
-        // has been released when a handler runs, so the batch goes on with the next set.
-        try {
-            result.outcome = convertFileSet(set, observer, options, &converted);
-        } catch (const std::bad_alloc&) {
-            result.outcome = SetOutcome::failed;
-            result.message = kOutOfMemoryError;
-        } catch (const std::exception& error) {
-            result.outcome = SetOutcome::failed;
-            result.message = error.what();
-        } catch (...) {
-            result.outcome = SetOutcome::failed;
-            result.message = kUnexpectedError;
-        }
+        result.outcome = containSetErrors(
+            [&] { return convertFileSet(set, observer, options, &converted); }, result.message);
         summary.add(result.outcome);
         if (result.outcome == SetOutcome::failed) {
             observer.onEvent(SetFailed{set.roiPath, result.message});

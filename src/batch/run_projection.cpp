@@ -10,6 +10,7 @@
 #include "batch/log_wording.h"
 #include "batch/run_list_reader.h"
 #include "batch/set_check.h"
+#include "batch/set_containment.h"
 #include "batch/set_reader.h"
 #include "formats/shortfall.h"
 #include "runs/voi_fit.h"
@@ -98,19 +99,8 @@ BatchSummary runProjection(const std::string& listPath, BatchObserver& observer,
         SetResult result;
         result.setNumber = summary.setsFound + 1;
         observer.onSetStarted(result.setNumber, framing);
-        // The one place where the errors of a run set are contained, as in runBatch.
-        try {
-            result.outcome = projectOneSet(set, observer, options, write);
-        } catch (const std::bad_alloc&) {
-            result.outcome = SetOutcome::failed;
-            result.message = kOutOfMemoryError;
-        } catch (const std::exception& error) {
-            result.outcome = SetOutcome::failed;
-            result.message = error.what();
-        } catch (...) {
-            result.outcome = SetOutcome::failed;
-            result.message = kUnexpectedError;
-        }
+        result.outcome =
+            containSetErrors([&] { return projectOneSet(set, observer, options, write); }, result.message);
         summary.add(result.outcome);
         if (result.outcome == SetOutcome::failed)
             observer.onEvent(ProjectionFailed{set.voiPath, set.fmrPath, result.message});

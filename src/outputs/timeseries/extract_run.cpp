@@ -10,6 +10,7 @@
 #include "batch/run_list_reader.h"
 #include "batch/run_projection.h"
 #include "batch/set_check.h"
+#include "batch/set_containment.h"
 #include "io/output_file.h"
 #include "outputs/runs/coverage_table.h"
 #include "outputs/timeseries/timeseries_files.h"
@@ -90,11 +91,9 @@ BatchSummary runExtraction(const std::string& listPath, BatchObserver& observer,
         observer.onSetStarted(number, framing);
         SetResult result;
         result.setNumber = number;
-        if (!checkRunSet(set, observer)) {
-            result.outcome = SetOutcome::reported;
-        } else {
-            std::string error;
-            try {
+        result.outcome = containSetErrors(
+            [&] {
+                if (!checkRunSet(set, observer)) return SetOutcome::reported;
                 const ProjectedRun records = projectRunSet(set, options.outputDir);
                 // The time-course file is checked (name, regular file, size) before any work.
                 checkTimeCourseFile(records.fmr);
@@ -111,18 +110,12 @@ BatchSummary runExtraction(const std::string& listPath, BatchObserver& observer,
                     if (coverageOf(voi, options.minOccupancy).selected == 0)
                         observer.onEvent(VoiSelectsNothing{set.voiPath, set.fmrPath, v, voi.name});
                 }
-            } catch (const std::bad_alloc&) {
-                error = kOutOfMemoryError;
-            } catch (const std::exception& caught) {
-                error = caught.what();
-                if (error.empty()) error = kUnexpectedError;
-            }
-            if (!error.empty()) {
-                result.outcome = SetOutcome::failed;
-                result.outputPath.clear();
-                result.message = error;
-                observer.onEvent(ExtractionFailed{set.voiPath, set.fmrPath, error});
-            }
+                return SetOutcome::converted;
+            },
+            result.message);
+        if (result.outcome == SetOutcome::failed) {
+            result.outputPath.clear();
+            observer.onEvent(ExtractionFailed{set.voiPath, set.fmrPath, result.message});
         }
         summary.add(result.outcome);
         observer.onSetFinished(framing, result);
