@@ -4,39 +4,23 @@
 #include <nifti1_io.h>
 
 #include <cstring>
-#include <memory>
 #include <stdexcept>
 #include <string>
+
+#include "outputs/nifti/nifti_image_handle.h"
 
 namespace zandrel {
 
 namespace {
-
-struct ImageDeleter {
-    void operator()(nifti_image* image) const {
-        image->data = nullptr;  // the voxels belong to the caller
-        nifti_image_free(image);
-    }
-};
-
-std::runtime_error cannotCreate(const OutputFile& output) {
-    return std::runtime_error("Cannot Create file: " + output.target());
-}
 
 void writeImage(OutputFile& output, const VoiPlacement& placement, const void* voxels, std::size_t count,
                 int datatype, bool label, int gzipLevel) {
     if (count != placement.cellCount() || gzipLevel < 1 || gzipLevel > 9) {
         throw std::invalid_argument("writeNiftiImage: voxel count or gzip level out of range");
     }
-    nifti_set_debug_level(0);  // failures reach the caller as our own error, not as library text
     const int dims[8] = {3, placement.dim, placement.dim, placement.dim, 1, 1, 1, 1};
-    std::unique_ptr<nifti_image, ImageDeleter> image(nifti_make_new_nim(dims, datatype, 0));
-    if (!image) throw cannotCreate(output);
+    const NiftiImagePtr image = newNiftiImage(output, dims, datatype);
     nifti_image& nim = *image;
-
-    output.handOver();
-    if (nifti_set_filenames(&nim, output.temporaryPath().c_str(), 0, 1) != 0) throw cannotCreate(output);
-    nim.nifti_type = NIFTI_FTYPE_NIFTI1_1;
 
     const float size[3] = {static_cast<float>(placement.voxelSize[0]), static_cast<float>(placement.voxelSize[1]),
                            static_cast<float>(placement.voxelSize[2])};
@@ -73,14 +57,7 @@ void writeImage(OutputFile& output, const VoiPlacement& placement, const void* v
     // zlib's run-length strategy ("R"): a label image or mask is long runs of one value, and
     // matching runs only packs it as small as the default strategy does at this level
     // (18 KB per realistic set) in about half the time.
-    const std::string mode = "wb" + std::to_string(gzipLevel) + "R";
-    // Header only, file left open: the data go through the call that reports its status.
-    znzFile file = nifti_image_write_hdr_img2(&nim, 2, mode.c_str(), nullptr, nullptr);
-    if (znz_isnull(file)) throw cannotCreate(output);
-    const int written = nifti_write_all_data(file, &nim, nullptr);
-    const int closed = znzclose(file);
-    if (written < 0 || closed != 0) throw cannotCreate(output);
-    output.finish();
+    writeNiftiImageFile(output, nim, "wb" + std::to_string(gzipLevel) + "R");
 }
 
 }  // namespace

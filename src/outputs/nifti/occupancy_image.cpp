@@ -6,41 +6,22 @@
 
 #include <cmath>
 #include <cstring>
-#include <memory>
 #include <stdexcept>
 #include <string>
 
+#include "outputs/nifti/nifti_image_handle.h"
+
 namespace zandrel {
 
-namespace {
-
-struct ImageDeleter {
-    void operator()(nifti_image* image) const {
-        image->data = nullptr;  // the values belong to the caller
-        nifti_image_free(image);
-    }
-};
-
-std::runtime_error cannotCreate(const OutputFile& output) {
-    return std::runtime_error("Cannot Create file: " + output.target());
-}
-
-}  // namespace
 
 void writeOccupancyImage(OutputFile& output, const std::array<std::int32_t, 3>& dims, std::int32_t volumes,
                          const std::vector<float>& values, const WorldMatrix& toWorld) {
     const std::uint64_t count = static_cast<std::uint64_t>(dims[0]) * static_cast<std::uint64_t>(dims[1]) *
                                 static_cast<std::uint64_t>(dims[2]) * static_cast<std::uint64_t>(volumes);
     if (volumes < 1 || count != values.size()) throw std::invalid_argument("writeOccupancyImage: value count");
-    nifti_set_debug_level(0);
     const int imageDims[8] = {4, dims[0], dims[1], dims[2], volumes, 1, 1, 1};
-    std::unique_ptr<nifti_image, ImageDeleter> image(nifti_make_new_nim(imageDims, DT_FLOAT32, 0));
-    if (!image) throw cannotCreate(output);
+    const NiftiImagePtr image = newNiftiImage(output, imageDims, DT_FLOAT32);
     nifti_image& nim = *image;
-
-    output.handOver();
-    if (nifti_set_filenames(&nim, output.temporaryPath().c_str(), 0, 1) != 0) throw cannotCreate(output);
-    nim.nifti_type = NIFTI_FTYPE_NIFTI1_1;
 
     mat44 sform;
     for (int r = 0; r < 4; ++r)
@@ -78,12 +59,7 @@ void writeOccupancyImage(OutputFile& output, const std::array<std::int32_t, 3>& 
     std::strncpy(nim.descrip, "VOI occupancy on a functional run", sizeof nim.descrip - 1);
 
     nim.data = const_cast<float*>(values.data());
-    znzFile file = nifti_image_write_hdr_img2(&nim, 2, "wb6", nullptr, nullptr);
-    if (znz_isnull(file)) throw cannotCreate(output);
-    const int written = nifti_write_all_data(file, &nim, nullptr);
-    const int closed = znzclose(file);
-    if (written < 0 || closed != 0) throw cannotCreate(output);
-    output.finish();
+    writeNiftiImageFile(output, nim, "wb6");
 }
 
 }  // namespace zandrel
