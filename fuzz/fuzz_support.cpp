@@ -79,7 +79,7 @@ std::size_t countDigitRuns(const std::string& text) {
 
 namespace {
 
-void checkTextValue(const KeyedText& field) {
+void checkTextValue(const KeyedText& field, bool quotesKept) {
     if (!field.present) {
         FUZZ_CHECK(!field.quoted);
         return;
@@ -87,7 +87,11 @@ void checkTextValue(const KeyedText& field) {
     // A text value is the rest of one line: it never holds a line feed, and without
     // quotes it carries no double quote and no trailing white space.
     FUZZ_CHECK(field.value.find('\n') == std::string::npos);
-    if (!field.quoted) {
+    if (!field.quoted && quotesKept) {
+        // Quotes stay, but a value never stands wholly between a pair of them.
+        const std::string& v = field.value;
+        FUZZ_CHECK(!(v.size() >= 2 && v.front() == '"' && v.back() == '"'));
+    } else if (!field.quoted) {
         FUZZ_CHECK(field.value.find('"') == std::string::npos);
         if (!field.value.empty()) {
             const char last = field.value.back();
@@ -100,7 +104,7 @@ void checkTextValue(const KeyedText& field) {
 
 template <class Value>
 void checkKeyed(const Keyed<Value>& field, const std::string& name, const std::string& input,
-                const Value& absentValue) {
+                const Value& absentValue, bool quotesKept) {
     if (!field.present) {
         FUZZ_CHECK(field.key.empty());
         FUZZ_CHECK(field.width == 0);
@@ -113,12 +117,13 @@ void checkKeyed(const Keyed<Value>& field, const std::string& name, const std::s
         FUZZ_CHECK(field.width >= static_cast<std::int32_t>(keyWord.size()));
         FUZZ_CHECK(input.find(keyWord) != std::string::npos);
     }
-    if constexpr (std::is_same_v<Value, std::string>) checkTextValue(field);
+    if constexpr (std::is_same_v<Value, std::string>) checkTextValue(field, quotesKept);
+    else static_cast<void>(quotesKept);
 }
 
-template void checkKeyed(const KeyedInt&, const std::string&, const std::string&, const std::int32_t&);
-template void checkKeyed(const KeyedFloat&, const std::string&, const std::string&, const float&);
-template void checkKeyed(const KeyedBool&, const std::string&, const std::string&, const bool&);
-template void checkKeyed(const KeyedText&, const std::string&, const std::string&, const std::string&);
+template void checkKeyed(const KeyedInt&, const std::string&, const std::string&, const std::int32_t&, bool);
+template void checkKeyed(const KeyedFloat&, const std::string&, const std::string&, const float&, bool);
+template void checkKeyed(const KeyedBool&, const std::string&, const std::string&, const bool&, bool);
+template void checkKeyed(const KeyedText&, const std::string&, const std::string&, const std::string&, bool);
 
 }  // namespace zandrel::fuzz

@@ -38,10 +38,12 @@ std::size_t countDigitRuns(const std::string& text);
 // A keyed field that was never met keeps an empty key, width 0 and its preset value
 // `absentValue`; one that was met carries the key `name` (without colon), a width of at
 // least the key word's length, and the input contains the key word. A text value is the
-// rest of one line.
+// rest of one line. `quotesKept`: the reader keeps double quotes inside a value and takes
+// off only a pair around the whole value (the .voi reader), instead of never leaving one
+// in an unquoted value (the readers of the host's formats).
 template <class Value>
 void checkKeyed(const Keyed<Value>& field, const std::string& name, const std::string& input,
-                const Value& absentValue);
+                const Value& absentValue, bool quotesKept = false);
 
 // checkKeyed for every field of the key table, under the key of its row; the presets are
 // those of a record that was never read.

@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const VoiFile& file = reading.file;
 
     fuzz::checkKeyed(file.FileVersion, "FileVersion", input, -1);
-    fuzz::checkKeyed(file.ReferenceSpace, "ReferenceSpace", input, std::string());
+    fuzz::checkKeyed(file.ReferenceSpace, "ReferenceSpace", input, std::string(), true);
     fuzz::checkKeyed(file.NrOfVOIs, "NrOfVOIs", input, 0);
     // Counts describe what was read.
     FUZZ_CHECK(file.NrOfVOIs.value == static_cast<std::int32_t>(file.vois.size()) || !file.NrOfVOIs.present);
