@@ -7,7 +7,7 @@ want="${1:-all}"
 # man-db renders the generated manual page; libpng and chromium serve the picture report and its
 # browser test; the NIfTI C library writes NIfTI files, which nibabel and nifti_tool read back.
 packages=(build-essential cmake libgtest-dev nlohmann-json3-dev libcli11-dev man-db libpng-dev python3 chromium
-  libnifti2-dev nifti-bin python3-nibabel)
+  libnifti2-dev zlib1g-dev nifti-bin python3-nibabel)
 case "$want" in
   native) ;;
   windows) packages+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 zip) ;;
