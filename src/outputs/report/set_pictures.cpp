@@ -125,7 +125,9 @@ std::vector<PagePicture> drawSetPictures(std::size_t setNumber, const ConvertedS
                                       std::to_string(plot->voxels.size()) + " ROI voxels; mean of volumes " +
                                       volumeList(functional.volumes) + "; column 0 at left, row 0 at top.");
         }
-        const RgbImage image = composeFigure(panels);
+        // One figure's memory per drawing thread, reused from figure to figure.
+        thread_local RgbImage image;
+        composeFigure(panels, image);
         figure.file = figureName(setNumber, v);
         figure.width = image.width;
         figure.height = image.height;

@@ -136,15 +136,22 @@ RgbImage scaledUp(const RgbImage& image, std::int32_t scale) {
 }
 
 RgbImage composeFigure(const std::vector<RgbImage>& panels) {
+    RgbImage figure;
+    composeFigure(panels, figure);
+    return figure;
+}
+
+void composeFigure(const std::vector<RgbImage>& panels, RgbImage& figure) {
     std::int32_t width = kFigureGap;
     std::int32_t height = 0;
     for (const RgbImage& panel : panels) {
         width += panel.width + kFigureGap;
         height = std::max(height, panel.height);
     }
-    RgbImage figure(width, height + 2 * kFigureGap);
-    for (std::size_t at = 0; at < figure.pixels.size(); at += 3)
-        std::copy(kFrameColour.begin(), kFrameColour.end(), figure.pixels.begin() + static_cast<std::ptrdiff_t>(at));
+    figure.width = width;
+    figure.height = height + 2 * kFigureGap;
+    static_assert(kFrameColour[0] == kFrameColour[1] && kFrameColour[1] == kFrameColour[2], "a grey frame");
+    figure.pixels.assign(static_cast<std::size_t>(figure.width) * static_cast<std::size_t>(figure.height) * 3u, kFrameColour[0]);
     std::int32_t left = kFigureGap;
     const auto rowBytes = [](std::int32_t pixels) { return static_cast<std::size_t>(pixels) * 3u; };
     for (const RgbImage& panel : panels) {
@@ -153,7 +160,6 @@ RgbImage composeFigure(const std::vector<RgbImage>& panels) {
                         figure.pixels.begin() + static_cast<std::ptrdiff_t>(rowBytes((y + kFigureGap) * width + left)));
         left += panel.width + kFigureGap;
     }
-    return figure;
 }
 
 namespace {

@@ -95,6 +95,9 @@ constexpr std::int32_t kFigureGap = 2;
 // is at kFigureGap + the sum over earlier panels of (width + kFigureGap), its top at
 // kFigureGap.
 RgbImage composeFigure(const std::vector<RgbImage>& panels);
+// The same into `figure`, whose memory is reused: a thread drawing figure after figure
+// touches fresh memory only for the first.
+void composeFigure(const std::vector<RgbImage>& panels, RgbImage& figure);
 
 // Width of an outline in pixels, inside the region it surrounds.
 constexpr std::int32_t kOutlineWidth = 2;
