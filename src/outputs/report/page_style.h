@@ -17,8 +17,8 @@ code, .path { font-family: ui-monospace, monospace; font-size: .9em; word-break:
 .reported { background: #b35c00; }
 .failed { background: #c62828; }
 tr.attention { background: #fff3e0; }
-div.overview { max-height: 80vh; overflow: auto; border: 1px solid #ccc; }
-table.overview { margin: 0; font-size: .8em; line-height: 1.2; width: 100%; }
+div.overview { max-height: 80vh; overflow: auto; display: inline-block; max-width: 100%; border: 1px solid #ccc; }
+table.overview { margin: 0; font-size: .8em; line-height: 1.2; }
 table.overview th, table.overview td { padding: .05rem .4rem; border-width: 0 0 1px 0; }
 table.overview thead th { position: sticky; top: 0; background: #eee; }
 table.overview .outcome { font-size: .9em; padding: 0 .3rem; }
