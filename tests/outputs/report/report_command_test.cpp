@@ -274,19 +274,5 @@ TEST(ReportCommand, EveryLinkResolvesAlsoAfterMovingTheReportWithTheData) {
         EXPECT_TRUE(fs::is_regular_file(fs::path(dir.file("moved/report")) / link)) << "after the move: " << link;
 }
 
-// The overview holds one row per set, whatever its outcome.
-TEST(ReportCommand, OverviewHasOneRowPerSet) {
-    TempDir dir;
-    const MixedStudy mixed(dir);
-    const std::string page = mixed.page();
-    const std::size_t start = page.find("<table class=\"overview\">");
-    ASSERT_NE(start, std::string::npos);
-    const std::string table = page.substr(start, page.find("</table>", start) - start);
-    std::size_t rows = 0;
-    for (std::size_t at = table.find("<tbody>"); (at = table.find("<tr", at)) != std::string::npos; ++at) ++rows;
-    EXPECT_EQ(rows, 5u);
-    for (std::size_t s = 1; s <= 5; ++s) EXPECT_NE(table.find("<a href=\"#set-" + std::to_string(s) + "\">"), std::string::npos) << s;
-}
-
 }  // namespace
 }  // namespace zandrel::report
