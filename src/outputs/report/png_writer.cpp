@@ -4,6 +4,7 @@
 #include <zlib.h>
 
 #include <csetjmp>
+#include <cstring>
 #include <cstdint>
 #include <cstdio>
 #include <stdexcept>
@@ -35,7 +36,15 @@ bool indexColours(const RgbImage& image, IndexedImage& indexed) {
     indexed.indices.resize(count);
     std::uint32_t lastColour = kEmpty;
     std::uint8_t lastIndex = 0;
+    const auto width = static_cast<std::size_t>(image.width);
     for (std::size_t n = 0; n < count; ++n) {
+        // Pictures are drawn in blocks of equal rows: a row like the one above has its indices.
+        if (n % width == 0 && n >= width &&
+            std::memcmp(image.pixels.data() + 3u * n, image.pixels.data() + 3u * (n - width), 3u * width) == 0) {
+            std::memcpy(indexed.indices.data() + n, indexed.indices.data() + n - width, width);
+            n += width - 1;
+            continue;
+        }
         const std::uint8_t* rgb = image.pixels.data() + 3u * n;
         const std::uint32_t colour = (std::uint32_t{rgb[0]} << 16) | (std::uint32_t{rgb[1]} << 8) | rgb[2];
         // Pictures are drawn in blocks of equal pixels: most pixels repeat the one before.

@@ -93,7 +93,10 @@ std::vector<PagePicture> drawSetPictures(std::size_t setNumber, const ConvertedS
     const std::int32_t scale = functionalScale(functional.mean.dimX(), functional.mean.dimY());
 
     std::vector<PagePicture> figures(file.vois.size());
-    std::vector<RgbImage> panels;
+    // The panels' and the figure's memory is kept per drawing thread, reused from figure to
+    // figure: fresh memory costs a page fault per page touched.
+    thread_local std::vector<RgbImage> panels;
+    thread_local RgbImage image;
     for (std::size_t v = 0; v < file.vois.size(); ++v) {
         const Voi& voi = file.vois[v];
         std::vector<std::array<std::int32_t, 3>> points;
@@ -104,19 +107,25 @@ std::vector<PagePicture> drawSetPictures(std::size_t setNumber, const ConvertedS
         const Rgb colour = {channel(voi.red), channel(voi.green), channel(voi.blue)};
         PagePicture& figure = figures[v];
 
-        panels.clear();
+        std::size_t count = 0;
+        const auto nextPanel = [&]() -> RgbImage& {
+            if (panels.size() <= count) panels.resize(count + 1);
+            return panels[count++];
+        };
         for (const CutText& text : kCuts) {
             const std::int32_t position = centre[text.axis];
-            panels.push_back(renderCut(mapping, functional.mean, window, points, text.cut, position, colour));
-            drawTitle(panels.back(), text.title);
-            if (anatomicalSpace) drawOrientation(panels.back(), text);
+            RgbImage& panel = nextPanel();
+            renderCut(mapping, functional.mean, window, points, text.cut, position, colour, panel);
+            drawTitle(panel, text.title);
+            if (anatomicalSpace) drawOrientation(panel, text);
             figure.captions.push_back(cutCaption(text, position, anatomicalSpace));
         }
         const RoiPlot* plot = v < records.roi.plots.size() ? &records.roi.plots[v] : nullptr;
         const std::int32_t slice = plot != nullptr ? busiestSlice(*plot, functional.mean.dimZ()) : -1;
         if (slice >= 0) {
-            panels.push_back(renderFunctionalSlice(functional.mean, window, *plot, slice, scale, colour));
-            drawTitle(panels.back(), "Slice " + std::to_string(slice));
+            RgbImage& panel = nextPanel();
+            renderFunctionalSlice(functional.mean, window, *plot, slice, scale, colour, panel);
+            drawTitle(panel, "Slice " + std::to_string(slice));
             const auto here = std::count_if(plot->voxels.begin(), plot->voxels.end(), [&](const VoxelTriple& t) {
                 return t.z == slice && functional.mean.contains(t.x, t.y, t.z);
             });
@@ -125,9 +134,7 @@ std::vector<PagePicture> drawSetPictures(std::size_t setNumber, const ConvertedS
                                       std::to_string(plot->voxels.size()) + " ROI voxels; mean of volumes " +
                                       volumeList(functional.volumes) + "; column 0 at left, row 0 at top.");
         }
-        // One figure's memory per drawing thread, reused from figure to figure.
-        thread_local RgbImage image;
-        composeFigure(panels, image);
+        composeFigure(panels, count, image);
         figure.file = figureName(setNumber, v);
         figure.width = image.width;
         figure.height = image.height;

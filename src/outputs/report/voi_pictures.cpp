@@ -55,9 +55,9 @@ GridPlane planeOf(Cut cut, std::int32_t position) {
     return plane;
 }
 
-RgbImage renderCut(const TargetMapping& mapping, const VolumeGrid& functional, const Window& window,
-                   const std::vector<std::array<std::int32_t, 3>>& voiPoints, Cut cut, std::int32_t position,
-                   const Rgb& colour) {
+void renderCut(const TargetMapping& mapping, const VolumeGrid& functional, const Window& window,
+               const std::vector<std::array<std::int32_t, 3>>& voiPoints, Cut cut, std::int32_t position,
+               const Rgb& colour, RgbImage& picture) {
     constexpr std::int32_t samples = kCutSamples;
     RgbImage image(samples, samples);
     const GridPlane plane = planeOf(cut, position);
@@ -84,9 +84,8 @@ RgbImage renderCut(const TargetMapping& mapping, const VolumeGrid& functional, c
         if (p[column] < 0 || p[column] >= kAnatomicalGridSize || p[row] < 0 || p[row] >= kAnatomicalGridSize) continue;
         inside[static_cast<std::size_t>(p[row] / kCutStep) * samples + static_cast<std::size_t>(p[column] / kCutStep)] = 1;
     }
-    RgbImage picture = scaledUp(image, kCutScale);
+    scaleUp(image, kCutScale, picture);
     drawOutline(picture, inside, kCutScale, colour);
-    return picture;
 }
 
 std::int32_t busiestSlice(const RoiPlot& plot, std::int32_t slices) {
@@ -98,8 +97,8 @@ std::int32_t busiestSlice(const RoiPlot& plot, std::int32_t slices) {
     return *most == 0 ? -1 : static_cast<std::int32_t>(most - counts.begin());
 }
 
-RgbImage renderFunctionalSlice(const VolumeGrid& functional, const Window& window, const RoiPlot& plot,
-                               std::int32_t slice, std::int32_t scale, const Rgb& colour) {
+void renderFunctionalSlice(const VolumeGrid& functional, const Window& window, const RoiPlot& plot,
+                           std::int32_t slice, std::int32_t scale, const Rgb& colour, RgbImage& picture) {
     const std::int32_t columns = functional.dimX();
     const std::int32_t rows = functional.dimY();
     RgbImage cells(columns, rows);
@@ -113,14 +112,18 @@ RgbImage renderFunctionalSlice(const VolumeGrid& functional, const Window& windo
             const std::uint8_t g = grey(functional.get(x, y, slice));
             cells.set(x, y, {g, g, g});
         }
-    RgbImage image = scaledUp(cells, scale);
-    drawOutline(image, marked, scale, colour);
-    return image;
+    scaleUp(cells, std::max(1, scale), picture);
+    drawOutline(picture, marked, std::max(1, scale), colour);
 }
 
-RgbImage scaledUp(const RgbImage& image, std::int32_t scale) {
-    if (scale <= 1) return image;
-    RgbImage scaled(image.width * scale, image.height * scale);
+void scaleUp(const RgbImage& image, std::int32_t scale, RgbImage& scaled) {
+    if (scale <= 1) {
+        scaled = image;
+        return;
+    }
+    scaled.width = image.width * scale;
+    scaled.height = image.height * scale;
+    scaled.pixels.resize(static_cast<std::size_t>(scaled.width) * static_cast<std::size_t>(scaled.height) * 3u);
     const auto rowBytes = static_cast<std::size_t>(scaled.width) * 3u;
     for (std::int32_t y = 0; y < image.height; ++y) {
         std::uint8_t* out = scaled.pixels.data() + static_cast<std::size_t>(y * scale) * rowBytes;
@@ -132,19 +135,20 @@ RgbImage scaledUp(const RgbImage& image, std::int32_t scale) {
         for (std::int32_t n = 1; n < scale; ++n)
             std::copy_n(first, rowBytes, scaled.pixels.data() + static_cast<std::size_t>(y * scale + n) * rowBytes);
     }
-    return scaled;
 }
 
 RgbImage composeFigure(const std::vector<RgbImage>& panels) {
     RgbImage figure;
-    composeFigure(panels, figure);
+    composeFigure(panels, panels.size(), figure);
     return figure;
 }
 
-void composeFigure(const std::vector<RgbImage>& panels, RgbImage& figure) {
+void composeFigure(const std::vector<RgbImage>& panels, std::size_t count, RgbImage& figure) {
+    count = std::min(count, panels.size());
     std::int32_t width = kFigureGap;
     std::int32_t height = 0;
-    for (const RgbImage& panel : panels) {
+    for (std::size_t n = 0; n < count; ++n) {
+        const RgbImage& panel = panels[n];
         width += panel.width + kFigureGap;
         height = std::max(height, panel.height);
     }
@@ -154,7 +158,8 @@ void composeFigure(const std::vector<RgbImage>& panels, RgbImage& figure) {
     figure.pixels.assign(static_cast<std::size_t>(figure.width) * static_cast<std::size_t>(figure.height) * 3u, kFrameColour[0]);
     std::int32_t left = kFigureGap;
     const auto rowBytes = [](std::int32_t pixels) { return static_cast<std::size_t>(pixels) * 3u; };
-    for (const RgbImage& panel : panels) {
+    for (std::size_t n = 0; n < count; ++n) {
+        const RgbImage& panel = panels[n];
         for (std::int32_t y = 0; y < panel.height; ++y)
             std::copy_n(panel.pixels.begin() + static_cast<std::ptrdiff_t>(rowBytes(y * panel.width)), rowBytes(panel.width),
                         figure.pixels.begin() + static_cast<std::ptrdiff_t>(rowBytes((y + kFigureGap) * width + left)));

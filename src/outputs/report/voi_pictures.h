@@ -70,22 +70,25 @@ GridPlane planeOf(Cut cut, std::int32_t position);
 // A kCutSize x kCutSize cut: each sample the windowed value of the functional cell that its
 // point of planeOf(cut, position) samples (black where it lands outside the functional
 // grid), a block of kCutScale x kCutScale pixels, and the outline (drawOutline) in `colour`
-// of the samples that are a point of the VOI (target grid indices `voiPoints`).
-RgbImage renderCut(const TargetMapping& mapping, const VolumeGrid& functional, const Window& window,
-                   const std::vector<std::array<std::int32_t, 3>>& voiPoints, Cut cut, std::int32_t position,
-                   const Rgb& colour);
+// of the samples that are a point of the VOI (target grid indices `voiPoints`). Drawn into
+// `picture`, whose memory is reused.
+void renderCut(const TargetMapping& mapping, const VolumeGrid& functional, const Window& window,
+               const std::vector<std::array<std::int32_t, 3>>& voiPoints, Cut cut, std::int32_t position,
+               const Rgb& colour, RgbImage& picture);
 
 // The slice holding most of the plot's voxels that lie in a grid of `slices` slices
 // (the lowest such slice on a tie); -1 when none does.
 std::int32_t busiestSlice(const RoiPlot& plot, std::int32_t slices);
 
 // Slice `slice` of the functional image, each cell `scale` x `scale` pixels, with the
-// outline (drawOutline) in `colour` of the cells of the plot's voxels on that slice.
-RgbImage renderFunctionalSlice(const VolumeGrid& functional, const Window& window, const RoiPlot& plot,
-                               std::int32_t slice, std::int32_t scale, const Rgb& colour);
+// outline (drawOutline) in `colour` of the cells of the plot's voxels on that slice. Drawn
+// into `picture`, whose memory is reused.
+void renderFunctionalSlice(const VolumeGrid& functional, const Window& window, const RoiPlot& plot,
+                           std::int32_t slice, std::int32_t scale, const Rgb& colour, RgbImage& picture);
 
-// The picture with each pixel drawn as a block of `scale` x `scale` pixels (no smoothing).
-RgbImage scaledUp(const RgbImage& image, std::int32_t scale);
+// `image` with each pixel drawn as a block of `scale` x `scale` pixels (no smoothing), into
+// `scaled`, whose memory is reused.
+void scaleUp(const RgbImage& image, std::int32_t scale, RgbImage& scaled);
 
 // Pixels of frame around and between the panels of a figure.
 constexpr std::int32_t kFigureGap = 2;
@@ -95,9 +98,9 @@ constexpr std::int32_t kFigureGap = 2;
 // is at kFigureGap + the sum over earlier panels of (width + kFigureGap), its top at
 // kFigureGap.
 RgbImage composeFigure(const std::vector<RgbImage>& panels);
-// The same into `figure`, whose memory is reused: a thread drawing figure after figure
-// touches fresh memory only for the first.
-void composeFigure(const std::vector<RgbImage>& panels, RgbImage& figure);
+// The same of the first `count` panels, into `figure`, whose memory is reused: a thread
+// drawing figure after figure touches fresh memory only for the first.
+void composeFigure(const std::vector<RgbImage>& panels, std::size_t count, RgbImage& figure);
 
 // Width of an outline in pixels, inside the region it surrounds.
 constexpr std::int32_t kOutlineWidth = 2;
