@@ -154,6 +154,7 @@ int runConvert(const ConvertArguments& arguments) {
     // Each output asked for starts before anything is converted: a refused report folder
     // converts nothing. Its own log entries go through the fan-out, to every observer.
     ObserverFanOut observers;
+    SetOutputFiles setFiles;  // what the NIfTI output wrote for each set, for the report's links
     std::vector<std::unique_ptr<BatchOutput>> outputs;
     for (std::size_t k = 0; k < kinds.size(); ++k) {
         if (arguments.outputs[k].empty()) continue;
@@ -162,6 +163,7 @@ int runConvert(const ConvertArguments& arguments) {
         start.listPath = arguments.listPath;
         start.dryRun = arguments.conversion.dryRun;
         start.log = &observers;
+        start.setFiles = &setFiles;
         try {
             outputs.push_back(kinds[k].startBatch(start));
         } catch (const std::exception& error) {

@@ -20,7 +20,7 @@ NiftiMode niftiMode(const std::string& value) { return value == "masks" ? NiftiM
 
 class NiftiOutput : public BatchOutput {
 public:
-    explicit NiftiOutput(const BatchOutputStart& start) : nifti_(*start.log, niftiMode(start.value)) {}
+    explicit NiftiOutput(const BatchOutputStart& start) : nifti_(*start.log, niftiMode(start.value), start.setFiles) {}
     BatchObserver& observer() override { return nifti_; }
     // Each set's failure was logged as it happened.
     Completion finish() override { return {!nifti_.failed(), {}}; }
@@ -34,7 +34,7 @@ private:
 class ReportOutput : public BatchOutput {
 public:
     explicit ReportOutput(const BatchOutputStart& start)
-        : dir_(start.value), report_(start.value, start.listPath, kVersion, start.dryRun) {}
+        : dir_(start.value), report_(start.value, start.listPath, kVersion, start.dryRun, {}, start.setFiles) {}
     BatchObserver& observer() override { return report_; }
     Completion finish() override {
         const std::string failure = report_.finish();

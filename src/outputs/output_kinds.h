@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "batch/batch_observer.h"
+#include "outputs/set_output_files.h"
 
 namespace zandrel {
 
@@ -33,6 +34,7 @@ struct BatchOutputStart {
     std::string listPath;
     bool dryRun = false;
     BatchObserver* log = nullptr;  // where the kind logs entries of its own: every observer receives them
+    SetOutputFiles* setFiles = nullptr;  // shared by the batch's outputs: what each wrote for a set
 };
 
 // The files written for one existing .voi, and the reader's warnings about it.

@@ -11,7 +11,8 @@ void NiftiOutputsObserver::onSetFinished(const FileSet& set, const SetResult& re
     const ConvertedSet& converted = *result.converted;
     std::string message;
     try {
-        writeConvertedSetOutputs(set, converted, result.outputPath, mode_);
+        const NiftiOutputReport report = writeConvertedSetOutputs(set, converted, result.outputPath, mode_);
+        if (written_ != nullptr) written_->add(result.setNumber, report.written);
         return;
     } catch (const std::exception& error) {
         message = error.what();

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "batch/batch_observer.h"
+#include "outputs/set_output_files.h"
 #include "outputs/nifti/voi_outputs.h"
 
 namespace zandrel {
@@ -12,10 +13,11 @@ namespace zandrel {
 // `<stem>.json`, the stem being the .voi path without ".voi"), with the set's provenance.
 // A dry run saves nothing and so writes nothing here. A failure is reported as OutputsFailed
 // ("NIfTI files") through `log` (the fan-out, so the console and transcript receive it too);
-// the .voi file stays.
+// the .voi file stays. The files written for each set are added to `written` when given.
 class NiftiOutputsObserver : public BatchObserver {
 public:
-    NiftiOutputsObserver(BatchObserver& log, NiftiMode mode) : log_(log), mode_(mode) {}
+    NiftiOutputsObserver(BatchObserver& log, NiftiMode mode, SetOutputFiles* written = nullptr)
+        : log_(log), mode_(mode), written_(written) {}
 
     void onEvent(const BatchEvent& event) override { static_cast<void>(event); }
     void onSetFinished(const FileSet& set, const SetResult& result) override;
@@ -26,6 +28,7 @@ public:
 private:
     BatchObserver& log_;
     NiftiMode mode_;
+    SetOutputFiles* written_;
     bool failed_ = false;
 };
 

@@ -27,6 +27,11 @@ std::string formatUtcDate(std::chrono::system_clock::time_point when) {
     return text;
 }
 
+double roiCoverage(const VoiRow& row) {
+    if (row.roiVoxels <= 0) return -1.0;
+    return static_cast<double>(row.roiVoxels - row.skippedVoxels) / static_cast<double>(row.roiVoxels);
+}
+
 ReportBuilder::ReportBuilder(std::string listPath, std::string programVersion, bool dryRun)
     : started_(std::chrono::steady_clock::now()) {
     model_.listPath = std::move(listPath);
@@ -52,6 +57,12 @@ void ReportBuilder::addLogEntry(const std::string& entry) {
 void ReportBuilder::setOutputPath(const std::string& path) {
     if (ReportSet* set = current()) set->outputPath = path;
 }
+
+void ReportBuilder::setOutputFiles(std::vector<std::string> paths) {
+    if (ReportSet* set = current()) set->outputFiles = std::move(paths);
+}
+
+void ReportBuilder::setFolder(std::string folder) { model_.folder = std::move(folder); }
 
 void ReportBuilder::setBuilt(std::string referenceSpace, std::vector<VoiRow> vois) {
     ReportSet* set = current();

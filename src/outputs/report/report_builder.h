@@ -20,6 +20,9 @@ public:
     void startSet(const FileSet& files);
     void addLogEntry(const std::string& entry);
     void setOutputPath(const std::string& path);
+    void setOutputFiles(std::vector<std::string> paths);
+    // The report's folder, which the page's links are relative to.
+    void setFolder(std::string folder);
     // The table of the built VOIs, and their pictures (or why there are none).
     void setBuilt(std::string referenceSpace, std::vector<VoiRow> vois);
     void setPictures(std::vector<PagePicture> pictures, std::string note);

@@ -34,14 +34,20 @@ struct VoiRow {
     std::string name;
     std::array<std::int32_t, 3> colour{{0, 0, 0}};  // red, green, blue as the file holds them
     VoiFigures figures;
+    std::int64_t roiVoxels = 0;      // voxels of the ROI the VOI was made from
     std::int64_t skippedVoxels = 0;  // ROI voxels outside the functional grid
 };
+
+// The share of a ROI's voxels that lie inside its functional grid (the rest are skipped
+// when its VOI is made), from 0 to 1; negative for a ROI without voxels.
+double roiCoverage(const VoiRow& row);
 
 struct ReportSet {
     FileSet files;
     SetOutcome outcome = SetOutcome::failed;
     std::vector<std::string> logEntries;  // in the order they were logged
     std::string outputPath;               // the .voi written (or that a dry run would write)
+    std::vector<std::string> outputFiles; // the other files written for the set (NIfTI images, table, sidecar)
     bool built = false;                   // the VOIs were built: the rows below are its table
     std::string referenceSpace;           // as the .voi file names it
     std::vector<VoiRow> vois;             // in file order
@@ -50,6 +56,7 @@ struct ReportSet {
 };
 
 struct ReportModel {
+    std::string folder;          // the report's folder, made absolute: the page's links start there
     std::string listPath;
     std::string date;            // as the page shows it, e.g. "2026-12-08 04:40 UTC"
     std::string programVersion;

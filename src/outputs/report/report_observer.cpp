@@ -1,6 +1,7 @@
 #include "outputs/report/report_observer.h"
 
 #include <exception>
+#include <filesystem>
 #include <new>
 #include <utility>
 
@@ -9,8 +10,10 @@
 namespace zandrel::report {
 
 ReportObserver::ReportObserver(const std::string& dir, std::string listPath, std::string programVersion, bool dryRun,
-                               ReportOptions options)
-    : builder_(std::move(listPath), std::move(programVersion), dryRun), writer_(dir, options) {}
+                               ReportOptions options, SetOutputFiles* setFiles)
+    : builder_(std::move(listPath), std::move(programVersion), dryRun), writer_(dir, options), setFiles_(setFiles) {
+    builder_.setFolder(std::filesystem::absolute(std::filesystem::path(dir)).lexically_normal().string());
+}
 
 void ReportObserver::onEvent(const BatchEvent& event) {
     try {
@@ -34,6 +37,7 @@ void ReportObserver::onSetFinished(const FileSet& set, const SetResult& result) 
     // The batch goes on whatever happens here: a fault of the report is kept for finish().
     try {
         builder_.setOutputPath(result.outputPath);
+        if (setFiles_ != nullptr) builder_.setOutputFiles(setFiles_->take(result.setNumber));
         if (result.converted != nullptr) addConverted(result.setNumber, *result.converted);
     } catch (const std::exception& error) {
         if (failure_.empty()) failure_ = error.what();

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "batch/batch_observer.h"
+#include "outputs/set_output_files.h"
 #include "outputs/report/report_builder.h"
 #include "outputs/report/report_writer.h"
 
@@ -20,9 +21,11 @@ namespace zandrel::report {
 // later sets get no pictures, and finish() returns it.
 class ReportObserver : public BatchObserver {
 public:
-    // Prepares the report folder; throws std::runtime_error when it is refused.
+    // Prepares the report folder; throws std::runtime_error when it is refused. Each set's
+    // section links the files the batch's other outputs wrote for it, taken from `setFiles`
+    // when given.
     ReportObserver(const std::string& dir, std::string listPath, std::string programVersion, bool dryRun,
-                   ReportOptions options = {});
+                   ReportOptions options = {}, SetOutputFiles* setFiles = nullptr);
 
     void onEvent(const BatchEvent& event) override;
     void onSetStarted(int setNumber, const FileSet& set) override;
@@ -38,6 +41,7 @@ private:
 
     ReportBuilder builder_;
     ReportWriter writer_;
+    SetOutputFiles* setFiles_;
     std::string failure_;
     std::vector<std::pair<std::size_t, std::size_t>> drawn_;  // (set index, index in the model) of sets handed to the writer
 };

@@ -1,6 +1,9 @@
 #include "outputs/report/report_page.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <cctype>
+#include <cmath>
 #include <iomanip>
 #include <locale>
 #include <sstream>
@@ -30,6 +33,49 @@ std::string outcomeBadge(SetOutcome outcome) {
 
 std::string pathCell(const std::string& path) {
     return path.empty() ? "<span class=\"note\">none</span>" : "<span class=\"path\">" + escapeHtml(path) + "</span>";
+}
+
+// The address of a file relative to the report's folder, each byte outside the few that an
+// address keeps as they are written as %XX: the link works wherever the folder is moved
+// together with the data. Empty when there is no relative way (another drive).
+std::string relativeLink(const std::string& folder, const std::string& path) {
+    namespace fs = std::filesystem;
+    if (folder.empty() || path.empty()) return std::string();
+    std::error_code failed;
+    fs::path base = fs::path(folder);
+    if (!base.has_filename()) base = base.parent_path();
+    const fs::path target = fs::absolute(fs::path(path), failed).lexically_normal();
+    if (failed) return std::string();
+    const fs::path relative = target.lexically_relative(base);
+    if (relative.empty()) return std::string();
+    static const char* const hex = "0123456789ABCDEF";
+    std::string link;
+    for (const char c : relative.generic_u8string()) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (std::isalnum(byte) != 0 && byte < 0x80) link += c;
+        else if (c == '-' || c == '.' || c == '_' || c == '~' || c == '/') link += c;
+        else link += std::string("%") + hex[byte >> 4] + hex[byte & 15];
+    }
+    return link;
+}
+
+// A path linked from the page to the file it names, or as plain text when it has no link.
+std::string linkedPath(const std::string& folder, const std::string& path) {
+    const std::string link = relativeLink(folder, path);
+    if (link.empty()) return pathCell(path);
+    return "<a class=\"path\" href=\"" + escapeHtml(link) + "\">" + escapeHtml(path) + "</a>";
+}
+
+std::string fileNameOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Coverage as the page shows it: rounded down to a tenth of a percent, so a ROI with a
+// single voxel outside its functional grid never reads as 100%.
+std::string coverageText(double coverage) {
+    if (coverage < 0.0) return "n/a";
+    return fixed(std::floor(coverage * 1000.0 + 1e-9) / 10.0, 1) + "%";
 }
 
 // Problem sets first (failed, then reported), each group in list order.
@@ -65,22 +111,46 @@ void writeHeader(std::ostream& out, const ReportModel& model) {
     }
 }
 
+// One compact row per set, problem sets first: enough to check a batch of a hundred sets
+// in one screen and go to the sets that need a look.
 void writeOverview(std::ostream& out, const ReportModel& model) {
-    out << "<h2>Sets</h2>\n<table>\n<tr><th>Set</th><th>Outcome</th><th>ROI file</th><th>Output file</th></tr>\n";
+    out << "<h2>Sets</h2>\n<p class=\"note\">One row per set, problem sets first. Coverage is the share of a ROI's "
+           "voxels that lie inside its functional grid (the rest are skipped when its VOI is made); the smallest of "
+           "the set's VOIs is shown.</p>\n<div class=\"overview\"><table class=\"overview\">\n<thead><tr><th>Set</th>"
+           "<th>ROI file</th><th>Outcome</th><th>VOIs</th><th>Voxels per VOI</th><th>Smallest coverage</th></tr></thead>\n"
+           "<tbody>\n";
     for (const std::size_t n : overviewOrder(model)) {
         const ReportSet& set = model.sets[n];
-        out << "<tr" << (set.outcome == SetOutcome::converted ? "" : " class=\"attention\"") << "><td><a href=\"#"
-            << anchorOf(n) << "\">" << n + 1 << "</a></td><td>" << outcomeBadge(set.outcome) << "</td><td>"
-            << pathCell(set.files.roiPath) << "</td><td>" << pathCell(set.outputPath) << "</td></tr>\n";
+        const bool drawn = set.built && set.vois.size() > 0;
+        bool attention = set.outcome != SetOutcome::converted;
+        std::string voxels;
+        double smallest = 2.0;
+        for (const VoiRow& voi : set.vois) {
+            voxels += (voxels.empty() ? "" : ", ") + std::to_string(voi.figures.voxels);
+            attention = attention || voi.figures.voxels == 0;
+            const double coverage = roiCoverage(voi);
+            if (coverage >= 0.0) smallest = std::min(smallest, coverage);
+        }
+        if (smallest < 1.0) attention = true;
+        const std::string name = set.files.roiPath.empty() ? "set " + std::to_string(n + 1) : fileNameOf(set.files.roiPath);
+        out << "<tr" << (attention ? " class=\"attention\"" : "") << "><td class=\"num\"><a href=\"#" << anchorOf(n)
+            << "\">" << n + 1 << "</a></td><td><a href=\"#" << anchorOf(n) << "\" title=\"" << escapeHtml(set.files.roiPath)
+            << "\">" << escapeHtml(name) << "</a></td><td>" << outcomeBadge(set.outcome) << "</td>";
+        if (drawn)
+            out << "<td class=\"num\">" << set.vois.size() << "</td><td class=\"num\">" << voxels << "</td><td class=\"num\">"
+                << (smallest > 1.0 ? "n/a" : coverageText(smallest)) << "</td>";
+        else
+            out << "<td class=\"num\">&ndash;</td><td class=\"num\">&ndash;</td><td class=\"num\">&ndash;</td>";
+        out << "</tr>\n";
     }
-    out << "</table>\n";
+    out << "</tbody>\n</table></div>\n";
 }
 
 void writeVoiTable(std::ostream& out, const ReportSet& set) {
     out << "<p>Reference space " << escapeHtml(set.referenceSpace) << ", " << set.vois.size()
         << " VOI(s); centroids in millimetres (x right, y anterior, z superior).</p>\n"
         << "<table>\n<tr><th>VOI</th><th>Colour</th><th>Voxels</th><th>Volume (mm&sup3;)</th><th>Centroid</th>"
-           "<th>ROI voxels skipped</th><th>Voxels shared with another VOI</th></tr>\n";
+           "<th>ROI voxels skipped</th><th>Coverage</th><th>Voxels shared with another VOI</th></tr>\n";
     for (const VoiRow& voi : set.vois) {
         const VoiFigures& figures = voi.figures;
         const auto [red, green, blue] = voi.colour;
@@ -92,7 +162,8 @@ void writeVoiTable(std::ostream& out, const ReportSet& set) {
             out << fixed(figures.centroid[0], 1) << ", " << fixed(figures.centroid[1], 1) << ", " << fixed(figures.centroid[2], 1);
         else
             out << "n/a";
-        out << "</td><td class=\"num\">" << voi.skippedVoxels << "</td><td class=\"num\">" << figures.sharedVoxels
+        out << "</td><td class=\"num\">" << voi.skippedVoxels << "</td><td class=\"num\">" << coverageText(roiCoverage(voi))
+            << "</td><td class=\"num\">" << figures.sharedVoxels
             << "</td></tr>\n";
     }
     out << "</table>\n";
@@ -119,9 +190,17 @@ void writeSet(std::ostream& out, const ReportModel& model, std::size_t n) {
     const std::pair<const char*, const std::string*> files[] = {
         {"ROI", &set.files.roiPath},     {"FMR", &set.files.fmrPath},          {"IA", &set.files.iaTrfPath},
         {"FA", &set.files.faTrfPath},    {"ACPC", &set.files.acpcTrfPath},    {"TAL", &set.files.talPath},
-        {"Output", &set.outputPath},
     };
     for (const auto& [label, path] : files) out << "<tr><th>" << label << "</th><td>" << pathCell(*path) << "</td></tr>\n";
+    // The files the set produced, linked; a dry run's output does not exist yet.
+    const bool written = set.outcome == SetOutcome::converted && !model.dryRun;
+    out << "<tr><th>Output</th><td>" << (written ? linkedPath(model.folder, set.outputPath) : pathCell(set.outputPath))
+        << "</td></tr>\n";
+    if (!set.outputFiles.empty()) {
+        out << "<tr><th>Other outputs</th><td><ul class=\"files\">";
+        for (const std::string& file : set.outputFiles) out << "<li>" << linkedPath(model.folder, file) << "</li>";
+        out << "</ul></td></tr>\n";
+    }
     out << "</table>\n";
     if (!set.logEntries.empty()) {
         out << "<h3>Log</h3>\n<ul class=\"log\">\n";

@@ -125,6 +125,8 @@ std::vector<VoiRow> voiRowsOf(const ConvertedSet& set) {
         rows[v].colour = {{voi.red, voi.green, voi.blue}};
         rows[v].figures = figures[v];
         if (v < set.build.skippedVoxels.size()) rows[v].skippedVoxels = set.build.skippedVoxels[v];
+        if (v < set.records.roi.plots.size())
+            rows[v].roiVoxels = static_cast<std::int64_t>(set.records.roi.plots[v].voxels.size());
     }
     return rows;
 }

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdio>
 
+#include "outputs/report/picture_text.h"
 #include "outputs/report/target_mapping.h"
 #include "outputs/report/voi_pictures.h"
 #include "formats/time_course_sampler.h"
@@ -36,19 +37,37 @@ struct CutText {
     char index;        // the grid index held fixed
     std::size_t axis;  // its position in (i, j, k)
     char world;        // the world coordinate it gives: 128 - index millimetres
-    const char* letters;
+    char left, right, top, bottom;  // the directions the picture's edges face
 };
 
 constexpr CutText kCuts[3] = {
-    {Cut::sagittal, "Sagittal", 'k', 2, 'x', "left A, right P; top S, bottom I"},
-    {Cut::coronal, "Coronal", 'i', 0, 'y', "left R, right L; top S, bottom I"},
-    {Cut::axial, "Axial", 'j', 1, 'z', "left R, right L; top A, bottom P"},
+    {Cut::sagittal, "Sagittal", 'k', 2, 'x', 'A', 'P', 'S', 'I'},
+    {Cut::coronal, "Coronal", 'i', 0, 'y', 'R', 'L', 'S', 'I'},
+    {Cut::axial, "Axial", 'j', 1, 'z', 'R', 'L', 'A', 'P'},
 };
 
 std::string cutCaption(const CutText& text, std::int32_t position, bool anatomicalSpace) {
     std::string caption = std::string(text.title) + " cut " + text.index + " = " + std::to_string(position);
     if (!anatomicalSpace) return caption + " of the native anatomical grid.";
-    return caption + " (" + text.world + " = " + std::to_string(128 - position) + " mm); " + text.letters + ".";
+    return caption + " (" + text.world + " = " + std::to_string(128 - position) + " mm); left " + text.left +
+           ", right " + text.right + "; top " + text.top + ", bottom " + text.bottom + ".";
+}
+
+// The panel's title at its top-left corner, at the label size where it fits beside the top
+// letter and at the font's own size otherwise.
+void drawTitle(RgbImage& panel, const std::string& title) {
+    const std::int32_t room = panel.width / 2 - kLabelMargin - textWidth("M", kLabelScale) / 2 - 2;
+    drawText(panel, kLabelMargin, kLabelMargin, title, textWidth(title, kLabelScale) <= room ? kLabelScale : 1);
+}
+
+// The directions the panel's edges face, each letter at the middle of its edge.
+void drawOrientation(RgbImage& panel, const CutText& text) {
+    const std::int32_t w = textWidth("M", kLabelScale);
+    const std::int32_t h = textHeight(kLabelScale);
+    drawText(panel, kLabelMargin, (panel.height - h) / 2, std::string(1, text.left), kLabelScale);
+    drawText(panel, panel.width - kLabelMargin - w, (panel.height - h) / 2, std::string(1, text.right), kLabelScale);
+    drawText(panel, (panel.width - w) / 2, kLabelMargin, std::string(1, text.top), kLabelScale);
+    drawText(panel, (panel.width - w) / 2, panel.height - kLabelMargin - h, std::string(1, text.bottom), kLabelScale);
 }
 
 std::string volumeList(const std::vector<std::int32_t>& volumes) {
@@ -71,11 +90,13 @@ std::vector<PagePicture> drawSetPictures(std::size_t setNumber, const ConvertedS
     const Window window = robustWindow(functional.mean);
     const TargetMapping mapping(set.chain, records.fmr);
     const bool anatomicalSpace = file.ReferenceSpace.value != "GF";
-    const std::int32_t largest = std::max(functional.mean.dimX(), functional.mean.dimY());
-    const std::int32_t scale = std::max(1, kCutSize / largest);
+    const std::int32_t scale = functionalScale(functional.mean.dimX(), functional.mean.dimY());
 
     std::vector<PagePicture> figures(file.vois.size());
-    std::vector<RgbImage> panels;
+    // The panels' and the figure's memory is kept per drawing thread, reused from figure to
+    // figure: fresh memory costs a page fault per page touched.
+    thread_local std::vector<RgbImage> panels;
+    thread_local RgbImage image;
     for (std::size_t v = 0; v < file.vois.size(); ++v) {
         const Voi& voi = file.vois[v];
         std::vector<std::array<std::int32_t, 3>> points;
@@ -86,16 +107,25 @@ std::vector<PagePicture> drawSetPictures(std::size_t setNumber, const ConvertedS
         const Rgb colour = {channel(voi.red), channel(voi.green), channel(voi.blue)};
         PagePicture& figure = figures[v];
 
-        panels.clear();
+        std::size_t count = 0;
+        const auto nextPanel = [&]() -> RgbImage& {
+            if (panels.size() <= count) panels.resize(count + 1);
+            return panels[count++];
+        };
         for (const CutText& text : kCuts) {
             const std::int32_t position = centre[text.axis];
-            panels.push_back(renderCut(mapping, functional.mean, window, points, text.cut, position, colour));
+            RgbImage& panel = nextPanel();
+            renderCut(mapping, functional.mean, window, points, text.cut, position, colour, panel);
+            drawTitle(panel, text.title);
+            if (anatomicalSpace) drawOrientation(panel, text);
             figure.captions.push_back(cutCaption(text, position, anatomicalSpace));
         }
         const RoiPlot* plot = v < records.roi.plots.size() ? &records.roi.plots[v] : nullptr;
         const std::int32_t slice = plot != nullptr ? busiestSlice(*plot, functional.mean.dimZ()) : -1;
         if (slice >= 0) {
-            panels.push_back(renderFunctionalSlice(functional.mean, window, *plot, slice, scale, colour));
+            RgbImage& panel = nextPanel();
+            renderFunctionalSlice(functional.mean, window, *plot, slice, scale, colour, panel);
+            drawTitle(panel, "Slice " + std::to_string(slice));
             const auto here = std::count_if(plot->voxels.begin(), plot->voxels.end(), [&](const VoxelTriple& t) {
                 return t.z == slice && functional.mean.contains(t.x, t.y, t.z);
             });
@@ -104,7 +134,7 @@ std::vector<PagePicture> drawSetPictures(std::size_t setNumber, const ConvertedS
                                       std::to_string(plot->voxels.size()) + " ROI voxels; mean of volumes " +
                                       volumeList(functional.volumes) + "; column 0 at left, row 0 at top.");
         }
-        const RgbImage image = composeFigure(panels);
+        composeFigure(panels, count, image);
         figure.file = figureName(setNumber, v);
         figure.width = image.width;
         figure.height = image.height;

@@ -4,10 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <regex>
 #include <string>
 
+#include "label_check.h"
 #include "outputs/report/report_page.h"
+#include "outputs/report/voi_pictures.h"
 #include "png_read.h"
+#include "zandrel/build_features.h"
 #include "report_fixture.h"
 #include "voi/voi_reader.h"
 
@@ -73,6 +77,9 @@ TEST(ReportCommand, EveryPictureExistsAndIsAPngOfTheStatedSize) {
         EXPECT_EQ(png.width, image.width) << image.src;
         EXPECT_EQ(png.height, image.height) << image.src;
         EXPECT_FALSE(image.alt.empty()) << image.src;
+        // Three cuts and a functional slice, each at least 256 pixels on its long side.
+        EXPECT_GE(png.width, 4 * report::kLeastPanelSide) << image.src;
+        EXPECT_GE(png.height, report::kLeastPanelSide) << image.src;
     }
     for (const std::size_t s : {1, 5}) {
         const std::string section = test::sectionOf(page, s);
@@ -160,6 +167,111 @@ TEST(ReportCommand, EscapesNamesFromFiles) {
     EXPECT_EQ(page.find("a<b>"), std::string::npos);
     EXPECT_NE(page.find("a&lt;b&gt;&amp;&#39;&quot;c"), std::string::npos);
     EXPECT_EQ(test::imagesOf(page).size(), 4u);
+}
+
+// Every cut of an anatomical space carries its title and the direction each edge faces;
+// the functional slice its number. Read from the PNG files, pixel by pixel.
+TEST(ReportCommand, EveryPanelCarriesItsTitleAndEveryCutItsDirections) {
+    TempDir dir;
+    const MixedStudy mixed(dir);
+    const std::string page = mixed.page();
+    using report::kCutSize;
+    using report::kFigureGap;
+    using report::kLabelMargin;
+    using report::kLabelScale;
+    const std::int32_t w = report::textWidth("M", kLabelScale);
+    const std::int32_t h = report::textHeight(kLabelScale);
+    const char* const titles[] = {"Sagittal", "Coronal", "Axial"};
+    const char* const letters[] = {"APSI", "RLSI", "RLAP"};  // left, right, top, bottom
+    std::size_t figures = 0;
+    for (const test::PageImage& image : test::imagesOf(page)) {
+        const test::PngPicture png = test::readPng(mixed.reportDir + "/" + image.src);
+        ASSERT_TRUE(png.valid) << image.src;
+        ++figures;
+        for (std::int32_t panel = 0; panel < 3; ++panel) {
+            const std::int32_t x = kFigureGap + panel * (kCutSize + kFigureGap);
+            const std::int32_t y = kFigureGap;
+            const std::string edge = letters[panel];
+            const std::string where = image.src + " panel " + std::to_string(panel);
+            EXPECT_EQ(test::labelFault(png, x + kLabelMargin, y + kLabelMargin, titles[panel]), "") << where;
+            EXPECT_EQ(test::labelFault(png, x + kLabelMargin, y + (kCutSize - h) / 2, edge.substr(0, 1)), "") << where;
+            EXPECT_EQ(test::labelFault(png, x + kCutSize - kLabelMargin - w, y + (kCutSize - h) / 2, edge.substr(1, 1)), "")
+                << where;
+            EXPECT_EQ(test::labelFault(png, x + (kCutSize - w) / 2, y + kLabelMargin, edge.substr(2, 1)), "") << where;
+            EXPECT_EQ(test::labelFault(png, x + (kCutSize - w) / 2, y + kCutSize - kLabelMargin - h, edge.substr(3, 1)), "")
+                << where;
+        }
+        // The functional slice's number, as its caption names it.
+        const std::size_t at = page.find("Functional slice ", page.find("<img src=\"" + image.src));
+        ASSERT_NE(at, std::string::npos) << image.src;
+        const std::string slice = page.substr(at + 17, page.find(' ', at + 17) - at - 17);
+        EXPECT_EQ(test::labelFault(png, 3 * (kCutSize + kFigureGap) + kFigureGap + kLabelMargin, kFigureGap + kLabelMargin,
+                                   "Slice " + slice),
+                  "")
+            << image.src;
+    }
+    EXPECT_EQ(figures, 4u);
+}
+
+std::string decodedLink(const std::string& link) {
+    std::string text;
+    for (std::size_t n = 0; n < link.size(); ++n) {
+        if (link[n] == '%' && n + 2 < link.size()) {
+            text += static_cast<char>(std::stoi(link.substr(n + 1, 2), nullptr, 16));
+            n += 2;
+        } else {
+            text += link[n];
+        }
+    }
+    return text;
+}
+
+// Every link of the page that leaves it, decoded; fails the test for one that is absolute.
+std::vector<std::string> fileLinksOf(const std::string& page) {
+    static const std::regex href(R"re(href="([^"]*)")re");
+    std::vector<std::string> links;
+    for (auto it = std::sregex_iterator(page.begin(), page.end(), href); it != std::sregex_iterator(); ++it) {
+        const std::string link = (*it)[1];
+        if (link.rfind("#", 0) == 0) {
+            EXPECT_NE(page.find("id=\"" + link.substr(1) + "\""), std::string::npos) << link;
+            continue;
+        }
+        EXPECT_EQ(link.find(':'), std::string::npos) << "not relative: " << link;
+        EXPECT_NE(link.front(), '/') << "not relative: " << link;
+        links.push_back(decodedLink(link));
+    }
+    return links;
+}
+
+// Each converted set's section links the files it produced, relative to the report's
+// folder: every link names an existing file, before and after the study and the report are
+// moved together to another folder.
+TEST(ReportCommand, EveryLinkResolvesAlsoAfterMovingTheReportWithTheData) {
+    TempDir dir;
+    std::vector<std::string> extra;
+    if (ZANDREL_WITH_NIFTI) extra.push_back("--nifti");
+    const MixedStudy mixed(dir, extra);
+    const std::string page = mixed.page();
+    const std::vector<std::string> links = fileLinksOf(page);
+    // Sets 1 and 5: the .voi, and with NIfTI output its image, table and sidecar.
+    ASSERT_EQ(links.size(), ZANDREL_WITH_NIFTI ? 8u : 2u) << page;
+    for (const std::size_t s : {1, 5}) {
+        const std::string section = test::sectionOf(page, s);
+        const std::string voi = fs::path(voiPathOf(mixed.study.subjects[s - 1])).filename().string();
+        EXPECT_NE(section.find(voi + "\">"), std::string::npos) << section;
+        if (ZANDREL_WITH_NIFTI) {
+            const std::string stem = voi.substr(0, voi.size() - 4);
+            for (const std::string& file : {stem + ".nii.gz", stem + ".tsv", stem + ".json"})
+                EXPECT_NE(section.find(file + "\">"), std::string::npos) << file;
+        }
+    }
+    for (const std::string& link : links) EXPECT_TRUE(fs::is_regular_file(fs::path(mixed.reportDir) / link)) << link;
+
+    fs::create_directory(dir.file("moved"));
+    fs::rename(dir.file("study"), dir.file("moved/study"));
+    fs::rename(mixed.reportDir, dir.file("moved/report"));
+    for (const std::string& link : links)
+        EXPECT_TRUE(fs::is_regular_file(fs::path(dir.file("moved/report")) / link)) << "after the move: " << link;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -13,6 +14,8 @@
 #include "outputs/report/set_pictures.h"
 #include "outputs/report/target_mapping.h"
 #include "outputs/report/voi_pictures.h"
+#include "outputs/report/picture_text.h"
+#include "label_check.h"
 #include "png_read.h"
 #include "report_fixture.h"
 #include "voi/voi_builder.h"
@@ -176,52 +179,118 @@ TEST(ReportPictures, VoiOutlineLiesWhereTheMappedRoiLies) {
     const std::uint32_t red = static_cast<std::uint32_t>(voi.red) << 16 | static_cast<std::uint32_t>(voi.green) << 8 |
                               static_cast<std::uint32_t>(voi.blue);
     const std::uint32_t frame = 0xFFFFFFu;
-    // Left to right: three cuts of kCutSize pixels and the functional slice of 80 (5 pixels
-    // a cell), each kFigureGap from the frame's edge and from each other.
+    const std::uint32_t black = 0u;
+    ASSERT_EQ(haloColour({255, 40, 50}), (Rgb{0, 0, 0})) << "the first VOI colour is red, haloed in black";
+    // Left to right: three cuts of kCutSize pixels and the functional slice of 256 (16 pixels
+    // a cell: the least whole number that makes 16 cells 256 pixels), each kFigureGap from the
+    // frame's edge and from each other.
     const auto left = [](std::int32_t panel) { return kFigureGap + panel * (kCutSize + kFigureGap); };
-    ASSERT_EQ(figure.width, left(3) + 80 + kFigureGap);
+    static_assert(kCutSize == 258 && kCutScale == 3, "the pixel ranges below assume 86 samples of 3 x 3 pixels");
+    ASSERT_EQ(figure.width, left(3) + 256 + kFigureGap);
     ASSERT_EQ(figure.height, kCutSize + 2 * kFigureGap);
 
-    // Cuts through the VOI's centre (126, 127, 127), pixel x showing grid index 3x: the VOI
-    // spans i 124..127, j 125..129, k 126..128 (pixels 41..42, 41..43, 42); the functional
-    // grid covers i and j 120..135 (pixels 40..45) and k 124..131 (pixels 42..43).
+    // The title of each panel at its top-left corner, white glyph pixels (2 x 2 each) with a
+    // black halo (label_check.h). The set lies in the native anatomical grid, whose cuts have
+    // no known directions: no letters at their edges (those of an anatomical space are
+    // checked on the converted study's figures).
+    struct Box {
+        std::int32_t panel, x0, y0, x1, y1;  // inclusive, halo included
+    };
+    std::vector<Box> boxes;
+    const auto expectLabel = [&](std::int32_t panel, std::int32_t x, std::int32_t y, const std::string& text) {
+        boxes.push_back({panel, x - 1, y - 1, x + textWidth(text, kLabelScale), y + textHeight(kLabelScale)});
+        EXPECT_EQ(test::labelFault(figure, left(panel) + x, kFigureGap + y, text), "") << "panel " << panel;
+    };
+    const char* const titles[] = {"Sagittal", "Coronal", "Axial"};
+    for (std::int32_t panel = 0; panel < 3; ++panel) {
+        expectLabel(panel, kLabelMargin, kLabelMargin, titles[panel]);
+        const std::int32_t letterWidth = textWidth("M", kLabelScale);
+        EXPECT_NE(test::labelFault(figure, left(panel) + (kCutSize - letterWidth) / 2, kFigureGap + kLabelMargin, "S"), "")
+            << "a direction on a native grid's cut";
+    }
+    expectLabel(3, kLabelMargin, kLabelMargin, "Slice 2");
+    const auto underLabel = [&](std::int32_t panel, std::int32_t x, std::int32_t y) {
+        for (const Box& box : boxes)
+            if (box.panel == panel && x >= box.x0 && x <= box.x1 && y >= box.y0 && y <= box.y1) return true;
+        return false;
+    };
+
+    // A rectangle of cells outlined: the outline its outermost kOutlineWidth pixels, the
+    // halo one pixel on either side of it.
+    struct Rect {
+        std::int32_t x0, y0, x1, y1;  // pixels, inclusive
+        bool inside(std::int32_t x, std::int32_t y) const { return x >= x0 && x <= x1 && y >= y0 && y <= y1; }
+        bool outline(std::int32_t x, std::int32_t y) const {
+            return inside(x, y) && (x - x0 < kOutlineWidth || x1 - x < kOutlineWidth || y - y0 < kOutlineWidth ||
+                                    y1 - y < kOutlineWidth);
+        }
+        bool halo(std::int32_t x, std::int32_t y) const {
+            const bool ringOutside = !inside(x, y) && x >= x0 - 1 && x <= x1 + 1 && y >= y0 - 1 && y <= y1 + 1;
+            const bool ringInside = inside(x, y) && !outline(x, y) &&
+                                    (x - x0 == kOutlineWidth || x1 - x == kOutlineWidth || y - y0 == kOutlineWidth ||
+                                     y1 - y == kOutlineWidth);
+            return ringOutside || ringInside;
+        }
+    };
+    const auto cells = [](std::int32_t c0, std::int32_t c1, std::int32_t r0, std::int32_t r1, std::int32_t scale) {
+        return Rect{c0 * scale, r0 * scale, (c1 + 1) * scale - 1, (r1 + 1) * scale - 1};
+    };
+
+    // Cuts through the VOI's centre (126, 127, 127), sample s showing grid index 3s: the VOI
+    // spans i 124..127, j 125..129, k 126..128 (samples 41..42, 41..43, 42); the functional
+    // grid covers i and j 120..135 (samples 40..45) and k 124..131 (samples 42..43).
     struct Cut {
-        std::int32_t columnLow, columnHigh, rowLow, rowHigh;  // the VOI's rectangle in the cut
+        std::int32_t columnLow, columnHigh, rowLow, rowHigh;  // the VOI's rectangle of samples
         std::int32_t gridColumnLow, gridColumnHigh, gridRowLow, gridRowHigh;  // the functional grid's
     };
-    static_assert(kCutStep == 3, "the pixel ranges below assume every third grid point");
+    static_assert(kCutStep == 3, "the sample ranges below assume every third grid point");
     const Cut cuts[] = {
         {41, 42, 41, 43, 40, 45, 40, 45},  // sagittal: columns i, rows j
         {42, 42, 41, 43, 42, 43, 40, 45},  // coronal: columns k, rows j
         {42, 42, 41, 42, 42, 43, 40, 45},  // axial: columns k, rows i
     };
+    std::map<std::pair<std::int32_t, std::int32_t>, std::uint32_t> blocks;  // (panel, block): its grey
     for (std::int32_t panel = 0; panel < 3; ++panel) {
         const Cut& c = cuts[panel];
+        const Rect voiRect = cells(c.columnLow, c.columnHigh, c.rowLow, c.rowHigh, kCutScale);
+        const Rect grid = cells(c.gridColumnLow, c.gridColumnHigh, c.gridRowLow, c.gridRowHigh, kCutScale);
         for (std::int32_t y = 0; y < kCutSize; ++y) {
             for (std::int32_t x = 0; x < kCutSize; ++x) {
-                const bool inVoi = x >= c.columnLow && x <= c.columnHigh && y >= c.rowLow && y <= c.rowHigh;
-                const bool border = inVoi && (x == c.columnLow || x == c.columnHigh || y == c.rowLow || y == c.rowHigh);
-                const bool inGrid = x >= c.gridColumnLow && x <= c.gridColumnHigh && y >= c.gridRowLow && y <= c.gridRowHigh;
+                if (underLabel(panel, x, y)) continue;
                 const std::uint32_t pixel = figure.at(left(panel) + x, kFigureGap + y);
-                if (border) {
+                if (voiRect.outline(x, y)) {
                     ASSERT_EQ(pixel, red) << "panel " << panel << " at " << x << "," << y;
-                } else if (!inGrid) {
-                    ASSERT_EQ(pixel, 0u) << "panel " << panel << " at " << x << "," << y;
+                } else if (voiRect.halo(x, y) || !grid.inside(x, y)) {
+                    ASSERT_EQ(pixel, black) << "panel " << panel << " at " << x << "," << y;
                 } else {
                     ASSERT_EQ(pixel >> 16, pixel & 0xFF) << "panel " << panel << " at " << x << "," << y << " not grey";
                     ASSERT_LE(pixel & 0xFF, kLightestGrey) << "panel " << panel << " at " << x << "," << y;
+                    // Each sample is a block of 3 x 3 equal pixels: nothing smoothed.
+                    const auto seen = blocks.emplace(std::make_pair(panel, (y / 3) * 1000 + x / 3), pixel).first;
+                    ASSERT_EQ(pixel, seen->second) << "panel " << panel << " at " << x << "," << y;
                 }
             }
         }
     }
-    // The functional slice 2 (the lowest of three equal ones), 5 pixels a cell: the ROI's
-    // cells x 4..7, y 5..9 are pixels 20..39 and 25..49; below its 80 rows, the frame.
+    // The functional slice 2 (the lowest of three equal ones), 16 pixels a cell: the ROI's
+    // cells x 4..7, y 5..9 are pixels 64..127 and 80..159; below its 256 rows, the frame.
+    const Rect roi = cells(4, 7, 5, 9, 16);
     for (std::int32_t y = 0; y < figure.height - kFigureGap; ++y)
-        for (std::int32_t x = 0; x < 80; ++x) {
-            const bool border = x >= 20 && x <= 39 && y >= 25 && y <= 49 && (x == 20 || x == 39 || y == 25 || y == 49);
+        for (std::int32_t x = 0; x < 256; ++x) {
             const std::uint32_t pixel = figure.at(left(3) + x, kFigureGap + y);
-            if (y >= 80) EXPECT_EQ(pixel, frame) << "slice frame at " << x << "," << y;
-            else EXPECT_EQ(pixel == red, border) << "slice at " << x << "," << y;
+            if (y >= 256) {
+                EXPECT_EQ(pixel, frame) << "slice frame at " << x << "," << y;
+            } else if (underLabel(3, x, y)) {
+                continue;
+            } else if (roi.outline(x, y)) {
+                ASSERT_EQ(pixel, red) << "slice at " << x << "," << y;
+            } else if (roi.halo(x, y)) {
+                ASSERT_EQ(pixel, black) << "slice at " << x << "," << y;
+            } else {
+                ASSERT_EQ(pixel >> 16, pixel & 0xFF) << "slice at " << x << "," << y << " not grey";
+                const auto seen = blocks.emplace(std::make_pair(3, (y / 16) * 1000 + x / 16), pixel).first;
+                ASSERT_EQ(pixel, seen->second) << "slice at " << x << "," << y;
+            }
         }
     // The frame around and between the panels.
     for (std::int32_t x = 0; x < figure.width; ++x) {
@@ -232,6 +301,81 @@ TEST(ReportPictures, VoiOutlineLiesWhereTheMappedRoiLies) {
         for (std::int32_t y = 0; y < figure.height; ++y) EXPECT_EQ(figure.at(left(panel) - 1, y), frame) << panel << "," << y;
     EXPECT_NE(test::readText(dir.file("report/index.html")).find("Functional slice 2 of 8, 20 of 60 ROI voxels"),
               std::string::npos);
+}
+
+// Every VOI colour the builder hands out, and a sweep of others, keeps an outline that
+// shows on black and on white: its halo contrasts with it, and on each background either
+// the outline itself or its halo stands out. Drawn on a black and a white picture, the
+// outline is surrounded by its halo on both sides.
+TEST(ReportPictures, EveryOutlineColourHasAHaloThatShowsOnBlackAndWhite) {
+    const Rgb black = {0, 0, 0};
+    const Rgb white = {255, 255, 255};
+    std::vector<Rgb> colours = {{255, 40, 50}, {80, 255, 80}, {40, 30, 255}, {255, 40, 255}, {80, 255, 255}, {255, 255, 30}};
+    for (int r = 0; r < 256; r += 51)
+        for (int g = 0; g < 256; g += 51)
+            for (int b = 0; b < 256; b += 51)
+                colours.push_back({static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(g), static_cast<std::uint8_t>(b)});
+    EXPECT_LT(contrastRatio({40, 30, 255}, black), 3.0) << "the dark blue alone is hard to see on black";
+    EXPECT_DOUBLE_EQ(contrastRatio(black, white), 21.0);
+    for (const Rgb& colour : colours) {
+        const Rgb halo = haloColour(colour);
+        const std::string name = std::to_string(colour[0]) + "," + std::to_string(colour[1]) + "," + std::to_string(colour[2]);
+        ASSERT_TRUE(halo == black || halo == white) << name;
+        EXPECT_GE(contrastRatio(colour, halo), 4.5) << name;
+        for (const Rgb& background : {black, white})
+            EXPECT_GE(std::max(contrastRatio(colour, background), contrastRatio(halo, background)), 4.5) << name;
+    }
+    // On the pictures: a 3 x 2 block of 4-pixel cells, drawn on black and on (nearly) white grey.
+    const std::vector<std::uint8_t> marked = {0, 0, 0, 0, 0,  //
+                                              0, 1, 1, 1, 0,  //
+                                              0, 1, 1, 1, 0,  //
+                                              0, 0, 0, 0, 0};
+    for (const Rgb& colour : {Rgb{40, 30, 255}, Rgb{255, 255, 30}}) {
+        for (const std::uint8_t ground : {std::uint8_t{0}, kLightestGrey}) {
+            RgbImage image(20, 16);
+            std::fill(image.pixels.begin(), image.pixels.end(), ground);
+            drawOutline(image, marked, 4, colour);
+            const Rgb halo = haloColour(colour);
+            for (std::int32_t y = 0; y < 16; ++y)
+                for (std::int32_t x = 0; x < 20; ++x) {
+                    const bool inside = x >= 4 && x <= 15 && y >= 4 && y <= 11;
+                    const bool outline = inside && (x <= 5 || x >= 14 || y <= 5 || y >= 10);
+                    const bool ring = (!inside && x >= 3 && x <= 16 && y >= 3 && y <= 12) ||
+                                      (inside && !outline && (x == 6 || x == 13 || y == 6 || y == 9));
+                    const Rgb expected = outline ? colour : ring ? halo : Rgb{ground, ground, ground};
+                    ASSERT_EQ(image.get(x, y), expected) << "colour " << int(colour[2]) << " on " << int(ground) << " at " << x << "," << y;
+                }
+        }
+    }
+}
+
+// Labels are drawn from the font's glyphs, white on a black halo, clipped at the edges,
+// and a label adds no colour a figure does not have anyway.
+TEST(ReportPictures, LabelsAreWhiteGlyphsWithABlackHalo) {
+    for (const char c : std::string("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789=-./ "))
+        EXPECT_NE(glyphRows(c), nullptr) << c;
+    EXPECT_EQ(glyphRows('s'), glyphRows('S'));
+    EXPECT_EQ(glyphRows('#'), nullptr);
+    EXPECT_EQ(textWidth("LR", 2), (2 * kGlyphAdvance - 1) * 2);
+    EXPECT_EQ(kLabelColour, kFrameColour);
+    EXPECT_EQ(kLabelHalo, (Rgb{0, 0, 0}));
+
+    RgbImage image(12, 9);
+    std::fill(image.pixels.begin(), image.pixels.end(), std::uint8_t{120});
+    drawText(image, 1, 1, "L", 1);
+    // L: the left column and the bottom row of its 5 x 7 cell.
+    for (std::int32_t y = 0; y < 9; ++y)
+        for (std::int32_t x = 0; x < 12; ++x) {
+            const bool ink = (x == 1 && y >= 1 && y <= 7) || (y == 7 && x >= 1 && x <= 5);
+            const bool halo = !ink && x <= 6 && y <= 8 && (x <= 2 || y >= 6);
+            const Rgb expected = ink ? kLabelColour : halo ? kLabelHalo : Rgb{120, 120, 120};
+            ASSERT_EQ(image.get(x, y), expected) << x << "," << y;
+        }
+    // Partly off the picture: what lies inside is drawn, nothing outside is touched.
+    RgbImage small(4, 4);
+    drawText(small, -3, -3, "W", 2);
+    drawText(small, 3, 3, "W", 2);
+    EXPECT_EQ(small.get(3, 3), kLabelColour);
 }
 
 TEST(ReportTable, FiguresComeFromTheSavedFileOnItsGrid) {

@@ -89,5 +89,107 @@ TEST(ReportBuilder, SortsEventsIntoSetsAndCountsOutcomes) {
     EXPECT_EQ(test::sectionOf(page, 1).find("Dry run: no VOIs were built."), std::string::npos);
 }
 
+VoiRow voiRow(const std::string& name, std::int64_t voxels, std::int64_t roiVoxels, std::int64_t skipped) {
+    VoiRow row;
+    row.name = name;
+    row.figures.voxels = voxels;
+    row.roiVoxels = roiVoxels;
+    row.skippedVoxels = skipped;
+    return row;
+}
+
+// The rows of the overview table, in page order, each as its text without tags.
+std::vector<std::string> overviewRows(const std::string& page) {
+    const std::size_t start = page.find("<table class=\"overview\">");
+    const std::size_t end = page.find("</table>", start);
+    std::vector<std::string> rows;
+    if (start == std::string::npos) return rows;
+    for (std::size_t at = page.find("<tbody>", start); (at = page.find("<tr", at)) < end; ++at) {
+        const std::string row = page.substr(at, page.find("</tr>", at) - at);
+        std::string text;
+        bool tag = false;
+        for (const char c : row) {
+            if (c == '<') tag = true, text += '|';
+            else if (c == '>') tag = false;
+            else if (!tag) text += c;
+        }
+        std::string squeezed;
+        for (const char c : text)
+            if (c != '|' || squeezed.empty() || squeezed.back() != '|') squeezed += c;
+        rows.push_back(squeezed);
+    }
+    return rows;
+}
+
+// One row per set, problem sets first, each linking to its section: outcome, VOI count,
+// voxels per VOI and the smallest coverage, which never rounds up to 100%.
+TEST(ReportPage, OverviewHasOneCompactRowPerSet) {
+    ReportBuilder builder("list.txt", "1.0", false);
+    const auto set = [&](const std::string& roi, SetOutcome outcome, std::vector<VoiRow> vois) {
+        FileSet files;
+        files.roiPath = "/study/" + roi;
+        builder.startSet(files);
+        if (outcome == SetOutcome::converted) builder.setBuilt("TAL", std::move(vois));
+        builder.finishSet(outcome);
+    };
+    set("s1.roi", SetOutcome::converted, {voiRow("a", 120, 40, 0), voiRow("b", 75, 30, 0)});
+    set("s2.roi", SetOutcome::failed, {});
+    set("s3.roi", SetOutcome::converted, {voiRow("a", 300, 2000, 1), voiRow("b", 0, 0, 0)});
+    for (int n = 4; n <= 100; ++n) set("s" + std::to_string(n) + ".roi", SetOutcome::converted, {voiRow("a", n, 10, 0)});
+    const std::string page = renderPage(builder.model());
+    const std::vector<std::string> rows = overviewRows(page);
+    ASSERT_EQ(rows.size(), 100u);
+    EXPECT_EQ(rows[0], "|2|s2.roi|failed|&ndash;|&ndash;|&ndash;|");
+    EXPECT_EQ(rows[1], "|1|s1.roi|converted|2|120, 75|100.0%|");
+    // 1999 of 2000 voxels inside: 99.95% shows as 99.9%; the empty ROI has no coverage.
+    EXPECT_EQ(rows[2], "|3|s3.roi|converted|2|300, 0|99.9%|");
+    EXPECT_EQ(rows[99], "|100|s100.roi|converted|1|100|100.0%|");
+    EXPECT_NE(page.find("<a href=\"#set-3\" title=\"/study/s3.roi\">s3.roi</a>"), std::string::npos);
+    // A set with an empty VOI or a ROI partly outside its grid is marked like a problem set.
+    const std::size_t third = page.find("<a href=\"#set-3\">3</a>");
+    const std::size_t fourth = page.find("<a href=\"#set-4\">4</a>");
+    ASSERT_NE(third, std::string::npos);
+    ASSERT_NE(fourth, std::string::npos);
+    EXPECT_EQ(page.rfind("<tr", third), page.rfind("<tr class=\"attention\">", third));
+    EXPECT_NE(page.rfind("<tr", fourth), page.rfind("<tr class=\"attention\">", fourth));
+    EXPECT_NE(page.find("Coverage is the share of a ROI's voxels that lie inside its functional grid"), std::string::npos);
+    EXPECT_NE(test::sectionOf(page, 3).find("<td class=\"num\">99.9%</td>"), std::string::npos);
+    EXPECT_NE(test::sectionOf(page, 3).find("<td class=\"num\">n/a</td>"), std::string::npos);
+}
+
+// Every file a set produced is linked relative to the report's folder, its bytes escaped as
+// an address needs; a dry run links nothing, and a path with no relative way is plain text.
+TEST(ReportPage, OutputFilesAreLinkedRelativeToTheReportFolder) {
+    const auto pageOf = [](bool dryRun, const std::string& folder) {
+        ReportBuilder builder("list.txt", "1.0", dryRun);
+        builder.setFolder(folder);
+        FileSet files;
+        files.roiPath = "/data/study/sub 1/s1.roi";
+        builder.startSet(files);
+        builder.setOutputPath("/data/study/sub 1/s1_TAL_.voi");
+        builder.setOutputFiles({"/data/study/sub 1/s1_TAL_.nii.gz", "/data/study/sub 1/s1_TAL_#.json"});
+        builder.finishSet(SetOutcome::converted);
+        return renderPage(builder.model());
+    };
+    const std::string page = pageOf(false, "/data/report");
+    const std::string section = test::sectionOf(page, 1);
+    EXPECT_NE(section.find("<a class=\"path\" href=\"../study/sub%201/s1_TAL_.voi\">/data/study/sub 1/s1_TAL_.voi</a>"),
+              std::string::npos)
+        << section;
+    EXPECT_NE(section.find("href=\"../study/sub%201/s1_TAL_.nii.gz\""), std::string::npos) << section;
+    EXPECT_NE(section.find("href=\"../study/sub%201/s1_TAL_%23.json\""), std::string::npos) << section;
+    EXPECT_EQ(section.find("href=\"/"), std::string::npos) << "no absolute link";
+    // A folder given with a trailing separator links the same.
+    EXPECT_NE(test::sectionOf(pageOf(false, "/data/report/"), 1).find("href=\"../study/sub%201/s1_TAL_.voi\""),
+              std::string::npos);
+    // Deeper report folder.
+    EXPECT_NE(test::sectionOf(pageOf(false, "/data/qc/report"), 1).find("href=\"../../study/sub%201/s1_TAL_.voi\""),
+              std::string::npos);
+    // A dry run wrote nothing: the .voi it would write is named, not linked.
+    const std::string dry = test::sectionOf(pageOf(true, "/data/report"), 1);
+    EXPECT_EQ(dry.find("s1_TAL_.voi\""), std::string::npos) << dry;
+    EXPECT_NE(dry.find("<span class=\"path\">/data/study/sub 1/s1_TAL_.voi</span>"), std::string::npos) << dry;
+}
+
 }  // namespace
 }  // namespace zandrel::report
