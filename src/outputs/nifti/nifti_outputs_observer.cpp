@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "batch/log_wording.h"
+#include "io/file_error.h"
 
 namespace zandrel {
 
@@ -10,16 +11,20 @@ void NiftiOutputsObserver::onSetFinished(const FileSet& set, const SetResult& re
     if (result.outcome != SetOutcome::converted || result.converted == nullptr) return;
     const ConvertedSet& converted = *result.converted;
     std::string message;
+    std::string reason;
     try {
         writeConvertedSetOutputs(set, converted, result.outputPath, mode_);
         return;
+    } catch (const FileError& error) {
+        message = error.what();
+        reason = error.reason();
     } catch (const std::exception& error) {
         message = error.what();
     } catch (...) {
         message = kUnknownError;
     }
     failed_ = true;
-    log_.onEvent(OutputsFailed{"NIfTI files", set.roiPath, message});
+    log_.onEvent(OutputsFailed{"NIfTI files", set.roiPath, message, reason});
 }
 
 }  // namespace zandrel

@@ -112,10 +112,10 @@ BatchSummary runExtraction(const std::string& listPath, BatchObserver& observer,
                 }
                 return SetOutcome::converted;
             },
-            result.message);
+            result.message, &result.reason);
         if (result.outcome == SetOutcome::failed) {
             result.outputPath.clear();
-            observer.onEvent(ExtractionFailed{set.voiPath, set.fmrPath, result.message});
+            observer.onEvent(ExtractionFailed{set.voiPath, set.fmrPath, result.message, result.reason});
         }
         summary.add(result.outcome);
         observer.onSetFinished(framing, result);
