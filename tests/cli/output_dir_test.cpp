@@ -28,12 +28,24 @@ std::string relative(const std::string& path, const std::string& root) {
 }
 
 // Two subjects whose ROI files share a name: subject1/s1.roi and subject2/s1.roi, both with
-// landmarks, so both .voi files are named s1_TAL_.voi.
+// landmarks, so both .voi files are named s1_TAL_.voi; listed in study/study.txt, whose
+// line 1 is the study's folder.
 studygen::GeneratedStudy sharedNameStudy(const TempDir& dir) {
-    studygen::StudySpec spec = studygen::testStudySpec(2, 11);
-    spec.subjects[1].stem = "s1";
-    spec.subjects[1].withTal = true;
-    return studygen::writeStudy(dir.file("study"), spec);
+    studygen::GeneratedStudy study;
+    for (int n = 0; n < 2; ++n) {
+        studygen::StudySpec spec = studygen::testStudySpec(1, 11 + n);
+        spec.subjects[0].name = "subject" + std::to_string(n + 1);
+        spec.listName = "generated" + std::to_string(n + 1) + ".txt";
+        const studygen::GeneratedStudy written = studygen::writeStudy(dir.file("study"), spec);
+        study.root = written.root;
+        study.subjects.push_back(written.subjects[0]);
+    }
+    std::string list = study.root + "/\n";
+    for (const auto& files : study.subjects) {
+        for (const std::string& line : test::setLines(files)) list += relative(line, study.root) + "\n";
+    }
+    study.listPath = dir.write("study/study.txt", list);
+    return study;
 }
 
 TEST(OutputDir, TwoSubjectsSharingARoiFileNameStayApart) {
@@ -152,7 +164,7 @@ TEST(CannotCreate, TheReasonFollowsOnStandardOutputAndInTheTranscript) {
 TEST(RunLists, AnUnreadableListIsNamedWithItsReason) {
     TempDir dir;
     fs::create_directory(dir.file("folder.txt"));
-    for (const std::string command : {"project", "extract"}) {
+    for (const std::string& command : {std::string("project"), std::string("extract")}) {
         ProgramRun run = zandrel(dir, {command, "nope.txt"});
         EXPECT_EQ(run.status, 2) << command;
         EXPECT_EQ(run.err, " Error: Can not read this text file!: nope.txt: No such file or directory\n") << command;

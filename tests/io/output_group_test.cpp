@@ -66,14 +66,16 @@ TEST(OutputGroup, AFileRefusedWhileStagingReplacesNothing) {
 TEST(OutputGroup, ARenameFailingHalfWayGivesTheEarlierTargetsBack) {
     TempDir dir;
     dir.write("a.txt", "old a");
-    OutputGroup group;
-    stage(group, dir.file("a.txt"), "new a");
-    stage(group, dir.file("new.txt"), "new file");
-    stage(group, dir.file("c.txt"), "new c");
-    // After staging, the last target becomes a folder that holds a file: it cannot be replaced.
-    fs::create_directory(dir.file("c.txt"));
-    dir.write("c.txt/inside", "kept");
-    EXPECT_THROW(group.commitAll(), FileError);
+    {
+        OutputGroup group;
+        stage(group, dir.file("a.txt"), "new a");
+        stage(group, dir.file("new.txt"), "new file");
+        stage(group, dir.file("c.txt"), "new c");
+        // After staging, the last target becomes a folder that holds a file: it cannot be replaced.
+        fs::create_directory(dir.file("c.txt"));
+        dir.write("c.txt/inside", "kept");
+        EXPECT_THROW(group.commitAll(), FileError);
+    }
     EXPECT_EQ(test::readFile(dir.file("a.txt")), "old a");
     EXPECT_FALSE(fs::exists(dir.file("new.txt"))) << "a target that did not exist is removed again";
     EXPECT_EQ(test::readFile(dir.file("c.txt/inside")), "kept");

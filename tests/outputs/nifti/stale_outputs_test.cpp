@@ -118,7 +118,7 @@ TEST(StaleOutputs, AHostileSidecarRemovesNothingButTheSetsOwnImages) {
 TEST(StaleOutputs, ASidecarThatIsNoListRemovesNothing) {
     TempDir dir;
     const std::string stem = dir.file("s1_TAL_");
-    for (const std::string text : {std::string("not json"), std::string("[\"s1_TAL_VOI1.nii.gz\"]"),
+    for (const std::string& text : {std::string("not json"), std::string("[\"s1_TAL_VOI1.nii.gz\"]"),
                                    std::string("{\"output_files\": \"s1_TAL_VOI1.nii.gz\"}"), std::string()}) {
         dir.write("s1_TAL_VOI1.nii.gz", "an image no valid list names");
         dir.write("s1_TAL_.json", text);
