@@ -17,11 +17,6 @@ namespace zandrel {
 
 namespace {
 
-// The set's chain, computed once; its verdict names the files as the list gives them.
-SetChain chainOf(const SetRecords& records) {
-    return computeSetChain(records.fmr, records.ia, records.fa, records.acpc, records.tal);
-}
-
 // What the ROI file announces but does not hold, when it lacks anything.
 void reportShortfall(const RoiFile& roi, BatchObserver& observer) {
     RoiShortfall shortfall = roiShortfall(roi);
@@ -37,7 +32,7 @@ void requireWritable(const std::string& outputPath, const ConvertOptions& option
 
 SetOutcome describeFileSet(const FileSet& set, BatchObserver& observer, const ConvertOptions& options) {
     const SetRecords records = readSetRecords(set);
-    requireUsable(chainOf(records));
+    requireUsable(computeSetChain(records));
     const std::string outputPath = outputPathFor(set, options.outputDir);
     requireWritable(outputPath, options);
     observer.onEvent(SetWouldConvert{set.roiPath, outputPath});
