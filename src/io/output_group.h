@@ -12,7 +12,9 @@ namespace zandrel {
 // of one set. Every file is written to its own temporary file first; commitAll() replaces
 // the targets only once every temporary file is finished. Should a rename still fail
 // half-way, the targets already replaced get their previous content back (kept as a hard
-// link while the group commits) or, when they did not exist before, are removed again.
+// link while the group commits) or, when they did not exist before, are removed again. On a
+// file system without hard links a replaced target cannot be given back: it keeps the new,
+// complete content.
 // Temporary files not committed are removed when the group goes away.
 class OutputGroup {
 public:
