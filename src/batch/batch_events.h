@@ -48,10 +48,13 @@ struct VoxelsSkipped {
     std::int64_t count = 0;
 };
 
-// An error while the set was read, built or saved; nothing was written for it.
+// An error while the set was read, built or saved; nothing was written for it. `reason`
+// is the system's reason for a file that could not be created or written ("Permission
+// denied"), empty otherwise: the command line shows it after the error, the plug-in does not.
 struct SetFailed {
     std::string roiPath;
     std::string error;
+    std::string reason = {};
 };
 
 // Further outputs of a converted set could not be written; its .voi file stays.
@@ -59,6 +62,7 @@ struct OutputsFailed {
     std::string outputs;  // what could not be written, as a sentence names it: "NIfTI files"
     std::string roiPath;
     std::string error;
+    std::string reason = {};  // as SetFailed's
 };
 
 // An error that ended the whole batch.
@@ -102,6 +106,7 @@ struct ProjectionFailed {
     std::string voiPath;
     std::string fmrPath;
     std::string error;
+    std::string reason = {};  // as SetFailed's
 };
 
 // The time courses of the VOIs of `voiPath` on the run of `fmrPath` were written.
@@ -125,6 +130,7 @@ struct ExtractionFailed {
     std::string voiPath;
     std::string fmrPath;
     std::string error;
+    std::string reason = {};  // as SetFailed's
 };
 
 using BatchEvent = std::variant<FilesNotLoaded, SetConverted, SetWouldConvert, RoiIncomplete, VoxelsSkipped,

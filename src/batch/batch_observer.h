@@ -15,6 +15,8 @@ struct SetResult {
     SetOutcome outcome = SetOutcome::converted;
     std::string outputPath;                  // the .voi file written (dry run: that would be); empty otherwise
     std::string message;                     // the error of a failed set; empty otherwise
+    std::string reason;                      // the system's reason after that error, for a file
+                                             // that could not be created or written; else empty
     const ConvertedSet* converted = nullptr; // records, chain, build report and saved file of a
                                              // converted set, only while the call runs; null for
                                              // a dry run, a report and a failure

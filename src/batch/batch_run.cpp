@@ -39,12 +39,13 @@ BatchSummary runBatch(const std::string& listPath, BatchObserver& observer, cons
         observer.onSetStarted(result.setNumber, set);
         ConvertedSet converted;
         result.outcome = containSetErrors(
-            [&] { return convertFileSet(set, observer, options, &converted); }, result.message);
+            [&] { return convertFileSet(set, observer, options, &converted); }, result.message, &result.reason);
         summary.add(result.outcome);
         if (result.outcome == SetOutcome::failed) {
-            observer.onEvent(SetFailed{set.roiPath, result.message});
+            observer.onEvent(SetFailed{set.roiPath, result.message, result.reason});
         } else if (result.outcome == SetOutcome::converted) {
-            result.outputPath = outputPathFor(set);
+            // The path the conversion used: it lies below the prefix, so this cannot throw.
+            result.outputPath = outputPathFor(set, options.outputDir);
             if (!options.dryRun) result.converted = &converted;
         }
         observer.onSetFinished(set, result);

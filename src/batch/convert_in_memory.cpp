@@ -40,7 +40,7 @@ ConvertedSet convertInMemory(const FileSet& set, const ConvertOptions& options) 
     ReportText report;
     if (!checkFileSet(set, report)) throw std::runtime_error(report.text);
     ConvertedSet converted = convertInMemory(readSetRecords(set, options.loadTimeCourse), options);
-    converted.voiFile.fileName = outputPathFor(set);
+    converted.voiFile.fileName = outputPathFor(set, options.outputDir);
     return converted;
 }
 

@@ -11,7 +11,8 @@ namespace zandrel {
 // reader's refusals, computes the chain, refuses an unusable one and builds the VOIs. The
 // returned VoiFile is named after the set ("<stem>_TAL_.voi" or "<stem>_ACPC_.voi") and
 // carries options.crlf, so its save() writes the bytes `convertFileSet` writes; the build
-// report counts the ROI voxels skipped per VOI.
+// report counts the ROI voxels skipped per VOI. With options.outputDir the name lies under
+// that folder (outputPathFor); its missing folders are not created here.
 //
 // Throws std::runtime_error: when a file cannot be opened, with the set's report entries
 // (the ones convertFileSet logs) joined by line feeds; otherwise with the message a batch

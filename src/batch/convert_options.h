@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "batch/list_reader.h"
 
 namespace zandrel {
@@ -11,6 +13,9 @@ struct ConvertOptions {
     bool loadTimeCourse = false;  // load every time-course sample as well (benchmarks only:
                                   // no output depends on the samples)
     ListReading list;             // a prefix in place of line 1, backslashes as separators
+    std::string outputDir;        // empty: every output beside its ROI file; else each set's
+                                  // outputs under this folder, at the ROI's path below the
+                                  // list's prefix (outputPathFor)
 };
 
 }  // namespace zandrel

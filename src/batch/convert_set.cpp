@@ -10,6 +10,8 @@
 #include "batch/set_reader.h"
 #include "chain/set_chain.h"
 #include "formats/shortfall.h"
+#include "io/file_error.h"
+#include "io/output_folder.h"
 
 namespace zandrel {
 
@@ -21,10 +23,19 @@ void reportShortfall(const RoiFile& roi, BatchObserver& observer) {
     if (!shortfall.complete()) observer.onEvent(RoiIncomplete{roi.path, std::move(shortfall)});
 }
 
-SetOutcome describeFileSet(const FileSet& set, BatchObserver& observer) {
+// A dry run fails a set as the real run would when its .voi file cannot be created: the
+// folder missing (and not to be made under an output folder), not a folder, or not writable.
+void requireWritable(const std::string& outputPath, const ConvertOptions& options) {
+    const std::string refusal = creationRefusal(outputPath, !options.outputDir.empty());
+    if (!refusal.empty()) throw cannotCreateFile(outputPath, refusal);
+}
+
+SetOutcome describeFileSet(const FileSet& set, BatchObserver& observer, const ConvertOptions& options) {
     const SetRecords records = readSetRecords(set);
     requireUsable(computeSetChain(records));
-    observer.onEvent(SetWouldConvert{set.roiPath, outputPathFor(set)});
+    const std::string outputPath = outputPathFor(set, options.outputDir);
+    requireWritable(outputPath, options);
+    observer.onEvent(SetWouldConvert{set.roiPath, outputPath});
     reportShortfall(records.roi, observer);
     return SetOutcome::converted;
 }
@@ -34,10 +45,12 @@ SetOutcome describeFileSet(const FileSet& set, BatchObserver& observer) {
 SetOutcome convertFileSet(const FileSet& set, BatchObserver& observer, const ConvertOptions& options,
                           ConvertedSet* kept) {
     if (!checkFileSet(set, observer)) return SetOutcome::reported;
-    if (options.dryRun) return describeFileSet(set, observer);
+    if (options.dryRun) return describeFileSet(set, observer, options);
 
+    const std::string outputPath = outputPathFor(set, options.outputDir);
     ConvertedSet converted = convertInMemory(readSetRecords(set, options.loadTimeCourse), options);
-    converted.voiFile.fileName = outputPathFor(set);
+    converted.voiFile.fileName = outputPath;
+    if (!options.outputDir.empty()) createFoldersFor(outputPath);
     converted.voiFile.save();
     // Loaded samples serve no output: released before anything else happens.
     std::vector<VolumeGrid>().swap(converted.records.fmr.volumes);

@@ -13,6 +13,10 @@ struct FileSet {
     std::string faTrfPath;
     std::string acpcTrfPath;
     std::string talPath;
+    // The prefix the list reader put in front of every name (line 1, or the prefix that
+    // replaces it); empty for a set made by hand. An output folder keeps the ROI's path
+    // below it.
+    std::string listPrefix = {};
 };
 
 // The files of a set, in the order they are checked and reported.

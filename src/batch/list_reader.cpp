@@ -133,6 +133,7 @@ bool ListReader::next(FileSet& set) {
 
     set = FileSet{};
     set.roiPath = prefix_ + current_;
+    set.listPrefix = prefix_;
     current_.clear();
 
     // Collect up to the next ROI line or the end of the list. A ROI line is not a kind

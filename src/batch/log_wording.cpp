@@ -1,5 +1,7 @@
 #include "batch/log_wording.h"
 
+#include <variant>
+
 namespace zandrel {
 
 namespace {
@@ -114,6 +116,25 @@ std::vector<std::string> wordEvent(const BatchEvent& event) {
     return std::visit([](const auto& value) { return worded(value); }, event);
 }
 
+namespace {
+
+const std::string* reasonOf(const BatchEvent& event) {
+    if (const auto* e = std::get_if<SetFailed>(&event)) return &e->reason;
+    if (const auto* e = std::get_if<OutputsFailed>(&event)) return &e->reason;
+    if (const auto* e = std::get_if<ProjectionFailed>(&event)) return &e->reason;
+    if (const auto* e = std::get_if<ExtractionFailed>(&event)) return &e->reason;
+    return nullptr;
+}
+
+}  // namespace
+
+std::vector<std::string> wordEventWithReasons(const BatchEvent& event) {
+    std::vector<std::string> entries = wordEvent(event);
+    const std::string* reason = reasonOf(event);
+    if (reason != nullptr && !reason->empty() && !entries.empty()) entries.back() += ": " + *reason;
+    return entries;
+}
+
 std::string windowsPathsHint() {
     return "  These paths were written on Windows: run the list with --prefix DIR, DIR the folder "
            "that holds its files here (--prefix @list: the list's own folder)";
@@ -121,13 +142,13 @@ std::string windowsPathsHint() {
 
 std::string batchSummaryText(const BatchSummary& summary, bool dryRun) {
     std::string text = std::to_string(summary.converted) + (dryRun ? " would be converted" : " converted");
-    if (summary.reported > 0) text += ", " + std::to_string(summary.reported) + " not loaded";
+    if (summary.reported > 0) text += ", " + std::to_string(summary.reported) + " reported";
     if (summary.failed > 0) text += ", " + std::to_string(summary.failed) + " failed";
     return text;
 }
 
 void LogEntryObserver::onEvent(const BatchEvent& event) {
-    for (const std::string& entry : wordEvent(event)) onEntry(entry);
+    for (const std::string& entry : withReasons_ ? wordEventWithReasons(event) : wordEvent(event)) onEntry(entry);
 }
 
 }  // namespace zandrel

@@ -46,12 +46,18 @@ inline constexpr char kUnknownError[] = "unknown error";
 // - ExtractionFailed: "!!!! Could not extract <voi> from <fmr>: <error>".
 std::vector<std::string> wordEvent(const BatchEvent& event);
 
+// The command line's wording: wordEvent's entries, with the system's reason for a file that
+// could not be created or written after the error of SetFailed, OutputsFailed,
+// ProjectionFailed and ExtractionFailed ("...: Cannot Create file: <name>: Permission
+// denied"). The plug-in keeps wordEvent's texts exactly.
+std::vector<std::string> wordEventWithReasons(const BatchEvent& event);
+
 // The command line's entry after the report on a set whose paths look like Windows paths
 // (never logged by the plug-in): how to run the list here.
 std::string windowsPathsHint();
 
 // The command line's last line of a batch, on standard error: the sets per outcome, "98
-// converted, 2 not loaded, 1 failed" (outcomes without a set left out, "converted" always
+// converted, 2 reported, 1 failed" (the words of the help texts and the report) (outcomes without a set left out, "converted" always
 // there; a dry run says "would be converted").
 std::string batchSummaryText(const BatchSummary& summary, bool dryRun);
 
@@ -59,8 +65,13 @@ std::string batchSummaryText(const BatchSummary& summary, bool dryRun);
 // log entry.
 class LogEntryObserver : public BatchObserver {
 public:
+    // With `withReasons`, the entries are worded by wordEventWithReasons.
+    explicit LogEntryObserver(bool withReasons = false) : withReasons_(withReasons) {}
     void onEvent(const BatchEvent& event) override;
     virtual void onEntry(const std::string& text) = 0;
+
+private:
+    bool withReasons_;
 };
 
 }  // namespace zandrel

@@ -100,10 +100,11 @@ BatchSummary runProjection(const std::string& listPath, BatchObserver& observer,
         result.setNumber = summary.setsFound + 1;
         observer.onSetStarted(result.setNumber, framing);
         result.outcome =
-            containSetErrors([&] { return projectOneSet(set, observer, options, write); }, result.message);
+            containSetErrors([&] { return projectOneSet(set, observer, options, write); }, result.message,
+                             &result.reason);
         summary.add(result.outcome);
         if (result.outcome == SetOutcome::failed)
-            observer.onEvent(ProjectionFailed{set.voiPath, set.fmrPath, result.message});
+            observer.onEvent(ProjectionFailed{set.voiPath, set.fmrPath, result.message, result.reason});
         else if (result.outcome == SetOutcome::converted)
             result.outputPath = projectionStem(set, options.outputDir) + ".roi";
         observer.onSetFinished(framing, result);

@@ -25,6 +25,13 @@ const char* outputSuffixFor(const FileSet& set);
 // The path of the .voi file a set is written to.
 std::string outputPathFor(const FileSet& set);
 
+// The same under `outputDir` when that is not empty: the ROI's path below the list's prefix
+// (set.listPrefix) is kept under `outputDir`, so sets in different subject folders stay
+// apart ("subject1/s1.roi" -> "<outputDir>/subject1/s1_TAL_.voi"). Throws
+// std::runtime_error when the ROI file lies outside the prefix (an absolute path or a
+// drive elsewhere, or one that leaves it through ".."): it has no place there.
+std::string outputPathFor(const FileSet& set, const std::string& outputDir);
+
 // Tests that every file of the set can be opened: ROI, FMR, IA, FA, ACPC, then TAL when
 // the set names one. When one cannot, tests all six paths again and reports the set to
 // `observer` as FilesNotLoaded with every file that failed, TAL tested also when the set

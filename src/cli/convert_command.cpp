@@ -33,13 +33,20 @@ const char* const kFooter =
     "is a folder separator, so lists written on Windows run with --prefix. The ROIs\n"
     "of each set become VOIs on the 256 x 256 x 256 anatomical grid, saved next to\n"
     "the ROI file as <stem>_TAL_.voi when the set names a .tal file, otherwise as\n"
-    "<stem>_ACPC_.voi.\n"
+    "<stem>_ACPC_.voi. With --output-dir DIR, every output of a set goes under DIR\n"
+    "instead, at the ROI file's path below the prefix (subject1/s1.roi gives\n"
+    "DIR/subject1/s1_TAL_.voi), missing folders created; a ROI file that is not\n"
+    "below the prefix fails its set. With --nifti, the .json sidecar lists every\n"
+    "file of the set, and the images an earlier run listed that are not written\n"
+    "again (the other mode's) are removed; a run without --nifti leaves an earlier\n"
+    "run's NIfTI files, table and sidecar as they are.\n"
     "\n"
     "Each log entry is printed to standard output as it happens, on a line of its\n"
     "own: a line feed is added to every entry that does not end with one. A set\n"
     "whose files cannot be opened is reported; an error while a set is read, built\n"
     "or saved is logged as \"!!!! Could not convert ROI: message\" and no file is\n"
-    "written for that set. Either way the batch goes on with the next set. When\n"
+    "written for that set (a file that cannot be created is named, with the\n"
+    "system's reason after it). Either way the batch goes on with the next set. When\n"
     "standard error is a terminal it shows the progress: set number, total and the\n"
     "ROI file's name. The last line on standard error sums up the sets per outcome.\n"
     "\n"
@@ -83,6 +90,16 @@ void warnOtherCase(const OtherCaseLine& line) {
               << "\") is ignored: its ending differs from \"" << line.kind << "\" only in letter case\n";
 }
 
+// An output folder that exists must be a folder; a missing one is created as sets need it.
+void requireOutputFolder(const std::string& outputDir) {
+    if (outputDir.empty()) return;
+    std::error_code error;
+    const std::filesystem::path path(outputDir);
+    if (std::filesystem::exists(path, error) && !std::filesystem::is_directory(path, error)) {
+        throw UsageError("--output-dir " + outputDir + ": not a folder");
+    }
+}
+
 bool isSameFile(const std::string& a, const std::string& b) {
     std::error_code error;
     return std::filesystem::equivalent(std::filesystem::path(a), std::filesystem::path(b), error);
@@ -107,9 +124,17 @@ Command addConvertCommand(CLI::App& zandrel) {
             ->type_name("DIR")
             ->check(nonEmpty("a folder name"));
     command->add_flag("--dry-run", arguments->conversion.dryRun,
-                      "check every set's files and records and print the\n"
-                      ".voi file each set would get, or its report;\n"
-                      "writes nothing");
+                      "check every set's files and records, and that its\n"
+                      "output folder can be written, and print the .voi\n"
+                      "file each set would get, or its report; writes\n"
+                      "nothing");
+    command->add_option("--output-dir", arguments->conversion.outputDir,
+                        "write every output of a set under DIR, at the ROI\n"
+                        "file's path below the list's prefix (subject\n"
+                        "folders stay apart), instead of beside the ROI\n"
+                        "file; missing folders are created")
+        ->type_name("DIR")
+        ->check(nonEmpty("a folder name"));
     command->add_flag("--crlf", arguments->conversion.crlf, "write .voi files with CR LF line ends on\nevery platform");
     const std::vector<OutputKind>& kinds = outputKinds();
     arguments->outputs.resize(kinds.size());
@@ -146,6 +171,7 @@ int runConvert(const ConvertArguments& arguments) {
         std::cerr << "zandrel convert: warning: line 1, the prefix \"" << list.lineOne
                   << "\", does not end with a folder separator: it is joined directly to every name\n";
     }
+    requireOutputFolder(conversion.outputDir);
     const bool withTranscript = !arguments.transcriptPath.empty();
     if (withTranscript && isSameFile(arguments.transcriptPath, arguments.listPath)) {
         throw UsageError("the transcript would replace the list file");
@@ -214,6 +240,7 @@ int runConvert(const ConvertArguments& arguments) {
     }
 
     std::string summaryLine = batchSummaryText(summary, conversion.dryRun);
+    if (!conversion.outputDir.empty() && !conversion.dryRun) summaryLine += "; outputs under " + conversion.outputDir;
     for (std::size_t k = 0; k < kinds.size() && !conversion.dryRun; ++k) {
         if (!arguments.outputs[k].empty() && kinds[k].whereWritten) {
             summaryLine += "; " + kinds[k].whereWritten(arguments.outputs[k]);

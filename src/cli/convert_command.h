@@ -13,7 +13,7 @@ struct ConvertArguments {
     std::string transcriptPath;  // empty: no transcript
     bool prefixGiven = false;    // --prefix DIR: DIR in place of line 1
     std::string prefix;          // DIR, "@list" for the list's own folder
-    ConvertOptions conversion;   // --dry-run, --crlf
+    ConvertOptions conversion;   // --dry-run, --crlf, --output-dir
     // The value of each output kind's option, in the order of outputKinds(); empty: not asked for.
     std::vector<std::string> outputs;
 };

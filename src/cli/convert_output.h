@@ -16,7 +16,8 @@ namespace zandrel::cli {
 // progress line, each set's start is shown there and the line is erased before an entry.
 class ConvertOutput : public LogEntryObserver {
 public:
-    explicit ConvertOutput(std::ostream& console) : console_(console) {}
+    // Entries carry the system's reason after a file that cannot be created or written.
+    explicit ConvertOutput(std::ostream& console) : LogEntryObserver(true), console_(console) {}
 
     // Creates or replaces the transcript file; false when it cannot be created.
     bool openTranscript(const std::string& path);

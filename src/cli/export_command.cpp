@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "cli/commands.h"
+#include "io/file_error.h"
 #include "cli/output_option.h"
 #include "zandrel/outputs.h"
 
@@ -44,6 +45,9 @@ bool exportOne(const OutputKind& kind, const std::string& path, const std::strin
         for (const std::string& warning : files.warnings) std::cerr << "zandrel export: " << path << ": " << warning << "\n";
         for (const std::string& written : files.written) std::cout << "Wrote " << written << "\n";
         return true;
+    } catch (const FileError& error) {
+        std::cerr << "zandrel export: " << path << ": " << withReason(error.what(), error.reason())
+                  << "; nothing written\n";
     } catch (const std::exception& error) {
         std::cerr << "zandrel export: " << path << ": " << error.what() << "; nothing written\n";
     }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "io/file_error.h"
 #include "zandrel/version.h"
 
 namespace zandrel::cli {
@@ -174,6 +175,8 @@ int main(int argc, char** argv) {
         return zandrel::cli::runCommandLine(argc, argv, commandName);
     } catch (const std::bad_alloc&) {
         std::cerr << commandName << ": out of memory\n";
+    } catch (const zandrel::FileError& error) {
+        std::cerr << commandName << ": " << zandrel::withReason(error.what(), error.reason()) << "\n";
     } catch (const std::exception& error) {
         std::cerr << commandName << ": " << error.what() << "\n";
     } catch (...) {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <system_error>
 
+#include "batch/list_check.h"
 #include "batch/log_wording.h"
 #include "batch/run_projection.h"
 #include "batch/set_check.h"
@@ -35,7 +36,7 @@ void addTranscriptOption(CLI::App& command, std::string& path) {
 int runOnRunList(const RunListRun& run, const std::function<BatchSummary(BatchObserver&)>& batch) {
     const std::string prefix = "zandrel " + run.command + ": ";
     if (!canOpenForReading(run.listPath)) {
-        std::cerr << kListUnreadableText << "\n";
+        std::cerr << kListUnreadableText << ": " << run.listPath << ": " << unreadableReason(run.listPath) << "\n";
         return kUsage;
     }
     const bool withTranscript = !run.transcriptPath.empty();
@@ -56,7 +57,7 @@ int runOnRunList(const RunListRun& run, const std::function<BatchSummary(BatchOb
     const BatchSummary summary = batch(output);
     const bool transcriptComplete = output.finish();
     if (!summary.listReadable) {
-        std::cerr << kListUnreadableText << "\n";
+        std::cerr << kListUnreadableText << ": " << run.listPath << ": " << unreadableReason(run.listPath) << "\n";
         return kUsage;
     }
     int status = summary.reported + summary.failed > 0 ? kFailure : kSuccess;

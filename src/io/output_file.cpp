@@ -1,11 +1,15 @@
 #include "io/output_file.h"
 
+#include "io/file_error.h"
+
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <random>
 #include <stdexcept>
 #include <string>
+#include <system_error>
+#include <utility>
 
 #ifdef _WIN32
 #ifndef NOMINMAX
@@ -27,33 +31,6 @@
 namespace zandrel {
 
 namespace {
-
-std::runtime_error cannotCreate(const std::string& name) {
-    return std::runtime_error("Cannot Create file: " + name);
-}
-
-std::runtime_error cannotWrite(const std::string& name) {
-    return std::runtime_error("Cannot write file: " + name);
-}
-
-// An existing target that we may not write (a directory, a read-only file) is refused
-// before anything is created, as opening it for writing directly would be.
-bool existingTargetRefusesWriting(const std::string& name) {
-#ifdef _WIN32
-    const int fd = _open(name.c_str(), _O_WRONLY | _O_BINARY);
-    if (fd >= 0) {
-        _close(fd);
-        return false;
-    }
-#else
-    const int fd = ::open(name.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::close(fd);
-        return false;
-    }
-#endif
-    return errno != ENOENT;
-}
 
 std::string folderOf(const std::string& path) {
     const std::size_t slash = path.find_last_of("/\\");
@@ -86,29 +63,26 @@ std::string randomSuffix() {
     return text;
 }
 
-// Creates a new file exclusively; nullptr when it exists already or cannot be created.
-std::FILE* createExclusive(const std::string& path, bool binary) {
+// Creates a new file exclusively; nullptr when it exists already or cannot be created,
+// with the errno of the failure in `error`.
+std::FILE* createExclusive(const std::string& path, bool binary, int& error) {
 #ifdef _WIN32
     const int fd = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | (binary ? _O_BINARY : _O_TEXT),
                          _S_IREAD | _S_IWRITE);
+    error = errno;
     if (fd < 0) return nullptr;
     std::FILE* file = _fdopen(fd, binary ? "wb" : "w");
+    error = errno;
     if (file == nullptr) _close(fd);
 #else
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    error = errno;
     if (fd < 0) return nullptr;
     std::FILE* file = ::fdopen(fd, binary ? "wb" : "w");
+    error = errno;
     if (file == nullptr) ::close(fd);
 #endif
     return file;
-}
-
-bool replaceFile(const std::string& from, const std::string& to) {
-#ifdef _WIN32
-    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-#else
-    return std::rename(from.c_str(), to.c_str()) == 0;
-#endif
 }
 
 bool flushToDisk(std::FILE* file) {
@@ -124,16 +98,53 @@ bool flushToDisk(std::FILE* file) {
 
 }  // namespace
 
+// An existing target that we may not write (a directory, a read-only file) is refused
+// before anything is created, as opening it for writing directly would be: the errno of
+// that refusal, 0 when the target can be written or does not exist yet.
+int existingTargetRefusal(const std::string& name) {
+#ifdef _WIN32
+    const int fd = _open(name.c_str(), _O_WRONLY | _O_BINARY);
+    if (fd >= 0) {
+        _close(fd);
+        return 0;
+    }
+#else
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::close(fd);
+        return 0;
+    }
+#endif
+    return errno == ENOENT ? 0 : errno;
+}
+
+std::string temporaryPathBeside(const std::string& target, const char* tag, const char* suffix) {
+    return folderOf(target) + "." + tag + "-" + processId() + "-" + randomSuffix() + suffix;
+}
+
+bool replaceFile(const std::string& from, const std::string& to, std::string& reason) {
+#ifdef _WIN32
+    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) return true;
+    reason = std::system_category().message(static_cast<int>(GetLastError()));
+    return false;
+#else
+    if (std::rename(from.c_str(), to.c_str()) == 0) return true;
+    reason = systemReason(errno);
+    return false;
+#endif
+}
+
 OutputFile::OutputFile(const std::string& target, const char* tag, const char* suffix, bool binary)
     : target_(target) {
-    if (target.empty() || existingTargetRefusesWriting(target)) throw cannotCreate(target);
-    const std::string folder = folderOf(target);
+    if (target.empty()) throw cannotCreateFile(target, ENOENT);
+    int error = existingTargetRefusal(target);
+    if (error != 0) throw cannotCreateFile(target, error);
     for (int attempt = 0; attempt < 16 && file_ == nullptr; ++attempt) {
-        path_ = folder + "." + tag + "-" + processId() + "-" + randomSuffix() + suffix;
-        file_ = createExclusive(path_, binary);
-        if (file_ == nullptr && errno != EEXIST) break;
+        path_ = temporaryPathBeside(target, tag, suffix);
+        file_ = createExclusive(path_, binary, error);
+        if (file_ == nullptr && error != EEXIST) break;
     }
-    if (file_ == nullptr) throw cannotCreate(target);
+    if (file_ == nullptr) throw cannotCreateFile(target, error);
 }
 
 OutputFile::~OutputFile() {
@@ -142,7 +153,8 @@ OutputFile::~OutputFile() {
 }
 
 void OutputFile::write(const char* data, std::size_t size) {
-    if (file_ == nullptr || std::fwrite(data, 1, size, file_) != size) throw cannotWrite(target_);
+    if (file_ == nullptr) throw cannotWriteFile(target_, EBADF);
+    if (std::fwrite(data, 1, size, file_) != size) throw cannotWriteFile(target_, errno);
 }
 
 void OutputFile::handOver() {
@@ -158,22 +170,25 @@ void OutputFile::finish() {
     if (file == nullptr) {
         // Written by someone else through the path: reopen only to flush it to the disk.
         file = std::fopen(path_.c_str(), "rb");
-        if (file == nullptr) throw cannotWrite(target_);
+        if (file == nullptr) throw cannotWriteFile(target_, errno);
 #ifndef _WIN32
         const bool ok = ::fsync(::fileno(file)) == 0 || errno == EINVAL;
-        if (std::fclose(file) != 0 || !ok) throw cannotWrite(target_);
+        const int error = errno;
+        if (std::fclose(file) != 0 || !ok) throw cannotWriteFile(target_, ok ? errno : error);
 #else
         std::fclose(file);
 #endif
         return;
     }
     const bool ok = flushToDisk(file);
-    if (std::fclose(file) != 0 || !ok) throw cannotWrite(target_);
+    const int error = errno;
+    if (std::fclose(file) != 0 || !ok) throw cannotWriteFile(target_, ok ? errno : error);
 }
 
 void OutputFile::commit() {
     if (file_ != nullptr) finish();
-    if (!replaceFile(path_, target_)) throw cannotCreate(target_);
+    std::string reason;
+    if (!replaceFile(path_, target_, reason)) throw cannotCreateFile(target_, std::move(reason));
     committed_ = true;
 }
 

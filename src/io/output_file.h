@@ -13,9 +13,9 @@ namespace zandrel {
 class OutputFile {
 public:
     // Creates the temporary file "<folder>.<tag>-<process id>-<random><suffix>" exclusively:
-    // hidden, ours by its tag, and naming the process that writes it. Throws
-    // std::runtime_error "Cannot Create file: " + target when the target is an existing
-    // file or folder we may not write, or when no temporary file can be created.
+    // hidden, ours by its tag, and naming the process that writes it. Throws FileError
+    // "Cannot Create file: " + target, with the system's reason, when the target is an
+    // existing file or folder we may not write, or when no temporary file can be created.
     OutputFile(const std::string& target, const char* tag, const char* suffix, bool binary);
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
@@ -28,7 +28,7 @@ public:
     // after handOver() or finish().
     std::FILE* stream() const { return file_; }
 
-    // Appends bytes; throws "Cannot write file: " + target when they cannot be written.
+    // Appends bytes; throws FileError "Cannot write file: " + target when they cannot be written.
     void write(const char* data, std::size_t size);
     void write(const std::string& text) { write(text.data(), text.size()); }
 
@@ -36,11 +36,11 @@ public:
     // file by its path itself; finish() then only flushes what that library wrote.
     void handOver();
 
-    // Flushes to the disk and closes; throws "Cannot write file: " + target on failure.
+    // Flushes to the disk and closes; throws FileError "Cannot write file: " + target on failure.
     void finish();
 
-    // Renames the finished temporary file over the target; throws "Cannot Create file: "
-    // + target when that fails (the target then keeps its previous content).
+    // Renames the finished temporary file over the target; throws FileError "Cannot Create
+    // file: " + target when that fails (the target then keeps its previous content).
     void commit();
 
 private:
@@ -49,6 +49,19 @@ private:
     std::FILE* file_ = nullptr;
     bool committed_ = false;
 };
+
+// Whether an existing `target` refuses to be written, as opening it for writing would (a
+// folder, a read-only file, a path through a regular file): the errno of that refusal, 0
+// when it can be written or does not exist yet.
+int existingTargetRefusal(const std::string& target);
+
+// A fresh name "<folder>.<tag>-<process id>-<random><suffix>" beside `target`, the form of
+// every temporary file of ours.
+std::string temporaryPathBeside(const std::string& target, const char* tag, const char* suffix);
+
+// Renames `from` over `to` (both in one folder), replacing it in one step; false with the
+// system's reason when that fails, `to` then unchanged.
+bool replaceFile(const std::string& from, const std::string& to, std::string& reason);
 
 // Writes `bytes` to `target` through an OutputFile and commits it; throws as OutputFile does.
 void writeWholeFile(const std::string& target, const std::string& bytes, const char* tag);

@@ -64,7 +64,7 @@ TEST(ListTraps, AWindowsListConvertsHereWithAPrefix) {
     for (std::size_t at = run.out.find(hint); at != std::string::npos; at = run.out.find(hint, at + 1)) ++hints;
     EXPECT_EQ(hints, 2u) << run.out;
     EXPECT_NE(test::readFile(dir.file("t.jsonl")).find("\"  These paths were written on Windows"), std::string::npos);
-    EXPECT_EQ(run.err, "zandrel convert: 0 converted, 2 not loaded\n");
+    EXPECT_EQ(run.err, "zandrel convert: 0 converted, 2 reported\n");
 
     // With the folder given, from the current folder or as the list's own, every set converts.
     for (const std::string prefix : {"study", "study/", "@list"}) {
@@ -127,7 +127,7 @@ TEST(ListTraps, LetterCaseAndAGluedPrefixAreWarnedAboutLineByLine) {
               "in letter case\n"
               "zandrel convert: warning: line 1, the prefix \"/data/Study\", does not end with a folder separator: it "
               "is joined directly to every name\n"
-              "zandrel convert: 0 converted, 1 not loaded\n");
+              "zandrel convert: 0 converted, 1 reported\n");
     EXPECT_EQ(run.out.rfind("!!!! Not enough files could be loaded to convert /data/Studys1.roi\n", 0), 0u) << run.out;
 
     // Only upper-case lines: no set at all, which fails with its reason.
@@ -147,10 +147,10 @@ TEST(ListTraps, EveryRunEndsWithOneSummaryLine) {
                                            s[2].roi, s[2].fmr, s[2].ia, s[2].fa, s[2].acpc});
     ProgramRun run = convert(dir, {"list.txt"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "zandrel convert: 1 converted, 1 not loaded, 1 failed\n");
+    EXPECT_EQ(run.err, "zandrel convert: 1 converted, 1 reported, 1 failed\n");
 
     run = convert(dir, {"list.txt", "--dry-run"});
-    EXPECT_EQ(run.err, "zandrel convert: 1 would be converted, 1 not loaded, 1 failed\n");
+    EXPECT_EQ(run.err, "zandrel convert: 1 would be converted, 1 reported, 1 failed\n");
 }
 
 }  // namespace

@@ -265,7 +265,7 @@ TEST(ProjectCommand, ASetWhoseFileCannotBeWrittenWritesNoneOfItsFilesAndTheBatch
     const test::ProgramRun run = runZandrel(converted.study.root, args);
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "!!!! Could not project " + voi0 + " onto " + converted.subject(0).fmr +
-                           ": Cannot Create file: " + blocked + "_coverage.tsv\n" + "Projected " + voi2 + " onto " +
+                           ": Cannot Create file: " + blocked + "_coverage.tsv: Is a directory\n" + "Projected " + voi2 + " onto " +
                            converted.subject(2).fmr + "\n");
     for (const char* suffix : {".roi", "_occupancy.nii.gz", "_occupancy.json"})
         EXPECT_FALSE(fs::exists(blocked + suffix)) << suffix;

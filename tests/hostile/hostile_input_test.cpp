@@ -297,7 +297,7 @@ TEST_F(HostileStudyTest, OutputPathTakenByAFolder) {
     fs::remove(path(outputOf(2)));
     fs::create_directory(path(outputOf(2)));
     write(outputOf(2) + "/kept.txt", "kept");
-    convertAndCheck(2, expect(1, {failedEntry(kRoi2, literal("Cannot Create file: ./" + outputOf(2)))}));
+    convertAndCheck(2, expect(1, {failedEntry(kRoi2, literal("Cannot Create file: ./" + outputOf(2) + ": Is a directory"))}));
 }
 
 TEST_F(HostileStudyTest, SameRoiNamedTwice) {

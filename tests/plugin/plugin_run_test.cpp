@@ -110,5 +110,29 @@ TEST(PluginRun, DropsAByteOrderMarkAndStopsAtALineLongerThanAnyPath) {
     }
 }
 
+// A .voi file that cannot be created is logged with the described text only: the reason
+// the command line adds after it never reaches the host's log.
+TEST(PluginRun, ACannotCreateEntryKeepsTheDescribedText) {
+    test::TempDir dir;
+    const studygen::GeneratedStudy study =
+        studygen::writeStudy(dir.file("study"), studygen::testStudySpec(1, 5));
+    const std::string& roi = study.subjects[0].roi;
+    const std::string voi = roi.substr(0, roi.rfind('.')) + "_TAL_.voi";
+    std::filesystem::create_directory(voi);  // a folder where the .voi file goes
+
+    FakeHost host;
+    host.answerDialogWith(study.listPath);
+    {
+        test::PluginPtr plugin = test::makePlugin();
+        ASSERT_TRUE(plugin->initPlugin());
+        EXPECT_TRUE(plugin->execute());
+    }
+    std::vector<std::string> entries;
+    for (const std::string& text : host.logTexts()) {
+        if (text.rfind("Zandrel>", 0) != 0 && text.rfind("\nZandrel>", 0) != 0) entries.push_back(text);
+    }
+    EXPECT_EQ(entries, std::vector<std::string>{"!!!! Could not convert " + roi + ": Cannot Create file: " + voi});
+}
+
 }  // namespace
 }  // namespace zandrel

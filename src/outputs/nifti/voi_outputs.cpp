@@ -7,7 +7,8 @@
 
 #include "outputs/nifti/nifti_image_file.h"
 #include "outputs/table/voi_sidecars.h"
-#include "io/output_file.h"
+#include "io/output_group.h"
+#include "outputs/nifti/stale_outputs.h"
 #include "voi/voi_figures.h"
 #include "voi/voi_reader.h"
 #include "voi/voi_space.h"
@@ -16,15 +17,15 @@ namespace zandrel {
 
 namespace {
 
-// The images of the file, each written to its temporary file.
+// The images of the file, each written to its temporary file in the group.
 void writeImages(const VoiFile& file, const VoiPlacement& placement, const VoiCells& cells, NiftiMode mode,
-                 const NiftiOutputNames& names, int gzipLevel, std::vector<std::unique_ptr<OutputFile>>& staged) {
+                 const NiftiOutputNames& names, int gzipLevel, OutputGroup& group) {
     if (mode == NiftiMode::Labels) {
-        staged.push_back(std::make_unique<OutputFile>(names.images[0], "nii", ".tmp.nii.gz", true));
+        OutputFile& image = group.add(names.images[0], "nii", ".tmp.nii.gz", true);
         if (file.vois.size() <= 255) {
-            writeNiftiImage(*staged.back(), placement, narrowLabelImage(cells, placement), true, gzipLevel);
+            writeNiftiImage(image, placement, narrowLabelImage(cells, placement), true, gzipLevel);
         } else {
-            writeNiftiImage(*staged.back(), placement, labelImage(cells, placement), true, gzipLevel);
+            writeNiftiImage(image, placement, labelImage(cells, placement), true, gzipLevel);
         }
         return;
     }
@@ -35,16 +36,32 @@ void writeImages(const VoiFile& file, const VoiPlacement& placement, const VoiCe
     std::vector<std::uint8_t> mask(static_cast<std::size_t>(placement.cellCount()), 0);
     for (std::size_t n = 0; n < cells.cells.size(); ++n) {
         for (std::uint32_t cell : cells.cells[n]) mask[cell] = 1;
-        staged.push_back(std::make_unique<OutputFile>(names.images[n], "nii", ".tmp.nii.gz", true));
-        writeNiftiImage(*staged.back(), placement, mask, false, gzipLevel);
+        writeNiftiImage(group.add(names.images[n], "nii", ".tmp.nii.gz", true), placement, mask, false, gzipLevel);
         for (std::uint32_t cell : cells.cells[n]) mask[cell] = 0;
     }
 }
 
-void stageText(const std::string& target, const std::string& text, std::vector<std::unique_ptr<OutputFile>>& staged) {
-    staged.push_back(std::make_unique<OutputFile>(target, "txt", ".tmp", true));
-    staged.back()->write(text);
-    staged.back()->finish();
+void stageText(const std::string& target, const std::string& text, OutputGroup& group) {
+    OutputFile& output = group.add(target, "txt", ".tmp", true);
+    output.write(text);
+    output.finish();
+}
+
+// Every file the outputs consist of, for the sidecar: the .voi when it lies beside them
+// under the stem's name (a conversion's, or an export beside its .voi), the images, the
+// table and the sidecar.
+std::vector<std::string> outputFiles(const VoiFile& file, const std::string& stemPath, const NiftiOutputNames& names) {
+    std::vector<std::string> files;
+    if (file.fileName == stemPath + ".voi") files.push_back(file.fileName);
+    files.insert(files.end(), names.images.begin(), names.images.end());
+    files.push_back(names.table);
+    files.push_back(names.sidecar);
+    return files;
+}
+
+std::string fileName(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 }  // namespace
@@ -56,17 +73,22 @@ NiftiOutputReport writeVoiOutputs(const VoiFile& file, const std::string& stemPa
     const VoiCells cells = collectVoiCells(file, placement);
     const std::vector<VoiFigures> figures = computeVoiFigures(cells, placement);
     const NiftiOutputNames names = niftiOutputNames(stemPath, mode, file.vois.size());
+    const std::vector<std::string> files = outputFiles(file, stemPath, names);
+    // Read before anything is replaced: the sidecar about to be written is its successor.
+    const std::vector<std::string> previous = previousOutputFiles(names.sidecar);
 
-    std::vector<std::unique_ptr<OutputFile>> staged;
-    writeImages(file, placement, cells, mode, names, gzipLevel, staged);
-    stageText(names.table, voiTable(file, figures, provenance), staged);
-    stageText(names.sidecar, voiSidecar(file, placement, mode, names.images, provenance), staged);
+    OutputGroup group;
+    writeImages(file, placement, cells, mode, names, gzipLevel, group);
+    stageText(names.table, voiTable(file, figures, provenance), group);
+    stageText(names.sidecar, voiSidecar(file, placement, mode, names.images, files, provenance), group);
+    group.commitAll();
+
+    std::vector<std::string> current;
+    for (const std::string& path : files) current.push_back(fileName(path));
+    removeStaleOutputs(stemPath, previous, current);
 
     NiftiOutputReport report;
-    for (const std::unique_ptr<OutputFile>& output : staged) {
-        output->commit();
-        report.written.push_back(output->target());
-    }
+    report.written = group.targets();
     return report;
 }
 

@@ -27,10 +27,12 @@ struct NiftiOutputReport {
 
 // Writes the images, the table and the sidecar of `file` for the stem. Everything is
 // prepared in temporary files first and renamed over the targets only when all of them
-// are complete: a failure leaves every existing target as it was. Throws
-// std::runtime_error: "ReferenceSpace cannot be placed: ..." (nothing written), a voxel
-// outside the grid, more than 65535 VOIs for labels or kMaxNiftiMasks for masks,
-// "Cannot Create file: " + target.
+// are complete (OutputGroup): a failure leaves every existing target as it was. Then the
+// images that the previous sidecar of the stem listed and the new one does not (the other
+// mode's) are removed, and nothing else (stale_outputs.h). Throws std::runtime_error:
+// "ReferenceSpace cannot be placed: ..." (nothing written), a voxel outside the grid, more
+// than 65535 VOIs for labels or kMaxNiftiMasks for masks; FileError "Cannot Create file: "
+// + target with the system's reason.
 NiftiOutputReport writeVoiOutputs(const VoiFile& file, const std::string& stemPath, NiftiMode mode,
                                   const NiftiProvenance* provenance, int gzipLevel = kNiftiGzipLevel);
 

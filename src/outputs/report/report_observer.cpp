@@ -17,7 +17,7 @@ ReportObserver::ReportObserver(const std::string& dir, std::string listPath, std
 
 void ReportObserver::onEvent(const BatchEvent& event) {
     try {
-        for (const std::string& entry : wordEvent(event)) builder_.addLogEntry(entry);
+        for (const std::string& entry : wordEventWithReasons(event)) builder_.addLogEntry(entry);
     } catch (const std::bad_alloc&) {
         if (failure_.empty()) failure_ = "not enough memory to keep the log entries";
     }

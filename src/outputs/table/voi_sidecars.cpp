@@ -65,7 +65,8 @@ std::string voiTable(const VoiFile& file, const std::vector<VoiFigures>& figures
 }
 
 std::string voiSidecar(const VoiFile& file, const VoiPlacement& placement, NiftiMode mode,
-                       const std::vector<std::string>& images, const NiftiProvenance* provenance) {
+                       const std::vector<std::string>& images, const std::vector<std::string>& outputFiles,
+                       const NiftiProvenance* provenance) {
     std::ostringstream out;
     JsonWriter json(out);
     json.beginObject();
@@ -75,6 +76,9 @@ std::string voiSidecar(const VoiFile& file, const VoiPlacement& placement, Nifti
     json.key("mode").string(mode == NiftiMode::Labels ? "labels" : "masks");
     json.key("images").beginArray(true);
     for (const std::string& image : images) json.string(baseName(image));
+    json.endArray();
+    json.key("output_files").beginArray(true);
+    for (const std::string& name : outputFiles) json.string(baseName(name));
     json.endArray();
     json.key("voi_count").integer(static_cast<std::int64_t>(file.vois.size()));
     json.key("grid_size").integer(placement.dim);

@@ -11,7 +11,7 @@
 #include "batch/run_projection.h"
 #include "batch/set_check.h"
 #include "batch/set_containment.h"
-#include "io/output_file.h"
+#include "io/output_group.h"
 #include "outputs/runs/coverage_table.h"
 #include "outputs/timeseries/timeseries_files.h"
 #include "runs/voi_timecourses.h"
@@ -25,10 +25,10 @@ std::string baseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-void stage(const std::string& target, const std::string& text, std::vector<std::unique_ptr<OutputFile>>& staged) {
-    staged.push_back(std::make_unique<OutputFile>(target, "tsv", ".tmp", true));
-    staged.back()->write(text);
-    staged.back()->finish();
+void stage(const std::string& target, const std::string& text, OutputGroup& group) {
+    OutputFile& file = group.add(target, "tsv", ".tmp", true);
+    file.write(text);
+    file.finish();
 }
 
 // Extracts one set and writes its files, all staged first and committed together; returns
@@ -61,7 +61,7 @@ std::string extractSet(const ProjectedRun& records, const ExtractRunOptions& opt
                                    static_cast<std::int64_t>(selected)});
     }
 
-    std::vector<std::unique_ptr<OutputFile>> staged;
+    OutputGroup staged;
     for (std::size_t s = 0; s < result.statistics.size(); ++s) {
         const std::string table = timeSeriesTableName(stem, result.statistics[s]);
         sidecar.tables.push_back(baseName(table));
@@ -69,7 +69,7 @@ std::string extractSet(const ProjectedRun& records, const ExtractRunOptions& opt
     }
     stage(timeSeriesSidecarName(stem), timeSeriesSidecar(sidecar), staged);
     stage(stem + "_coverage.tsv", coverageTableText(footprint, options.minOccupancy), staged);
-    for (const std::unique_ptr<OutputFile>& output : staged) output->commit();
+    staged.commitAll();
     return timeSeriesSidecarName(stem);
 }
 
@@ -112,10 +112,10 @@ BatchSummary runExtraction(const std::string& listPath, BatchObserver& observer,
                 }
                 return SetOutcome::converted;
             },
-            result.message);
+            result.message, &result.reason);
         if (result.outcome == SetOutcome::failed) {
             result.outputPath.clear();
-            observer.onEvent(ExtractionFailed{set.voiPath, set.fmrPath, result.message});
+            observer.onEvent(ExtractionFailed{set.voiPath, set.fmrPath, result.message, result.reason});
         }
         summary.add(result.outcome);
         observer.onSetFinished(framing, result);

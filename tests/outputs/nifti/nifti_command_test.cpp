@@ -107,7 +107,7 @@ TEST(ConvertNifti, WriteFailureIsLoggedAndKeepsTheVoi) {
     const test::ProgramRun run = zandrel(dir, {"convert", study.listPath, "--nifti", "--transcript", dir.file("t.jsonl")});
     EXPECT_EQ(run.status, 1);
     const std::string entry =
-        "!!!! Could not write NIfTI files for " + blocked.roi + ": Cannot Create file: " + stem + ".nii.gz";
+        "!!!! Could not write NIfTI files for " + blocked.roi + ": Cannot Create file: " + stem + ".nii.gz: Is a directory";
     EXPECT_EQ(run.out, "Converted " + blocked.roi + "\n" + entry + "\nConverted " + study.subjects[1].roi + "\n");
     EXPECT_NE(readFile(dir.file("t.jsonl")).find("Could not write NIfTI files for"), std::string::npos);
     EXPECT_EQ(readFile(test::voiPathOf(blocked)), test::expectedVoiText(blocked, false));

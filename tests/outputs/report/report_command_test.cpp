@@ -36,7 +36,7 @@ TEST(ReportCommand, NamesEverySetWithItsOutcomeAndEveryVoiWithItsVoxelCount) {
     const std::string page = mixed.page();
     EXPECT_NE(page.find("5 found, 2 converted, 1 reported, 2 failed"), std::string::npos);
     // The console's summary counts the same and says where the page is.
-    const std::string summary = "zandrel convert: 2 converted, 1 not loaded, 2 failed; report in " + mixed.reportDir + "/index.html\n";
+    const std::string summary = "zandrel convert: 2 converted, 1 reported, 2 failed; report in " + mixed.reportDir + "/index.html\n";
     EXPECT_EQ(mixed.run.err, summary);
 
     for (std::size_t s = 0; s < 5; ++s) {
