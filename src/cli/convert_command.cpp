@@ -126,8 +126,9 @@ Command addConvertCommand(CLI::App& zandrel) {
     command->add_flag("--dry-run", arguments->conversion.dryRun,
                       "check every set's files and records, and that its\n"
                       "output folder can be written, and print the .voi\n"
-                      "file each set would get, or its report; writes\n"
-                      "nothing");
+                      "file each set would get, or its report; writes no\n"
+                      ".voi, NIfTI or table file (a --report shows each\n"
+                      "set's outcome, without pictures)");
     command->add_option("--output-dir", arguments->conversion.outputDir,
                         "write every output of a set under DIR, at the ROI\n"
                         "file's path below the list's prefix (subject\n"
