@@ -1,6 +1,7 @@
 #pragma once
 
 #include "batch/list_reader.h"
+#include "batch/stop_request.h"
 
 namespace zandrel {
 
@@ -11,6 +12,7 @@ struct ConvertOptions {
     bool loadTimeCourse = false;  // load every time-course sample as well (benchmarks only:
                                   // no output depends on the samples)
     ListReading list;             // a prefix in place of line 1, backslashes as separators
+    const StopRequest* stop = nullptr;  // checked before each set; null: the batch always runs to its end
 };
 
 }  // namespace zandrel

@@ -11,6 +11,7 @@
 #include "cli/command.h"
 #include "cli/convert_output.h"
 #include "cli/convert_progress.h"
+#include "cli/interrupt_signals.h"
 #include "cli/terminal.h"
 
 namespace zandrel::cli {
@@ -32,7 +33,8 @@ void addTranscriptOption(CLI::App& command, std::string& path) {
         ->check(nonEmpty("a file name"));
 }
 
-int runOnRunList(const RunListRun& run, const std::function<BatchSummary(BatchObserver&)>& batch) {
+int runOnRunList(const RunListRun& run,
+                 const std::function<BatchSummary(BatchObserver&, const StopRequest&)>& batch) {
     const std::string prefix = "zandrel " + run.command + ": ";
     if (!canOpenForReading(run.listPath)) {
         std::cerr << kListUnreadableText << "\n";
@@ -53,19 +55,24 @@ int runOnRunList(const RunListRun& run, const std::function<BatchSummary(BatchOb
         output.showProgress(*progress);
     }
 
-    const BatchSummary summary = batch(output);
+    const InterruptSignals signals;
+    const BatchSummary summary = batch(output, signals.stop());
     const bool transcriptComplete = output.finish();
     if (!summary.listReadable) {
         std::cerr << kListUnreadableText << "\n";
         return kUsage;
     }
     int status = summary.reported + summary.failed > 0 ? kFailure : kSuccess;
-    if (summary.setsFound == 0) {
+    if (summary.setsFound == 0 && !summary.interrupted) {
         std::cerr << prefix << "the list names no VOI file: " << run.listPath << "\n";
     }
     if (!transcriptComplete) {
         std::cerr << prefix << "the transcript could not be written completely: " << run.transcriptPath << "\n";
         status = kFailure;
+    }
+    if (summary.interrupted) {
+        std::cerr << prefix << interruptedText(BatchInterrupted{summary.setsFound, summary.setsInList}) << "\n";
+        status = kInterrupted;
     }
     return status;
 }

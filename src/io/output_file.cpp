@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "io/stale_temporaries.h"
+
 #ifdef _WIN32
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -128,6 +130,8 @@ OutputFile::OutputFile(const std::string& target, const char* tag, const char* s
     : target_(target) {
     if (target.empty() || existingTargetRefusesWriting(target)) throw cannotCreate(target);
     const std::string folder = folderOf(target);
+    // Temporaries that an ended process of ours left in this folder go first (once a run).
+    sweepFolderOnce(folder);
     for (int attempt = 0; attempt < 16 && file_ == nullptr; ++attempt) {
         path_ = folder + "." + tag + "-" + processId() + "-" + randomSuffix() + suffix;
         file_ = createExclusive(path_, binary);

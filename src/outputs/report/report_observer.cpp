@@ -3,6 +3,7 @@
 #include <exception>
 #include <new>
 #include <utility>
+#include <variant>
 
 #include "batch/log_wording.h"
 
@@ -13,6 +14,7 @@ ReportObserver::ReportObserver(const std::string& dir, std::string listPath, std
     : builder_(std::move(listPath), std::move(programVersion), dryRun), writer_(dir, options) {}
 
 void ReportObserver::onEvent(const BatchEvent& event) {
+    if (const auto* interruption = std::get_if<BatchInterrupted>(&event)) builder_.interrupted(*interruption);
     try {
         for (const std::string& entry : wordEvent(event)) builder_.addLogEntry(entry);
     } catch (const std::bad_alloc&) {
