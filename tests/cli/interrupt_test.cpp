@@ -85,10 +85,14 @@ protected:
         return words;
     }
 
-    // Starts the conversion and sends `signal` once the transcript holds `entries` entries;
+    // Starts the program and sends `signal` once the transcript holds `entries` entries;
     // with `twice`, again as soon as the program has taken the first one.
     static test::ProgramRun interruptedRun(int signal, std::size_t entries, bool twice = false) {
-        test::StartedProgram program = test::startProgram(ZANDREL_EXECUTABLE, arguments(), study->root);
+        return interruptedRun(arguments(), signal, entries, twice);
+    }
+    static test::ProgramRun interruptedRun(const std::vector<std::string>& words, int signal, std::size_t entries,
+                                           bool twice = false) {
+        test::StartedProgram program = test::startProgram(ZANDREL_EXECUTABLE, words, study->root);
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         while (linesOf(transcript()).size() < entries && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -162,11 +166,13 @@ TEST_F(Interrupt, SigintStopsAfterTheCurrentSetAndASecondRunConvertsEverything) 
               std::string::npos);
     EXPECT_EQ(temporariesUnder(report()), std::vector<std::string>{});
 
-    const test::ProgramRun again = test::runProgram(ZANDREL_EXECUTABLE, arguments(), study->root);
+    // The second run leaves out the NIfTI files, which would take most of the test's time.
+    const test::ProgramRun again = test::runProgram(
+        ZANDREL_EXECUTABLE, {"convert", "study.txt", "--report", "qc", "--transcript", "t.jsonl"}, study->root);
     EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(again.err, "zandrel convert: 200 converted; report in qc/index.html\n");
     EXPECT_EQ(linesOf(transcript()).size(), static_cast<std::size_t>(kSets));
-    for (const auto& files : study->subjects)
-        for (const std::string& output : outputsOf(files)) EXPECT_TRUE(fs::exists(output)) << output;
+    for (const auto& files : study->subjects) EXPECT_TRUE(fs::exists(test::voiPathOf(files))) << files.roi;
     EXPECT_EQ(readFile(report() + "/index.html").find("interrupted"), std::string::npos);
     EXPECT_EQ(temporariesUnder(study->root), std::vector<std::string>{});
 }
@@ -177,9 +183,39 @@ TEST_F(Interrupt, SigtermStopsTheSameWay) {
     EXPECT_NE(readFile(report() + "/index.html").find("(interrupted)"), std::string::npos);
 }
 
-TEST_F(Interrupt, ASecondSignalEndsTheProgramAtOnce) {
+TEST_F(Interrupt, ASecondSignalEndsTheProgramAtOnceAndTheNextRunCleansUp) {
     const test::ProgramRun run = interruptedRun(SIGINT, 2, true);
     EXPECT_EQ(run.signal, SIGINT) << "status " << run.status << ": " << run.err;
+
+    // Whatever temporaries the killed run left, the next run into their folders removes them.
+    const test::ProgramRun again = test::runProgram(ZANDREL_EXECUTABLE, {"convert", "study.txt", "--report", "qc"}, study->root);
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(temporariesUnder(study->root), std::vector<std::string>{});
+}
+
+TEST_F(Interrupt, ProjectAndExtractStopAfterTheCurrentSet) {
+    // One converted VOI placed on its own run, set after set.
+    const studygen::SubjectFiles& subject = study->subjects[0];
+    const std::string one = test::writeList(study->root + "/one.txt", test::setLines(subject));
+    ASSERT_EQ(test::runProgram(ZANDREL_EXECUTABLE, {"convert", one}, study->root).status, 0);
+    std::vector<std::string> lines;
+    for (int n = 0; n < kSets; ++n) {
+        lines.push_back(test::voiPathOf(subject));
+        for (const std::string& file : {subject.fmr, subject.ia, subject.fa, subject.acpc, subject.tal})
+            if (!file.empty()) lines.push_back(file);
+    }
+    test::writeList(study->root + "/runs.txt", lines);
+
+    for (const std::string command : {"project", "extract"}) {
+        fs::remove(transcript());
+        const test::ProgramRun run = interruptedRun({command, "runs.txt", "--transcript", "t.jsonl"}, SIGINT, 2);
+        EXPECT_EQ(run.status, 130) << command << ": " << run.err;
+        const std::vector<std::string> entries = linesOf(transcript());
+        ASSERT_FALSE(entries.empty()) << command;
+        EXPECT_EQ(entries.back().rfind("\"!!!! Batch interrupted after set ", 0), 0u) << command << ": " << entries.back();
+        EXPECT_NE(run.err.find("zandrel " + command + ": interrupted after set "), std::string::npos) << run.err;
+        EXPECT_EQ(temporariesUnder(study->root), std::vector<std::string>{}) << command;
+    }
 }
 
 }  // namespace
