@@ -42,8 +42,8 @@ const char* const kFooter =
     "\n"
     "Exit status:\n"
     "  0  every set was extracted (with --dry-run: would be extracted)\n"
-    "  1  at least one set was reported or failed, or the transcript could not be\n"
-    "     written completely\n"
+    "  1  at least one set was reported or failed, the list names no VOI file, or\n"
+    "     the transcript could not be written completely\n"
     "  2  usage error, or the list file cannot be read\n"
     "  130  interrupted (Ctrl-C, SIGINT, SIGTERM) before every set was run\n";
 

@@ -65,6 +65,7 @@ int runOnRunList(const RunListRun& run,
     int status = summary.reported + summary.failed > 0 ? kFailure : kSuccess;
     if (summary.setsFound == 0 && !summary.interrupted) {
         std::cerr << prefix << "the list names no VOI file: " << run.listPath << "\n";
+        status = kFailure;
     }
     if (!transcriptComplete) {
         std::cerr << prefix << "the transcript could not be written completely: " << run.transcriptPath << "\n";
