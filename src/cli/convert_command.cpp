@@ -159,6 +159,10 @@ int runConvert(const ConvertArguments& arguments) {
         throw UsageError("the transcript would replace the list file");
     }
 
+    // From here Ctrl-C stops the batch before its next set (before the first, while the
+    // outputs are prepared); the transcript, the report and the summary are still finished.
+    const InterruptSignals signals;
+
     // Each output asked for starts before anything is converted: a refused report folder
     // converts nothing. Its own log entries go through the fan-out, to every observer.
     ObserverFanOut observers;
@@ -192,9 +196,6 @@ int runConvert(const ConvertArguments& arguments) {
 
     observers.add(output);
     for (const std::unique_ptr<BatchOutput>& kind : outputs) observers.add(kind->observer());
-    // From here Ctrl-C stops the batch after the current set; the transcript, the report and
-    // the summary below are still finished.
-    const InterruptSignals signals;
     conversion.stop = &signals.stop();
     const BatchSummary summary = runBatch(arguments.listPath, observers, conversion);
     const bool transcriptComplete = output.finish();

@@ -44,6 +44,8 @@ int runOnRunList(const RunListRun& run,
     if (withTranscript && isSameFile(run.transcriptPath, run.listPath)) {
         throw UsageError("the transcript would replace the list file");
     }
+    // From here Ctrl-C stops the batch before its next set; the transcript is still finished.
+    const InterruptSignals signals;
     ConvertOutput output(std::cout);
     if (withTranscript && !output.openTranscript(run.transcriptPath)) {
         std::cerr << prefix << "cannot create the transcript file " << run.transcriptPath << "\n";
@@ -55,7 +57,6 @@ int runOnRunList(const RunListRun& run,
         output.showProgress(*progress);
     }
 
-    const InterruptSignals signals;
     const BatchSummary summary = batch(output, signals.stop());
     const bool transcriptComplete = output.finish();
     if (!summary.listReadable) {
