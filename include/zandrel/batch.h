@@ -11,6 +11,8 @@
 //   ListReader     the sets of a list, one at a time
 //   convertFileSet, describeFileSet, checkFileSet, outputPathFor: one set as the batch
 //                  converts, describes (dry run) and checks it
+//   StopRequest    ConvertOptions::stop: raised from anywhere (a signal handler too), it
+//                  ends the batch before its next set (BatchInterrupted, summary.interrupted)
 
 #include "batch/batch_observer.h"
 #include "batch/batch_run.h"
@@ -19,3 +21,4 @@
 #include "batch/list_reader.h"
 #include "batch/observer_fan_out.h"
 #include "batch/set_check.h"
+#include "batch/stop_request.h"

@@ -70,6 +70,14 @@ struct BatchStopped {
     std::string error;
 };
 
+// A stop request ended the batch between two sets: sets 1 to `afterSet` ran to the end (0:
+// none ran), the later ones were not started. `setsInList` is the number of sets the whole
+// list forms, 0 when unknown.
+struct BatchInterrupted {
+    int afterSet = 0;
+    int setsInList = 0;
+};
+
 // Files of a run set failed the open check: the set is reported, not projected. As
 // FilesNotLoaded, with the run set's files.
 struct RunFilesNotLoaded {
@@ -134,7 +142,7 @@ struct ExtractionFailed {
 };
 
 using BatchEvent = std::variant<FilesNotLoaded, SetConverted, SetWouldConvert, RoiIncomplete, VoxelsSkipped,
-                                SetFailed, OutputsFailed, BatchStopped, RunFilesNotLoaded, SetProjected,
+                                SetFailed, OutputsFailed, BatchStopped, BatchInterrupted, RunFilesNotLoaded, SetProjected,
                                 SetWouldProject, VoiSelectsNothing, ProjectionFailed, SetExtracted,
                                 SetWouldExtract, ExtractionFailed>;
 

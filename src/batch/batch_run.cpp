@@ -4,6 +4,7 @@
 #include <fstream>
 #include <new>
 
+#include "batch/batch_interrupt.h"
 #include "batch/convert_set.h"
 #include "batch/list_reader.h"
 #include "batch/log_wording.h"
@@ -34,6 +35,7 @@ BatchSummary runBatch(const std::string& listPath, BatchObserver& observer, cons
     ListReader reader(in, options.list);
     FileSet set;
     while (reader.next(set)) {
+        if (interruptBeforeSet(options.stop, reader, set, summary, observer)) break;
         SetResult result;
         result.setNumber = summary.setsFound + 1;
         observer.onSetStarted(result.setNumber, set);

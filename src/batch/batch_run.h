@@ -17,6 +17,9 @@ namespace zandrel {
 // refused count, a chain that cannot be computed, lack of memory) is reported as
 // SetFailed with its text; no file is written for that set and the batch goes on.
 //
+// With options.stop, a stop request is honoured before the next set starts: the batch ends
+// with BatchInterrupted and summary.interrupted (see interruptBeforeSet).
+//
 // A list file that cannot be opened gives listReadable = false and reports nothing to the
 // observer; the caller shows kListUnreadableText. A list line longer than any path throws
 // ListLineTooLong, which ends the batch.

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "batch/list_reader.h"
+#include "batch/stop_request.h"
 
 namespace zandrel {
 
@@ -16,6 +17,7 @@ struct ConvertOptions {
     std::string outputDir;        // empty: every output beside its ROI file; else each set's
                                   // outputs under this folder, at the ROI's path below the
                                   // list's prefix (outputPathFor)
+    const StopRequest* stop = nullptr;  // checked before each set; null: the batch always runs to its end
 };
 
 }  // namespace zandrel

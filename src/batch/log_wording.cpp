@@ -63,6 +63,11 @@ std::vector<std::string> worded(const OutputsFailed& event) {
 
 std::vector<std::string> worded(const BatchStopped& event) { return {"!!!! Conversion stopped: " + event.error}; }
 
+std::vector<std::string> worded(const BatchInterrupted& event) {
+    return {"!!!! Batch " + interruptedText(event) +
+            (event.afterSet == 0 ? ": no set was run" : ": the sets after it were not run")};
+}
+
 const char* notLoadedText(RunFile file) {
     switch (file) {
         case RunFile::voi: return "VOI could not be loaded: ";
@@ -144,6 +149,13 @@ std::string batchSummaryText(const BatchSummary& summary, bool dryRun) {
     std::string text = std::to_string(summary.converted) + (dryRun ? " would be converted" : " converted");
     if (summary.reported > 0) text += ", " + std::to_string(summary.reported) + " reported";
     if (summary.failed > 0) text += ", " + std::to_string(summary.failed) + " failed";
+    return text;
+}
+
+std::string interruptedText(const BatchInterrupted& interruption) {
+    std::string text = interruption.afterSet == 0 ? "interrupted before set 1"
+                                                  : "interrupted after set " + std::to_string(interruption.afterSet);
+    if (interruption.setsInList > 0) text += " of " + std::to_string(interruption.setsInList);
     return text;
 }
 

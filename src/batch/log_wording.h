@@ -34,6 +34,9 @@ inline constexpr char kUnknownError[] = "unknown error";
 // - SetFailed: "!!!! Could not convert <roi>: <error>";
 // - OutputsFailed: "!!!! Could not write <outputs> for <roi>: <error>";
 // - BatchStopped: "!!!! Conversion stopped: <error>";
+// - BatchInterrupted: "!!!! Batch interrupted after set <n> of <total>: the sets after it
+//   were not run" ("before set 1 of <total>: no set was run" when none ran; without
+//   " of <total>" when the total is unknown); only a command-line run is ever interrupted;
 // - RunFilesNotLoaded: "!!!! Not enough files could be loaded to project <voi>", then per
 //   unopenable file "<kind> could not be loaded: <path>" (kinds VOI, FMR, IA.trf, FA.trf,
 //   ACPC.trf, TAL);
@@ -60,6 +63,11 @@ std::string windowsPathsHint();
 // converted, 2 reported, 1 failed" (the words of the help texts and the report) (outcomes without a set left out, "converted" always
 // there; a dry run says "would be converted").
 std::string batchSummaryText(const BatchSummary& summary, bool dryRun);
+
+// Where an interrupted batch stopped, for the summary line and the report: "interrupted
+// after set 12 of 200", "interrupted before set 1 of 200", "interrupted after set 12" when
+// the total is unknown.
+std::string interruptedText(const BatchInterrupted& interruption);
 
 // For an observer that only wants the texts: each event arrives worded, one onEntry per
 // log entry.

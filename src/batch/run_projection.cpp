@@ -7,6 +7,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "batch/batch_interrupt.h"
 #include "batch/log_wording.h"
 #include "batch/run_list_reader.h"
 #include "batch/set_check.h"
@@ -95,6 +96,7 @@ BatchSummary runProjection(const std::string& listPath, BatchObserver& observer,
     RunListReader reader(in);
     RunSet set;
     while (reader.next(set)) {
+        if (interruptBeforeSet(options.stop, reader, set, summary, observer)) break;
         const FileSet framing = framingSet(set);
         SetResult result;
         result.setNumber = summary.setsFound + 1;

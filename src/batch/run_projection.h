@@ -6,6 +6,7 @@
 #include "batch/batch_observer.h"
 #include "batch/run_set.h"
 #include "batch/set_outcome.h"
+#include "batch/stop_request.h"
 #include "runs/footprint.h"
 
 namespace zandrel {
@@ -15,6 +16,7 @@ struct ProjectOptions {
     double minOccupancy = 0.5;  // a cell is selected when the VOI fills at least this share
     bool dryRun = false;        // check and describe sets, write nothing
     std::string outputDir;      // where the set's files go; empty: beside the FMR file
+    const StopRequest* stop = nullptr;  // checked before each set; null: the batch always runs to its end
 };
 
 // All that placing one run set produced, for the writers of its files.
@@ -47,7 +49,8 @@ using ProjectedRunWriter = std::function<void(const ProjectedRun&, const Project
 // `write`; then SetProjected and one VoiSelectsNothing per VOI that selects no cell. With
 // options.dryRun, SetWouldProject instead and nothing written. A refused or failed set is
 // reported as ProjectionFailed (outcome `failed`) and the batch goes on; every error of a set
-// is contained, lack of memory included. A list that cannot be opened gives
+// is contained, lack of memory included. A stop request in options.stop ends the batch before
+// the next set, as runBatch does. A list that cannot be opened gives
 // listReadable = false and reports nothing.
 BatchSummary runProjection(const std::string& listPath, BatchObserver& observer, const ProjectOptions& options,
                            const ProjectedRunWriter& write);

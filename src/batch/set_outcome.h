@@ -16,6 +16,8 @@ struct BatchSummary {
     int reported = 0;    // files of the set cannot be opened; the report was logged
     int failed = 0;      // an error while reading, building or saving; logged as one entry
     bool listReadable = true;
+    bool interrupted = false;  // a stop request ended the batch before all its sets ran
+    int setsInList = 0;        // when interrupted: the sets the whole list forms (0: unknown)
 
     // Counts one more set with its outcome.
     void add(SetOutcome outcome) {

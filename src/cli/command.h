@@ -10,8 +10,9 @@
 
 namespace zandrel::cli {
 
-// Exit statuses shared by every command.
-enum ExitStatus { kSuccess = 0, kFailure = 1, kUsage = 2 };
+// Exit statuses shared by every command. A batch that Ctrl-C (SIGINT, SIGTERM) stopped
+// between two sets ends with kInterrupted, what shells report for a run ended by Ctrl-C.
+enum ExitStatus { kSuccess = 0, kFailure = 1, kUsage = 2, kInterrupted = 130 };
 
 // A usage error found after parsing (an option that does not fit the file given, say). The
 // command line reports it like a parse error: one line on standard error, exit status 2.

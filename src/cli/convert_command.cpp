@@ -17,6 +17,7 @@
 #include "cli/commands.h"
 #include "cli/convert_output.h"
 #include "cli/convert_progress.h"
+#include "cli/interrupt_signals.h"
 #include "cli/output_option.h"
 #include "cli/terminal.h"
 #include "outputs/output_kinds.h"
@@ -50,6 +51,12 @@ const char* const kFooter =
     "standard error is a terminal it shows the progress: set number, total and the\n"
     "ROI file's name. The last line on standard error sums up the sets per outcome.\n"
     "\n"
+    "Ctrl-C (SIGINT, SIGTERM) stops the batch after the set being converted, whose\n"
+    "files are then complete; the transcript and the report are finished and say\n"
+    "after which set the run was interrupted. A second Ctrl-C ends the program at\n"
+    "once. Hidden temporary files that an ended run left behind are removed by the\n"
+    "next run that writes into their folder.\n"
+    "\n"
     "Exit status:\n"
     "  0  every set was converted (with --dry-run: would be converted)\n"
     "  1  at least one set was reported or failed, the list forms no set, the\n"
@@ -57,7 +64,8 @@ const char* const kFooter =
     "     could not be written\n"
     "  2  usage error, the list file cannot be read or is no 8-bit text list (empty,\n"
     "     UTF-16 or UTF-32, NUL bytes, a line longer than any path), or the report\n"
-    "     folder is refused\n";
+    "     folder is refused\n"
+    "  130  interrupted (Ctrl-C, SIGINT, SIGTERM) before every set was run\n";
 
 // A backslash in a list name is a folder separator on every system but Windows, where it
 // already is one; there a Windows path needs no hint.
@@ -178,6 +186,10 @@ int runConvert(const ConvertArguments& arguments) {
         throw UsageError("the transcript would replace the list file");
     }
 
+    // From here Ctrl-C stops the batch before its next set (before the first, while the
+    // outputs are prepared); the transcript, the report and the summary are still finished.
+    const InterruptSignals signals;
+
     // Each output asked for starts before anything is converted: a refused report folder
     // converts nothing. Its own log entries go through the fan-out, to every observer.
     ObserverFanOut observers;
@@ -213,6 +225,7 @@ int runConvert(const ConvertArguments& arguments) {
 
     observers.add(output);
     for (const std::unique_ptr<BatchOutput>& kind : outputs) observers.add(kind->observer());
+    conversion.stop = &signals.stop();
     const BatchSummary summary = runBatch(arguments.listPath, observers, conversion);
     const bool transcriptComplete = output.finish();
     std::vector<BatchOutput::Completion> completions;
@@ -224,7 +237,7 @@ int runConvert(const ConvertArguments& arguments) {
         return kUsage;
     }
     int status = summary.reported + summary.failed > 0 ? kFailure : kSuccess;
-    if (summary.setsFound == 0) {
+    if (summary.setsFound == 0 && !summary.interrupted) {
         std::cerr << "zandrel convert: the list names no ROI file: "
                   << arguments.listPath << "\n";
         status = kFailure;
@@ -242,6 +255,10 @@ int runConvert(const ConvertArguments& arguments) {
 
     std::string summaryLine = batchSummaryText(summary, conversion.dryRun);
     if (!conversion.outputDir.empty() && !conversion.dryRun) summaryLine += "; outputs under " + conversion.outputDir;
+    if (summary.interrupted) {
+        summaryLine = interruptedText(BatchInterrupted{summary.setsFound, summary.setsInList}) + ": " + summaryLine;
+        status = kInterrupted;
+    }
     for (std::size_t k = 0; k < kinds.size() && !conversion.dryRun; ++k) {
         if (!arguments.outputs[k].empty() && kinds[k].whereWritten) {
             summaryLine += "; " + kinds[k].whereWritten(arguments.outputs[k]);

@@ -37,13 +37,15 @@ const char* const kFooter =
     "cannot be opened is reported; a set that is refused or fails is logged as\n"
     "\"!!!! Could not extract VOI from FMR: message\" and nothing is written for it.\n"
     "Either way the batch goes on with the next set. When standard error is a\n"
-    "terminal it shows the progress.\n"
+    "terminal it shows the progress. Ctrl-C stops the batch after the set being\n"
+    "written (a second Ctrl-C at once).\n"
     "\n"
     "Exit status:\n"
     "  0  every set was extracted (with --dry-run: would be extracted)\n"
-    "  1  at least one set was reported or failed, or the transcript could not be\n"
-    "     written completely\n"
-    "  2  usage error, or the list file cannot be read\n";
+    "  1  at least one set was reported or failed, the list names no VOI file, or\n"
+    "     the transcript could not be written completely\n"
+    "  2  usage error, or the list file cannot be read\n"
+    "  130  interrupted (Ctrl-C, SIGINT, SIGTERM) before every set was run\n";
 
 
 // The statistics of "--stat", in the order given, each once; a usage error for an unknown name.
@@ -102,7 +104,9 @@ int runExtract(ExtractArguments arguments) {
         std::cerr << "zandrel extract: the output folder does not exist: " << outputDir << "\n";
         return kUsage;
     }
-    return runOnRunList({"extract", arguments.listPath, arguments.transcriptPath}, [&](BatchObserver& observer) {
+    return runOnRunList({"extract", arguments.listPath, arguments.transcriptPath},
+                        [&](BatchObserver& observer, const StopRequest& stop) {
+        arguments.extraction.stop = &stop;
         return runExtraction(arguments.listPath, observer, arguments.extraction);
     });
 }

@@ -25,7 +25,8 @@ const char* const kFooter =
     "Exit status:\n"
     "  0  success\n"
     "  1  the command failed (each command's help says when)\n"
-    "  2  usage error\n";
+    "  2  usage error\n"
+    "  130  a batch was interrupted (Ctrl-C, SIGINT, SIGTERM) before its last set\n";
 
 // CLI11's layout with a blank line between a command's description and its usage line.
 class HelpFormatter : public CLI::Formatter {

@@ -36,13 +36,15 @@ const char* const kFooter =
     "whose files cannot be opened is reported; a VOI file that does not fit the run\n"
     "(another space) or an error is logged as \"!!!! Could not project VOI onto FMR:\n"
     "message\" and nothing is written for that set. The batch goes on either way.\n"
-    "When standard error is a terminal it shows the progress.\n"
+    "When standard error is a terminal it shows the progress. Ctrl-C stops the batch\n"
+    "after the set being written (a second Ctrl-C at once).\n"
     "\n"
     "Exit status:\n"
     "  0  every set was projected (with --dry-run: would be projected)\n"
-    "  1  at least one set was reported or failed, or the transcript could not be\n"
-    "     written completely\n"
-    "  2  usage error, or the list file cannot be read\n";
+    "  1  at least one set was reported or failed, the list names no VOI file, or\n"
+    "     the transcript could not be written completely\n"
+    "  2  usage error, or the list file cannot be read\n"
+    "  130  interrupted (Ctrl-C, SIGINT, SIGTERM) before every set was run\n";
 
 
 }  // namespace
@@ -89,8 +91,11 @@ int runProject(const ProjectArguments& arguments) {
         }
     }
     const bool nifti = arguments.nifti;
-    return runOnRunList({"project", arguments.listPath, arguments.transcriptPath}, [&](BatchObserver& observer) {
-        return runProjection(arguments.listPath, observer, arguments.projection,
+    return runOnRunList({"project", arguments.listPath, arguments.transcriptPath},
+                        [&](BatchObserver& observer, const StopRequest& stop) {
+        ProjectOptions projection = arguments.projection;
+        projection.stop = &stop;
+        return runProjection(arguments.listPath, observer, projection,
                              [nifti](const ProjectedRun& run, const ProjectOptions& options) {
                                  writeProjectedRun(run, options, nifti);
                              });

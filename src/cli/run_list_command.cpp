@@ -12,6 +12,7 @@
 #include "cli/command.h"
 #include "cli/convert_output.h"
 #include "cli/convert_progress.h"
+#include "cli/interrupt_signals.h"
 #include "cli/terminal.h"
 
 namespace zandrel::cli {
@@ -33,7 +34,8 @@ void addTranscriptOption(CLI::App& command, std::string& path) {
         ->check(nonEmpty("a file name"));
 }
 
-int runOnRunList(const RunListRun& run, const std::function<BatchSummary(BatchObserver&)>& batch) {
+int runOnRunList(const RunListRun& run,
+                 const std::function<BatchSummary(BatchObserver&, const StopRequest&)>& batch) {
     const std::string prefix = "zandrel " + run.command + ": ";
     if (!canOpenForReading(run.listPath)) {
         std::cerr << kListUnreadableText << ": " << run.listPath << ": " << unreadableReason(run.listPath) << "\n";
@@ -43,6 +45,8 @@ int runOnRunList(const RunListRun& run, const std::function<BatchSummary(BatchOb
     if (withTranscript && isSameFile(run.transcriptPath, run.listPath)) {
         throw UsageError("the transcript would replace the list file");
     }
+    // From here Ctrl-C stops the batch before its next set; the transcript is still finished.
+    const InterruptSignals signals;
     ConvertOutput output(std::cout);
     if (withTranscript && !output.openTranscript(run.transcriptPath)) {
         std::cerr << prefix << "cannot create the transcript file " << run.transcriptPath << "\n";
@@ -54,19 +58,24 @@ int runOnRunList(const RunListRun& run, const std::function<BatchSummary(BatchOb
         output.showProgress(*progress);
     }
 
-    const BatchSummary summary = batch(output);
+    const BatchSummary summary = batch(output, signals.stop());
     const bool transcriptComplete = output.finish();
     if (!summary.listReadable) {
         std::cerr << kListUnreadableText << ": " << run.listPath << ": " << unreadableReason(run.listPath) << "\n";
         return kUsage;
     }
     int status = summary.reported + summary.failed > 0 ? kFailure : kSuccess;
-    if (summary.setsFound == 0) {
+    if (summary.setsFound == 0 && !summary.interrupted) {
         std::cerr << prefix << "the list names no VOI file: " << run.listPath << "\n";
+        status = kFailure;
     }
     if (!transcriptComplete) {
         std::cerr << prefix << "the transcript could not be written completely: " << run.transcriptPath << "\n";
         status = kFailure;
+    }
+    if (summary.interrupted) {
+        std::cerr << prefix << interruptedText(BatchInterrupted{summary.setsFound, summary.setsInList}) << "\n";
+        status = kInterrupted;
     }
     return status;
 }

@@ -10,6 +10,7 @@
 
 #include "batch/batch_observer.h"
 #include "batch/set_outcome.h"
+#include "batch/stop_request.h"
 
 namespace zandrel::cli {
 
@@ -24,9 +25,11 @@ void addTranscriptOption(CLI::App& command, std::string& path);
 
 // Checks the list and the transcript (a transcript that would replace the list is a usage
 // error), shows the progress on a terminal, runs `batch` with the console as its observer
-// and returns the exit status: 0 when every set succeeded, 1 when a set was reported or
-// failed, the list names no set or the transcript is incomplete, 2 when the list cannot be
-// read or the transcript cannot be created.
-int runOnRunList(const RunListRun& run, const std::function<BatchSummary(BatchObserver&)>& batch);
+// and the stop request that Ctrl-C raises (the batch passes it on to its loop), and returns
+// the exit status: 0 when every set succeeded, 1 when a set was reported or failed, the
+// list names no set or the transcript is incomplete, 2 when the list cannot be read or the
+// transcript cannot be created, 130 when Ctrl-C stopped the batch before its last set.
+int runOnRunList(const RunListRun& run,
+                 const std::function<BatchSummary(BatchObserver&, const StopRequest&)>& batch);
 
 }  // namespace zandrel::cli

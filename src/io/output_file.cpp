@@ -11,6 +11,8 @@
 #include <system_error>
 #include <utility>
 
+#include "io/stale_temporaries.h"
+
 #ifdef _WIN32
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -139,6 +141,8 @@ OutputFile::OutputFile(const std::string& target, const char* tag, const char* s
     if (target.empty()) throw cannotCreateFile(target, ENOENT);
     int error = existingTargetRefusal(target);
     if (error != 0) throw cannotCreateFile(target, error);
+    // Temporaries that an ended process of ours left in this folder go first (once a run).
+    sweepFolderOnce(folderOf(target));
     for (int attempt = 0; attempt < 16 && file_ == nullptr; ++attempt) {
         path_ = temporaryPathBeside(target, tag, suffix);
         file_ = createExclusive(path_, binary, error);

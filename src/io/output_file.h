@@ -13,7 +13,10 @@ namespace zandrel {
 class OutputFile {
 public:
     // Creates the temporary file "<folder>.<tag>-<process id>-<random><suffix>" exclusively:
-    // hidden, ours by its tag, and naming the process that writes it. Throws FileError
+    // hidden, ours by its tag, and naming the process that writes it (the tag must be one
+    // that stale_temporaries.cpp knows, or a temporary left by a killed run is never
+    // removed). Before the first temporary of the run in a folder, temporaries of ours whose
+    // process has ended are removed from it (sweepFolderOnce). Throws FileError
     // "Cannot Create file: " + target, with the system's reason, when the target is an
     // existing file or folder we may not write, or when no temporary file can be created.
     OutputFile(const std::string& target, const char* tag, const char* suffix, bool binary);

@@ -11,6 +11,7 @@
 #include "batch/batch_run.h"
 #include "batch/list_reader.h"
 #include "batch/set_check.h"
+#include "batch/stop_request.h"
 #include "entry_recorder.h"
 #include "study_fixture.h"
 #include "temp_dir.h"
@@ -288,6 +289,63 @@ TEST_F(BatchRun, ListsWithoutSetsConvertNothing) {
         expectSummary(summary, 0, 0, 0, 0);
     }
     EXPECT_TRUE(log.entries.empty());
+}
+
+// Raises the stop request as set `stopAt` ends, as Ctrl-C during that set would.
+class StopAtSet : public EntryRecorder {
+public:
+    StopAtSet(StopRequest& stop, int stopAt) : stop_(stop), stopAt_(stopAt) {}
+    void onSetFinished(const FileSet& set, const SetResult& result) override {
+        EntryRecorder::onSetFinished(set, result);
+        if (result.setNumber == stopAt_) stop_.request();
+    }
+
+private:
+    StopRequest& stop_;
+    int stopAt_;
+};
+
+TEST_F(BatchRun, AStopRequestEndsTheBatchAfterTheCurrentSet) {
+    const std::string list = listOf({0, 1, 2, 0, 1});
+    StopRequest stop;
+    StopAtSet observer(stop, 2);
+    ConvertOptions options;
+    options.stop = &stop;
+    const BatchSummary summary = runBatch(list, observer, options);
+    expectSummary(summary, 2, 2, 0, 0);
+    EXPECT_TRUE(summary.interrupted);
+    EXPECT_EQ(summary.setsInList, 5);
+    // The set running when the request came ended normally; the third never started.
+    ASSERT_EQ(observer.events.size(), 4u);
+    EXPECT_EQ(observer.events.back().rfind("converted 2 ", 0), 0u) << observer.events.back();
+    EXPECT_EQ(observer.entries.back(), "!!!! Batch interrupted after set 2 of 5: the sets after it were not run");
+    EXPECT_TRUE(fs::exists(test::voiPathOf(subject(1))));
+    EXPECT_FALSE(fs::exists(test::voiPathOf(subject(2))));
+}
+
+TEST_F(BatchRun, AStopRequestedBeforeTheFirstSetRunsNoSet) {
+    StopRequest stop;
+    stop.request();
+    ConvertOptions options;
+    options.stop = &stop;
+    const BatchSummary summary = run(listOf({0, 1, 2}), options);
+    expectSummary(summary, 0, 0, 0, 0);
+    EXPECT_TRUE(summary.interrupted);
+    EXPECT_EQ(summary.setsInList, 3);
+    EXPECT_TRUE(log.events.empty());
+    EXPECT_EQ(log.entries, std::vector<std::string>{"!!!! Batch interrupted before set 1 of 3: no set was run"});
+    for (int index = 0; index < 3; ++index) EXPECT_FALSE(fs::exists(test::voiPathOf(subject(index))));
+}
+
+TEST_F(BatchRun, ARequestDuringTheLastSetIsNoInterruption) {
+    StopRequest stop;
+    StopAtSet observer(stop, 3);
+    ConvertOptions options;
+    options.stop = &stop;
+    const BatchSummary summary = runBatch(listOf({0, 1, 2}), observer, options);
+    expectSummary(summary, 3, 3, 0, 0);
+    EXPECT_FALSE(summary.interrupted);
+    EXPECT_EQ(observer.entries.back().rfind("Converted ", 0), 0u);
 }
 
 }  // namespace

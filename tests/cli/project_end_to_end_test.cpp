@@ -298,6 +298,16 @@ TEST(ProjectCommand, DryRunWritesNothingAndUsageErrorsExitTwo) {
     EXPECT_EQ(filesIn(converted.study.root + "/subject1"), before);
 }
 
+TEST(ProjectCommand, AListThatNamesNoVoiFileFails) {
+    TempDir dir;
+    const std::string list = dir.write("runs.txt", "/data/\nnotes\ns1_run1.fmr\n");
+    for (const std::string command : {"project", "extract"}) {
+        const test::ProgramRun run = runZandrel(dir.path().string(), {command, list});
+        EXPECT_EQ(run.status, 1) << command;
+        EXPECT_EQ(run.err, "zandrel " + command + ": the list names no VOI file: " + list + "\n") << command;
+    }
+}
+
 #if ZANDREL_WITH_NIFTI
 // nibabel reads the occupancy image: shape, type, every value K/N of the library's footprint,
 // and the affine, which must take each checked functional position to its grid point's world.

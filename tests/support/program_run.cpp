@@ -44,8 +44,16 @@ std::string slurp(std::FILE* file) {
 
 }  // namespace
 
-ProgramRun runProgram(const std::string& executable, const std::vector<std::string>& args, const std::string& workDir,
-                      const ProgramLimits& limits) {
+namespace {
+
+double steadySeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+StartedProgram startProgram(const std::string& executable, const std::vector<std::string>& args,
+                            const std::string& workDir, const ProgramLimits& limits) {
     std::FILE* out = std::tmpfile();
     std::FILE* err = std::tmpfile();
     if (out == nullptr || err == nullptr) {
@@ -62,28 +70,47 @@ ProgramRun runProgram(const std::string& executable, const std::vector<std::stri
     argv.push_back(nullptr);
 
     std::fflush(nullptr);  // nothing buffered in the test is written twice by the child
-    const auto start = std::chrono::steady_clock::now();
+    StartedProgram program;
+    program.startSeconds = steadySeconds();
     const pid_t child = ::fork();
-    if (child < 0) throw std::runtime_error("fork failed");
+    if (child < 0) {
+        std::fclose(out);
+        std::fclose(err);
+        throw std::runtime_error("fork failed");
+    }
     if (child == 0) execChild(executable.c_str(), argv.data(), workDir.c_str(), ::fileno(out), ::fileno(err), limits);
+    program.pid = child;
+    program.out = out;
+    program.err = err;
+    return program;
+}
 
+ProgramRun waitForProgram(StartedProgram& program) {
     int status = 0;
     rusage usage{};
-    while (::wait4(child, &status, 0, &usage) < 0) {
-        if (errno != EINTR) throw std::runtime_error("waiting for " + executable + " failed");
+    while (::wait4(program.pid, &status, 0, &usage) < 0) {
+        if (errno != EINTR) throw std::runtime_error("waiting for a program failed");
     }
     ProgramRun run;
-    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    run.seconds = steadySeconds() - program.startSeconds;
     run.peakKilobytes = usage.ru_maxrss;
     run.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                      static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
     if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
-    run.out = slurp(out);
-    run.err = slurp(err);
-    std::fclose(out);
-    std::fclose(err);
+    run.out = slurp(program.out);
+    run.err = slurp(program.err);
+    std::fclose(program.out);
+    std::fclose(program.err);
+    program.out = program.err = nullptr;
+    program.pid = -1;
     return run;
+}
+
+ProgramRun runProgram(const std::string& executable, const std::vector<std::string>& args, const std::string& workDir,
+                      const ProgramLimits& limits) {
+    StartedProgram program = startProgram(executable, args, workDir, limits);
+    return waitForProgram(program);
 }
 
 }  // namespace zandrel::test

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,19 @@ struct ProgramLimits {
 // shown), both output streams captured. POSIX only.
 ProgramRun runProgram(const std::string& executable, const std::vector<std::string>& args,
                       const std::string& workDir = "", const ProgramLimits& limits = {});
+
+// A program started as runProgram starts it and not yet waited for, so that a test can act
+// on it while it runs (send it a signal, say).
+struct StartedProgram {
+    int pid = -1;
+    std::FILE* out = nullptr;
+    std::FILE* err = nullptr;
+    double startSeconds = 0.0;  // on the steady clock
+};
+StartedProgram startProgram(const std::string& executable, const std::vector<std::string>& args,
+                            const std::string& workDir = "", const ProgramLimits& limits = {});
+// Waits for the program to end and gives its run; the capture files are closed.
+ProgramRun waitForProgram(StartedProgram& program);
 
 
 }  // namespace zandrel::test

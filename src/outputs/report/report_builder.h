@@ -31,6 +31,8 @@ public:
     // The set being collected, or null between sets.
     const ReportSet* currentSet() const { return inSet_ ? &model_.sets.back() : nullptr; }
     void finishSet(SetOutcome outcome);
+    // The batch was ended by a stop request, before the sets after `interruption.afterSet`.
+    void interrupted(const BatchInterrupted& interruption) { model_.interruption = interruption; }
     void finishBatch();
 
     const ReportModel& model() const { return model_; }

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "io/output_file.h"
+#include "io/stale_temporaries.h"
 
 namespace zandrel::report {
 
@@ -33,6 +34,8 @@ ReportFolder::ReportFolder(const std::string& dir) : dir_(dir) {
     }
     if (!fs::is_directory(fs::status(dir, error)))
         throw std::runtime_error("The report folder " + dir + " is not a folder");
+    // A temporary that a killed run left behind is no file of someone else's.
+    sweepFolderOnce(dir);
     const fs::path marker = fs::path(dir) / kMarkerName;
     if (!fs::exists(fs::symlink_status(marker, error))) {
         if (!fs::is_empty(dir, error) || error)

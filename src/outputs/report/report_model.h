@@ -8,9 +8,11 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "batch/batch_events.h"
 #include "batch/file_set.h"
 #include "batch/set_outcome.h"
 #include "voi/voi_figures.h"
@@ -65,6 +67,7 @@ struct ReportModel {
     std::vector<std::string> batchEntries;  // log entries outside any set
     std::vector<ReportSet> sets;            // in list order
     BatchSummary summary;                   // the outcomes of `sets`, counted as they end
+    std::optional<BatchInterrupted> interruption;  // where a stop request ended the batch
 };
 
 }  // namespace zandrel::report

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <new>
 #include <utility>
+#include <variant>
 
 #include "batch/log_wording.h"
 
@@ -16,6 +17,7 @@ ReportObserver::ReportObserver(const std::string& dir, std::string listPath, std
 }
 
 void ReportObserver::onEvent(const BatchEvent& event) {
+    if (const auto* interruption = std::get_if<BatchInterrupted>(&event)) builder_.interrupted(*interruption);
     try {
         for (const std::string& entry : wordEventWithReasons(event)) builder_.addLogEntry(entry);
     } catch (const std::bad_alloc&) {

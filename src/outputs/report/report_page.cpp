@@ -8,6 +8,7 @@
 #include <locale>
 #include <sstream>
 
+#include "batch/log_wording.h"
 #include "outputs/report/page_style.h"
 
 namespace zandrel::report {
@@ -92,7 +93,8 @@ std::vector<std::size_t> overviewOrder(const ReportModel& model) {
 
 void writeHeader(std::ostream& out, const ReportModel& model) {
     const BatchSummary& counts = model.summary;
-    out << "<h1>Zandrel batch report" << (model.dryRun ? " (dry run)" : "") << "</h1>\n"
+    out << "<h1>Zandrel batch report" << (model.dryRun ? " (dry run)" : "")
+        << (model.interruption ? " (interrupted)" : "") << "</h1>\n"
         << "<table class=\"summary\">\n"
         << "<tr><td>List file</td><td>" << pathCell(model.listPath) << "</td></tr>\n"
         << "<tr><td>Date</td><td>" << escapeHtml(model.date) << "</td></tr>\n"
@@ -101,6 +103,9 @@ void writeHeader(std::ostream& out, const ReportModel& model) {
         << counts.reported << " reported, " << counts.failed << " failed</td></tr>\n"
         << "<tr><td>Total time</td><td>" << fixed(model.totalSeconds, 2) << " s</td></tr>\n"
         << "</table>\n";
+    if (model.interruption)
+        out << "<p class=\"notice interrupted\">This run was " << escapeHtml(interruptedText(*model.interruption))
+            << ": the sets after it were not run and are not in this report.</p>\n";
     if (counts.reported + counts.failed > 0)
         out << "<p class=\"notice\">" << counts.failed << " failed and " << counts.reported
             << " reported set(s) need attention; they are listed first below.</p>\n";

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "batch/batch_interrupt.h"
 #include "batch/log_wording.h"
 #include "batch/run_list_reader.h"
 #include "batch/run_projection.h"
@@ -86,6 +87,7 @@ BatchSummary runExtraction(const std::string& listPath, BatchObserver& observer,
     RunListReader reader(list);
     RunSet set;
     while (reader.next(set)) {
+        if (interruptBeforeSet(options.stop, reader, set, summary, observer)) break;
         const int number = summary.setsFound + 1;
         const FileSet framing = framingSet(set);
         observer.onSetStarted(number, framing);

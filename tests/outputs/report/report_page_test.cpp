@@ -54,6 +54,21 @@ TEST(ReportPage, ProblemSetsComeFirstInTheOverview) {
     }
 }
 
+TEST(ReportPage, SaysAfterWhichSetAnInterruptedRunStopped) {
+    ReportBuilder builder("list.txt", "1.0", false);
+    builder.startSet(FileSet{});
+    builder.finishSet(SetOutcome::converted);
+    const std::string complete = renderPage(builder.model());
+    EXPECT_EQ(complete.find("interrupted"), std::string::npos);
+
+    builder.interrupted(BatchInterrupted{1, 200});
+    builder.finishBatch();
+    const std::string page = renderPage(builder.model());
+    EXPECT_NE(page.find("<h1>Zandrel batch report (interrupted)</h1>"), std::string::npos);
+    EXPECT_NE(page.find("This run was interrupted after set 1 of 200: the sets after it were not run"),
+              std::string::npos);
+}
+
 TEST(ReportBuilder, SortsEventsIntoSetsAndCountsOutcomes) {
     ReportBuilder builder("list.txt", "1.0", true);
     builder.addLogEntry("batch entry");
