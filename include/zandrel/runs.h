@@ -4,7 +4,8 @@
 //
 //   RunSet        the paths of a run set: a .voi file and the run's FMR, IA, FA, ACPC (and TAL)
 //   ProjectedRun  projectRunSet(set)  the .voi as read, the run's header and usable chain and
-//                 the footprint of every VOI; throws the reader's or the refusal's text
+//                 the footprint of every VOI; throws the reader's or the refusal's text;
+//                 projectVoiFile(voi, set) the same for a VoiFile in memory
 //   Footprint     per VOI the functional cells it touches with their occupancy;
 //                 selectedCells(voi, minOccupancy), coverageOf(voi, minOccupancy): the cells
 //                 and coverage figures the .roi and coverage files show

@@ -30,15 +30,15 @@ def record_or_path(value, record_type, reader, what):
 
 def run_path(value, record_types, what):
     """The path of a run's file: a path as it is, or the path a record was read from."""
-    if isinstance(value, record_types):
+    if record_types and isinstance(value, record_types):
         path = value.path
         if not path:
             raise ValueError(f"{what}: the record has no file; save it first")
         return path
     if isinstance(value, (str, os.PathLike)):
         return path_text(value, what)
-    names = " or ".join(t.__name__ for t in record_types)
-    raise TypeError(f"{what} must be a path or a {names}, not {type(value).__name__}")
+    names = " or a ".join(["path", *(t.__name__ for t in record_types)])
+    raise TypeError(f"{what} must be a {names}, not {type(value).__name__}")
 
 
 def occupancy(value):

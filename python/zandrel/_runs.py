@@ -9,8 +9,14 @@ _RUN_RECORDS = (_zandrel.FmrHeader,)
 _TRF_RECORDS = (_zandrel.TrfRecord,)
 
 
-def _run_paths(voi, fmr, ia, fa, acpc, tal):
-    return (run_path(voi, (_zandrel.VoiFile,), "voi"),
+def _run_arguments(voi, fmr, ia, fa, acpc, tal):
+    """The VoiFile in memory (or None) and the run set's paths. A VoiFile is placed as it is
+    in memory; records of the run stand for the files they were read from."""
+    if isinstance(voi, _zandrel.VoiFile):
+        file, voi_path = voi, voi.path
+    else:
+        file, voi_path = None, run_path(voi, (_zandrel.VoiFile,), "voi")
+    return (file, voi_path,
             run_path(fmr, _RUN_RECORDS, "fmr"),
             run_path(ia, _TRF_RECORDS, "ia"),
             run_path(fa, _TRF_RECORDS, "fa"),
@@ -44,7 +50,8 @@ def project(voi, fmr, ia, fa, acpc, tal=None, min_occupancy=0.5):
     """Place a .voi file's VOIs on a functional run, as ``zandrel project`` does.
 
     Args:
-        voi: the .voi file (path, or a VoiFile that has been read or saved).
+        voi: the .voi file: a path, or a VoiFile (read, or converted: placed as it is in
+            memory, saved or not).
         fmr, ia, fa, acpc: the run's header and transformations (paths or records).
         tal: the landmark file, for a Talairach .voi; None otherwise.
         min_occupancy: a cell is selected when the VOI fills at least this share (0 to 1).
@@ -63,7 +70,7 @@ def project(voi, fmr, ia, fa, acpc, tal=None, min_occupancy=0.5):
         3
     """
     threshold = occupancy(min_occupancy)
-    return [VoiProjection(v) for v in _zandrel._project(*_run_paths(voi, fmr, ia, fa, acpc, tal), threshold)]
+    return [VoiProjection(v) for v in _zandrel._project(*_run_arguments(voi, fmr, ia, fa, acpc, tal), threshold)]
 
 
 class ExtractResult(Mapping):
@@ -157,5 +164,5 @@ def extract(voi, fmr, ia, fa, acpc, tal=None, stats=("mean",), min_occupancy=0.5
     names = list(dict.fromkeys(names))  # each once, in the order first named
     threshold = occupancy(min_occupancy)
     flag(weighted, "weighted")
-    values = _zandrel._extract(*_run_paths(voi, fmr, ia, fa, acpc, tal), names, threshold, weighted)
+    values = _zandrel._extract(*_run_arguments(voi, fmr, ia, fa, acpc, tal), names, threshold, weighted)
     return ExtractResult(values)

@@ -23,11 +23,17 @@ py::object optionalNumber(const std::optional<double>& value) {
     return value ? py::object(py::float_(*value)) : py::object(py::none());
 }
 
-py::list projectRun(const RunSet& set, double minOccupancy) {
+// The run set placed as `zandrel project` places it: the .voi file read from its path, or
+// the VoiFile in memory when one is given (so an unsaved conversion is what is placed).
+ProjectedRun placeRun(const VoiFileObject* voi, const RunSet& set) {
+    return voi != nullptr ? projectVoiFile(voi->file, set) : projectRunSet(set);
+}
+
+py::list projectRun(const VoiFileObject* voi, const RunSet& set, double minOccupancy) {
     ProjectedRun run;
     {
         py::gil_scoped_release released;
-        run = projectRunSet(set);
+        run = placeRun(voi, set);
     }
     py::list vois;
     for (const VoiFootprint& voi : run.footprint.vois) {
@@ -57,8 +63,8 @@ py::list projectRun(const RunSet& set, double minOccupancy) {
     return vois;
 }
 
-py::dict extractRun(const RunSet& set, const std::vector<std::string>& statistics, double minOccupancy,
-                    bool weighted) {
+py::dict extractRun(const VoiFileObject* voi, const RunSet& set, const std::vector<std::string>& statistics,
+                    double minOccupancy, bool weighted) {
     ExtractOptions options;
     options.statistics.clear();
     for (const std::string& name : statistics) {
@@ -71,7 +77,7 @@ py::dict extractRun(const RunSet& set, const std::vector<std::string>& statistic
     std::vector<std::string> names;
     {
         py::gil_scoped_release released;
-        const ProjectedRun run = projectRunSet(set);
+        const ProjectedRun run = placeRun(voi, set);
         checkTimeCourseFile(run.fmr);
         result = extractVoiTimeSeries(run.footprint, run.fmr, minOccupancy, options);
         for (const Voi& voi : run.voi.vois) names.push_back(voi.NameOfVOI.value);
@@ -110,15 +116,23 @@ RunSet runSet(const std::string& voi, const std::string& fmr, const std::string&
 }  // namespace
 
 void bindRuns(py::module_& m) {
-    m.def("_project", [](const std::string& voi, const std::string& fmr, const std::string& ia, const std::string& fa,
-                         const std::string& acpc, const std::string& tal, double minOccupancy) {
-        return projectRun(runSet(voi, fmr, ia, fa, acpc, tal), minOccupancy);
-    });
-    m.def("_extract", [](const std::string& voi, const std::string& fmr, const std::string& ia, const std::string& fa,
-                         const std::string& acpc, const std::string& tal, const std::vector<std::string>& statistics,
-                         double minOccupancy, bool weighted) {
-        return extractRun(runSet(voi, fmr, ia, fa, acpc, tal), statistics, minOccupancy, weighted);
-    });
+    m.def(
+        "_project",
+        [](const VoiFileObject* file, const std::string& voi, const std::string& fmr, const std::string& ia,
+           const std::string& fa, const std::string& acpc, const std::string& tal, double minOccupancy) {
+            return projectRun(file, runSet(voi, fmr, ia, fa, acpc, tal), minOccupancy);
+        },
+        py::arg("file").none(true), py::arg("voi"), py::arg("fmr"), py::arg("ia"), py::arg("fa"), py::arg("acpc"),
+        py::arg("tal"), py::arg("min_occupancy"));
+    m.def(
+        "_extract",
+        [](const VoiFileObject* file, const std::string& voi, const std::string& fmr, const std::string& ia,
+           const std::string& fa, const std::string& acpc, const std::string& tal,
+           const std::vector<std::string>& statistics, double minOccupancy, bool weighted) {
+            return extractRun(file, runSet(voi, fmr, ia, fa, acpc, tal), statistics, minOccupancy, weighted);
+        },
+        py::arg("file").none(true), py::arg("voi"), py::arg("fmr"), py::arg("ia"), py::arg("fa"), py::arg("acpc"),
+        py::arg("tal"), py::arg("statistics"), py::arg("min_occupancy"), py::arg("weighted"));
     m.def("_statistics", [] {
         std::vector<std::string> names;
         for (const TimeStatistic s : {TimeStatistic::Mean, TimeStatistic::Median, TimeStatistic::Std,

@@ -115,3 +115,21 @@ def test_records_name_their_files(study):
                                 tal=zandrel.read_tal(s.tal) if s.tal else None)
     for a, b in zip(by_path, by_record):
         np.testing.assert_array_equal(a.voxels, b.voxels)
+
+
+def test_a_converted_file_is_placed_as_it_is_in_memory(study, tmp_path):
+    # The conversion names the file where `zandrel convert` wrote it; a different file lies
+    # there now. What is placed must be the conversion, not that file.
+    target, subjects = study.fresh_copy("in-memory")
+    s, other = subjects[0], subjects[2]
+    voi = zandrel.convert_set(*s.paths(), tal=s.tal)
+    pathlib.Path(voi.path).write_bytes(zandrel.convert_set(*other.paths(), tal=other.tal).text())
+    run = (s.fmr, s.ia, s.fa, s.acpc)
+    in_memory = zandrel.project(voi, *run, tal=s.tal)
+    expected = zandrel.project(*study.subjects[0].run_paths(), tal=study.subjects[0].tal)
+    assert [p.name for p in in_memory] == [p.name for p in expected]
+    for mine, theirs in zip(in_memory, expected):
+        np.testing.assert_array_equal(mine.voxels, theirs.voxels)
+    series = zandrel.extract(voi, *run, tal=s.tal)
+    original = zandrel.extract(*study.subjects[0].run_paths(), tal=study.subjects[0].tal)
+    np.testing.assert_array_equal(series["mean"], original["mean"])
