@@ -28,7 +28,8 @@ set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};ALL;/")
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL cli)
 set(CPACK_DEBIAN_CLI_PACKAGE_NAME zandrel)
-set(CPACK_COMPONENT_CLI_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}\n${CPACK_PACKAGE_DESCRIPTION}")
+# CPack puts the summary line above each component's description.
+set(CPACK_COMPONENT_CLI_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 if(ZANDREL_PYTHON)
   list(APPEND CPACK_COMPONENTS_ALL python)
   set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-zandrel)
@@ -39,12 +40,11 @@ if(ZANDREL_PYTHON)
 python3 (<< ${Python3_VERSION_MAJOR}.${zandrel_python_next}), python3-numpy")
   set(CPACK_DEBIAN_PYTHON_PACKAGE_SUGGESTS "python3-nibabel, python3-pandas")
   string(CONCAT CPACK_COMPONENT_PYTHON_DESCRIPTION
-    "regions of interest into volumes of interest, for Python 3\n"
-    "The zandrel module converts regions of interest drawn on functional MR runs\n"
-    "into volumes of interest on a 256 x 256 x 256 anatomical grid, in memory,\n"
-    "with the same results as the zandrel command line. Records, chain matrices,\n"
-    "VOIs, their footprints on runs and their time courses come as numpy arrays;\n"
-    "label images and masks as nibabel images.")
+    "The zandrel module for Python 3 converts regions of interest drawn on\n"
+    "functional MR runs into volumes of interest on a 256 x 256 x 256 anatomical\n"
+    "grid in memory, with the same results as the zandrel command line. Records,\n"
+    "chain matrices, VOIs, their footprints on runs and their time courses come\n"
+    "as numpy arrays; label images and masks as nibabel images.")
 endif()
 set(CPACK_STRIP_FILES ON)
 
