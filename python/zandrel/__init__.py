@@ -1,4 +1,4 @@
-"""zandrel - regions of interest drawn on functional MR runs as volumes of interest.
+"""Regions of interest drawn on functional MR runs, as volumes of interest.
 
 Zandrel converts ROIs drawn slice by slice on functional runs (.roi with the run's .fmr
 header, its IA, FA and ACPC transformations and, for Talairach space, its .tal landmarks)
