@@ -13,6 +13,10 @@ if(NOT DEFINED Python3_EXECUTABLE AND NOT DEFINED Python_EXECUTABLE AND EXISTS /
   set(Python3_EXECUTABLE /usr/bin/python3 CACHE FILEPATH "The Python interpreter of the module and the tests")
 endif()
 
+# Builds that leave the module out (sanitizers, fuzzing, Windows) look for nothing.
+if(DEFINED ZANDREL_PYTHON AND NOT ZANDREL_PYTHON)
+  return()
+endif()
 set(zandrel_python_default OFF)
 if(NOT CMAKE_CROSSCOMPILING)
   find_package(Python3 COMPONENTS Interpreter Development.Module)
