@@ -2,7 +2,10 @@
 # and for the Debian package:
 #   bin/zandrel
 #   share/man/man1/zandrel.1      generated from the program's own help texts at build time
-#   share/doc/zandrel/README.md
+#   share/doc/zandrel/README.md   the user's manual, with the files it links:
+#   share/doc/zandrel/docs/       the developer pages, the benchmarks and the report's picture
+#   share/doc/zandrel/examples/   the example study: its list and both subjects' files, which
+#                                 run from a copy (zandrel convert COPY/study.txt --prefix @list)
 # The program links the project's libraries statically and carries no path of the build.
 include(GNUInstallDirs)
 include(${CMAKE_CURRENT_LIST_DIR}/cli_commands.cmake)
@@ -20,4 +23,7 @@ add_custom_target(zandrel_man_page ALL DEPENDS "${ZANDREL_MAN_PAGE}")
 
 install(TARGETS zandrel RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}" COMPONENT cli)
 install(FILES "${ZANDREL_MAN_PAGE}" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1" COMPONENT cli)
-install(FILES "${PROJECT_SOURCE_DIR}/README.md" DESTINATION "${CMAKE_INSTALL_DATAROOTDIR}/doc/zandrel" COMPONENT cli)
+set(ZANDREL_DOC_DESTINATION "${CMAKE_INSTALL_DATAROOTDIR}/doc/zandrel")
+install(FILES "${PROJECT_SOURCE_DIR}/README.md" DESTINATION "${ZANDREL_DOC_DESTINATION}" COMPONENT cli)
+install(DIRECTORY "${PROJECT_SOURCE_DIR}/docs" DESTINATION "${ZANDREL_DOC_DESTINATION}" COMPONENT cli)
+install(DIRECTORY "${PROJECT_SOURCE_DIR}/examples/study/" DESTINATION "${ZANDREL_DOC_DESTINATION}/examples" COMPONENT cli)

@@ -16,12 +16,3 @@
 #include "chain/chain_factors.h"
 #include "chain/chain_verdict.h"
 #include "chain/set_chain.h"
-
-namespace zandrel {
-
-// The chain of a set's records; judged, not checked: see chain.verdict or requireUsable.
-inline SetChain computeSetChain(const SetRecords& records) {
-    return computeSetChain(records.fmr, records.ia, records.fa, records.acpc, records.tal);
-}
-
-}  // namespace zandrel

@@ -4,6 +4,11 @@
 #   - unpacked with dpkg -x, and installed with dpkg -i (as root, or through sudo);
 #   - the installed and the unpacked program print their version and convert copies of
 #     the bundled example study, each .voi byte for byte the build tree's;
+#   - the package ships the README with every file it links (docs/) and the example study
+#     under /usr/share/doc/zandrel/examples, the same files as the sources'; every relative
+#     link of the shipped Markdown files resolves inside the shipped documentation folder,
+#     and a copy of the shipped example study converts, from any folder, with --prefix @list,
+#     as the README says;
 #   - the installed manual page renders without a warning;
 #   - dpkg -r removes it and leaves none of its files behind.
 # lintian, when it is installed, reviews the package (its findings are shown, not fatal).
@@ -47,6 +52,22 @@ convert_example() {
   (cd "$work/$name" && "$program" convert study.txt >"$work/$name.log") || status=$?
   [ "$status" -eq 0 ] || fail "$program convert exited with $status: $(cat "$work/$name.log")"
 }
+# The documentation folder <doc> of an unpacked or installed package: the README, the docs/
+# pages and pictures it links and the example study, the same as the sources'; every
+# relative link resolves inside <doc>; a copy of the shipped study, converted from / with
+# --prefix @list by the given program into $work/<name>, gives the build tree's .voi files.
+check_shipped_documentation() {
+  local doc="$1" program="$2" name="$3" status=0
+  [ -f "$doc/README.md" ] || fail "$doc/README.md is not shipped"
+  diff -r docs "$doc/docs" >/dev/null || fail "$doc/docs differs from the sources' docs/"
+  diff -r examples/study "$doc/examples" >/dev/null || fail "$doc/examples differs from the sources' examples/study/"
+  python3 tests/docs/check_links.py "$doc" "$doc/README.md" "$doc/docs" ||
+    fail "a relative link of the shipped documentation does not resolve inside $doc"
+  cp -r "$doc/examples" "$work/$name"
+  (cd / && "$program" convert "$work/$name/study.txt" --prefix @list >"$work/$name.log") || status=$?
+  [ "$status" -eq 0 ] || fail "$program convert of the shipped example study exited with $status: $(cat "$work/$name.log")"
+  same_vois "$name"
+}
 # Every .voi of $work/<name> equals the build tree's, and there are as many.
 same_vois() {
   local name="$1" voi count=0
@@ -66,6 +87,7 @@ dpkg -x "$deb" "$work/unpacked"
 "$work/unpacked/usr/bin/zandrel" --version
 convert_example unpacked "$work/unpacked/usr/bin/zandrel"
 same_vois unpacked
+check_shipped_documentation "$work/unpacked/usr/share/doc/zandrel" "$work/unpacked/usr/bin/zandrel" unpacked-example
 
 python_deb="$(ls "$native"/python3-zandrel_*.deb 2>/dev/null || true)"
 if [ -n "$python_deb" ]; then
@@ -99,6 +121,7 @@ installed=1
 (cd / && zandrel --version)
 convert_example installed /usr/bin/zandrel
 same_vois installed
+check_shipped_documentation /usr/share/doc/zandrel /usr/bin/zandrel installed-example
 warnings="$(MANWIDTH=80 man --warnings -l /usr/share/man/man1/zandrel.1.gz 2>&1 >/dev/null)" ||
   fail "man -l of the installed page failed"
 [ -z "$warnings" ] || fail "the installed manual page renders with warnings: $warnings"

@@ -29,10 +29,9 @@ public:
 ConvertedSet convertInMemory(SetRecords records, const ConvertOptions& options) {
     ConvertedSet converted;
     converted.records = std::move(records);
-    const SetRecords& read = converted.records;
-    converted.chain = computeSetChain(read.fmr, read.ia, read.fa, read.acpc, read.tal);
+    converted.chain = computeSetChain(converted.records);
     requireUsable(converted.chain);
-    converted.voiFile = buildVoiFile(read.roi, read.fmr, converted.chain, &converted.build);
+    converted.voiFile = buildVoiFile(converted.records.roi, converted.records.fmr, converted.chain, &converted.build);
     converted.voiFile.crlf = options.crlf;
     return converted;
 }

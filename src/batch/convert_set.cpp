@@ -15,11 +15,6 @@ namespace zandrel {
 
 namespace {
 
-// The set's chain, computed once; its verdict names the files as the list gives them.
-SetChain chainOf(const SetRecords& records) {
-    return computeSetChain(records.fmr, records.ia, records.fa, records.acpc, records.tal);
-}
-
 // What the ROI file announces but does not hold, when it lacks anything.
 void reportShortfall(const RoiFile& roi, BatchObserver& observer) {
     RoiShortfall shortfall = roiShortfall(roi);
@@ -28,7 +23,7 @@ void reportShortfall(const RoiFile& roi, BatchObserver& observer) {
 
 SetOutcome describeFileSet(const FileSet& set, BatchObserver& observer) {
     const SetRecords records = readSetRecords(set);
-    requireUsable(chainOf(records));
+    requireUsable(computeSetChain(records));
     observer.onEvent(SetWouldConvert{set.roiPath, outputPathFor(set)});
     reportShortfall(records.roi, observer);
     return SetOutcome::converted;

@@ -20,6 +20,11 @@ struct SetRecords {
     TalRecord tal;  // the empty record (FileVersion -1) when the set names no TAL file
 };
 
+// The chain of a set's records; judged, not checked: see chain.verdict or requireUsable.
+inline SetChain computeSetChain(const SetRecords& records) {
+    return computeSetChain(records.fmr, records.ia, records.fa, records.acpc, records.tal);
+}
+
 // All that went into and came out of one converted set, for callers that write more than
 // the .voi file (other formats, pictures): the records, the chain the VOIs were built
 // with, the builder's report and the saved file.

@@ -1,6 +1,7 @@
 #include "runs/voi_fit.h"
 
 #include "voi/voi_builder.h"
+#include "voi/voi_space.h"
 
 namespace zandrel {
 
@@ -27,7 +28,7 @@ std::optional<std::string> offGridField(const KeyedInt& field, const char* key, 
 std::optional<std::string> spaceMismatch(const VoiFile& file, const SetChain& chain) {
     const std::string& text = file.ReferenceSpace.value;
     const char* runSpace = referenceSpaceText(chain.space);
-    if (text != runSpace) {
+    if (!sameSpaceWord(text, runSpace)) {
         return "ReferenceSpace \"" + text + "\" does not fit the run: its VOIs are in \"" + runSpace + "\" space (" +
                whyRunSpace(chain.space) + ")";
     }
@@ -35,7 +36,10 @@ std::optional<std::string> spaceMismatch(const VoiFile& file, const SetChain& ch
     for (const auto& check : {offGridField(file.OriginalVMRResolutionX, "OriginalVMRResolutionX", 1),
                               offGridField(file.OriginalVMRResolutionY, "OriginalVMRResolutionY", 1),
                               offGridField(file.OriginalVMRResolutionZ, "OriginalVMRResolutionZ", 1),
-                              offGridField(file.OriginalVMRFramingCubeDim, "OriginalVMRFramingCubeDim", 256)}) {
+                              offGridField(file.OriginalVMRFramingCubeDim, "OriginalVMRFramingCubeDim", 256),
+                              offGridField(file.OriginalVMROffsetX, "OriginalVMROffsetX", 0),
+                              offGridField(file.OriginalVMROffsetY, "OriginalVMROffsetY", 0),
+                              offGridField(file.OriginalVMROffsetZ, "OriginalVMROffsetZ", 0)}) {
         if (check) return check;
     }
     return std::nullopt;

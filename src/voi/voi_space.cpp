@@ -71,6 +71,8 @@ void refuseOffsets(const VoiFile& file) {
 
 }  // namespace
 
+bool sameSpaceWord(const std::string& a, const std::string& b) { return upperCase(a) == upperCase(b); }
+
 VoiPlacement placeVoiFile(const VoiFile& file, std::optional<bool> millimetreTriples) {
     const std::string& original = file.ReferenceSpace.value;
     const std::string text = upperCase(original);

@@ -58,6 +58,10 @@ struct VoiPlacement {
 // with millimetre triples lies on the 256-point grid of 1 mm, with the native code.
 VoiPlacement placeVoiFile(const VoiFile& file, std::optional<bool> millimetreTriples = std::nullopt);
 
+// Whether two ReferenceSpace words are the same word: producers differ in letter case ("Tal",
+// "acpc"), so the words are compared in any case, as ASCII.
+bool sameSpaceWord(const std::string& a, const std::string& b);
+
 // The space's name for other tools: "Talairach", "MNI", "ACPC", "native".
 const char* spaceName(VoiSpace space);
 

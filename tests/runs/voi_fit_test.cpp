@@ -50,10 +50,10 @@ TEST(VoiFit, OnlyTheSpaceTheRunsConversionWritesFits) {
     };
     const Case cases[] = {
         {RunSpace::acpc, "ACPC", true},        {RunSpace::acpc, "TAL", false},       {RunSpace::acpc, "GF", false},
-        {RunSpace::acpc, "MNI", false},        {RunSpace::acpc, "NATIVE", false},    {RunSpace::acpc, "acpc", false},
+        {RunSpace::acpc, "MNI", false},        {RunSpace::acpc, "NATIVE", false},    {RunSpace::acpc, "acpc", true},
         {RunSpace::talairach, "TAL", true},    {RunSpace::talairach, "ACPC", false}, {RunSpace::talairach, "GF", false},
         {RunSpace::talairach, "MNI", false},   {RunSpace::native, "GF", true},       {RunSpace::native, "ACPC", false},
-        {RunSpace::native, "TAL", false},      {RunSpace::native, "native", false},  {RunSpace::native, "", false},
+        {RunSpace::native, "TAL", false},      {RunSpace::native, "native", false}, {RunSpace::talairach, "Tal", true}, {RunSpace::native, "gf", true},  {RunSpace::native, "", false},
     };
     for (const Case& c : cases) {
         const std::optional<std::string> why = spaceMismatch(voiIn(c.space), chainOf(c.run));
@@ -77,6 +77,13 @@ TEST(VoiFit, ReasonsNameTheSpacesAndTheFieldsAtFault) {
     VoiFile large = voiIn("GF");
     large.OriginalVMRFramingCubeDim.value = 512;
     EXPECT_TRUE(spaceMismatch(large, chainOf(RunSpace::native)).has_value());
+    // An offset grid is refused, never read as if it had none.
+    VoiFile offset = voiIn("ACPC");
+    offset.OriginalVMROffsetZ.present = true;
+    offset.OriginalVMROffsetZ.value = 12;
+    EXPECT_EQ(spaceMismatch(offset, chainOf(RunSpace::acpc)).value_or("fits"),
+              "its grid is not the 256-point grid of 1 mm that the run's chain reaches: OriginalVMROffsetZ is 12, "
+              "not 0");
     // A field the file lacks takes a fresh file's value; Talairach triples are millimetres.
     VoiFile without = voiIn("ACPC");
     without.OriginalVMRResolutionX.present = false;
