@@ -6,8 +6,10 @@ set -euo pipefail
 want="${1:-all}"
 # man-db renders the generated manual page; libpng and chromium serve the picture report and its
 # browser test; the NIfTI C library writes NIfTI files, which nibabel and nifti_tool read back.
+# pybind11 builds the Python module, which pytest tests with numpy, nibabel and pandas.
 packages=(build-essential cmake libgtest-dev nlohmann-json3-dev libcli11-dev man-db libpng-dev python3 chromium
-  libnifti2-dev zlib1g-dev nifti-bin python3-nibabel)
+  libnifti2-dev zlib1g-dev nifti-bin python3-nibabel pybind11-dev python3-dev python3-numpy python3-pytest
+  python3-pandas)
 case "$want" in
   native) ;;
   windows) packages+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 zip) ;;

@@ -8,6 +8,8 @@
 //                  onSetFinished (SetResult: outcome, output path, error text and, while the
 //                  call runs, the ConvertedSet) frame each set
 //   ObserverFanOut hands every event to several observers in order
+//   wordEvent(event)  the log entries of an event, as every log shows them;
+//                  LogEntryObserver receives them one by one
 //   ListReader     the sets of a list, one at a time
 //   convertFileSet, describeFileSet, checkFileSet, outputPathFor: one set as the batch
 //                  converts, describes (dry run) and checks it
@@ -19,6 +21,7 @@
 #include "batch/convert_set.h"
 #include "batch/file_set.h"
 #include "batch/list_reader.h"
+#include "batch/log_wording.h"
 #include "batch/observer_fan_out.h"
 #include "batch/set_check.h"
 #include "batch/stop_request.h"

@@ -7,8 +7,8 @@
 // A ConvertedSet holds the records, the chain, the build report (ROI voxels skipped per
 // VOI) and the VoiFile. Converted from a FileSet, the VoiFile is named where `zandrel
 // convert` writes it, and converted.voiFile.save() writes the same bytes; from records, the
-// caller names it. roiShortfallText(converted.records.roi) is the entry a batch logs when
-// the ROI file holds less than it announces.
+// caller names it. wordEvent(RoiIncomplete{roi, roiShortfall(converted.records.roi)})
+// (zandrel/batch.h) is the entry a batch logs when the ROI file holds less than it announces.
 
 #include "batch/convert_in_memory.h"
 #include "batch/convert_set.h"

@@ -12,8 +12,9 @@
 //   VoiFileReading readVoiFile(path)              a .voi file of any producer, with warnings
 //
 //   checkTimeCourseFile, readTimeCourseData      the time-course data behind a header
-//   roiShortfallText, trfMatrixRefusal,
-//   talLandmarkRefusal                           what a record lacks, as the log words it
+//   roiShortfall, trfMatrixRefusal,
+//   talLandmarkRefusal                           what a record lacks; the refusals as the
+//                                                log words them
 //
 // VoiFile is also what a conversion produces; VoiFile::save writes it through the one safe
 // output file.

@@ -12,6 +12,8 @@
 #   - the installed manual page renders without a warning;
 #   - dpkg -r removes it and leaves none of its files behind.
 # lintian, when it is installed, reviews the package (its findings are shown, not fatal).
+# The Python package python3-zandrel, from the same cpack call, is unpacked with dpkg-deb -x:
+# its module imports from there and converts the example study like the build tree.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root="$(pwd)"
@@ -21,7 +23,7 @@ bash scripts/setup.sh package
 cmake --preset default -B "$native" >/dev/null
 cmake --build "$native" -j "$(nproc)" --target zandrel zandrel_man_page
 
-rm -f "$native"/zandrel_*.deb
+rm -f "$native"/zandrel_*.deb "$native"/python3-zandrel_*.deb
 (cd "$native" && cpack -G DEB >/dev/null)
 deb="$(ls "$native"/zandrel_*.deb)"
 echo "== package: $deb"
@@ -86,6 +88,30 @@ dpkg -x "$deb" "$work/unpacked"
 convert_example unpacked "$work/unpacked/usr/bin/zandrel"
 same_vois unpacked
 check_shipped_documentation "$work/unpacked/usr/share/doc/zandrel" "$work/unpacked/usr/bin/zandrel" unpacked-example
+
+python_deb="$(ls "$native"/python3-zandrel_*.deb 2>/dev/null || true)"
+if [ -n "$python_deb" ]; then
+  echo "== python3-zandrel: $python_deb"
+  dpkg-deb -f "$python_deb" Package Version Section Depends Suggests
+  dpkg-deb -f "$python_deb" Depends | grep -q 'python3-numpy' || fail "python3-zandrel does not depend on python3-numpy"
+  dpkg-deb -x "$python_deb" "$work/python"
+  site="$work/python/usr/lib/python3/dist-packages"
+  [ -f "$site/zandrel/__init__.py" ] || fail "python3-zandrel has no zandrel/__init__.py in /usr/lib/python3/dist-packages"
+  mkdir -p "$work/by-python"
+  cp -r examples/study/. "$work/by-python/"
+  # Every set of the example study converted by the unpacked module and saved where
+  # `zandrel convert` writes it; help(zandrel) must render.
+  (cd "$work/by-python" && env -i PATH=/usr/bin:/bin PYTHONPATH="$site" /usr/bin/python3 -c '
+import io, contextlib, sys, zandrel
+assert zandrel.__file__.startswith(sys.argv[1]), zandrel.__file__
+with contextlib.redirect_stdout(io.StringIO()):
+    help(zandrel)
+summary = zandrel.convert("study.txt")
+assert summary.ok, summary.entries
+print(f"python3-zandrel {zandrel.__version__}: {summary.summary_line}")
+' "$site") || fail "the unpacked module does not import and convert"
+  same_vois by-python
+fi
 
 echo "== dpkg -i"
 files="$(dpkg-deb -c "$deb" | awk '{ print $6 }' | sed 's|^\./|/|' | grep -v '/$')"

@@ -6,6 +6,7 @@
 #include <new>
 #include <optional>
 #include <stdexcept>
+#include <utility>
 
 #include "batch/batch_interrupt.h"
 #include "batch/log_wording.h"
@@ -64,9 +65,13 @@ std::string projectionStem(const RunSet& set, const std::string& outputDir) {
 }
 
 ProjectedRun projectRunSet(const RunSet& set, const std::string& outputDir) {
+    return projectVoiFile(readVoiFile(set.voiPath).file, set, outputDir);
+}
+
+ProjectedRun projectVoiFile(VoiFile voi, const RunSet& set, const std::string& outputDir) {
     ProjectedRun run;
     run.set = set;
-    run.voi = readVoiFile(set.voiPath).file;
+    run.voi = std::move(voi);
     FileSet chainFiles = framingSet(set);
     ChainRecords records = readChainRecords(chainFiles);
     TalRecord tal;

@@ -39,6 +39,10 @@ std::string projectionStem(const RunSet& set, const std::string& outputDir);
 // Throws std::runtime_error with the reader's or the refusal's text; std::bad_alloc.
 ProjectedRun projectRunSet(const RunSet& set, const std::string& outputDir = {});
 
+// The same for a .voi file already in memory (read, or converted and not saved): `voi` stands
+// for set.voiPath, which is not read; the run's records are read and refused as above.
+ProjectedRun projectVoiFile(VoiFile voi, const RunSet& set, const std::string& outputDir = {});
+
 // Writes the files of one projected set; throws std::runtime_error when one cannot be
 // written, having replaced none of them.
 using ProjectedRunWriter = std::function<void(const ProjectedRun&, const ProjectOptions&)>;

@@ -2,17 +2,20 @@
 """Checks that every #include of the library follows the layer order.
 
 A folder of src/ may include only itself and the folders before it in LAYERS; plugin and
-cli are siblings at the top. Headers under "zandrel/" (the generated build header and the
-public API) may be included by the shells only, except the generated build header, which
-every layer may read. Prints every violation and exits 1 when there is one.
+cli and python are siblings at the top. Headers under "zandrel/" (the generated build header
+and the public API) may be included by the shells only, except the generated build header,
+which every layer may read. The Python module sits on the public API alone: it includes no
+folder of src/ directly. Prints every violation and exits 1 when there is one.
 """
 import pathlib
 import re
 import sys
 
-LAYERS = ["geometry", "io", "formats", "chain", "voi", "runs", "batch", "outputs", "plugin", "cli"]
+LAYERS = ["geometry", "io", "formats", "chain", "voi", "runs", "batch", "outputs", "plugin", "cli", "python"]
+SHELLS = ("plugin", "cli", "python")
 RANK = {name: n for n, name in enumerate(LAYERS)}
-RANK["cli"] = RANK["plugin"]  # siblings: neither includes the other
+for shell in SHELLS:
+    RANK[shell] = RANK["plugin"]  # siblings: none includes another
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
 
 
@@ -33,11 +36,14 @@ def main(root: pathlib.Path) -> int:
             if "/" not in match.group(1):
                 continue  # a header beside the file
             if target == "zandrel":
-                if match.group(1) != "zandrel/build_features.h" and layer not in ("plugin", "cli"):
+                if match.group(1) != "zandrel/build_features.h" and layer not in SHELLS:
                     problems.append(f"{path}:{number}: only the shells include the public API: {match.group(1)}")
                 continue
             if target not in RANK:
                 continue  # a test or third-party header
+            if layer == "python":
+                problems.append(f"{path}:{number}: the Python module includes {match.group(1)}, not the public API")
+                continue
             if RANK[target] > RANK[layer] or (RANK[target] == RANK[layer] and target != layer):
                 problems.append(f"{path}:{number}: {layer} includes {match.group(1)}, which lies above it")
     for problem in problems:
