@@ -1,7 +1,8 @@
 # The Debian packages: `cpack -G DEB` in a (release) build folder writes there
-#   zandrel_<version>_<arch>.deb          the `cli` component (the program, its manual page and
-#                                          the README): not the plug-in module, the tests or the
-#                                          study generator
+#   zandrel_<version>_<arch>.deb          the `cli` component (the program, its manual page, the
+#                                          README with the docs/ pages it links, and the example
+#                                          study): not the plug-in module, the tests or the study
+#                                          generator
 #   python3-zandrel_<version>_<arch>.deb  the `python` component (ZANDREL_PYTHON): the module
 #                                          in lib/python3/dist-packages
 # Their dependencies on shared libraries are computed by dpkg-shlibdeps.

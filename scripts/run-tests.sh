@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The whole test suite: installs what is missing, then runs every stage in order:
 #   native   release build, every unit, end-to-end, help-page and install test
-#   package  the Debian package of the command line: built, unpacked, installed, used, removed
+#   package  the Debian packages (command line, Python module): built, unpacked, installed, used, removed
 #   windows  the cross-built plug-in DLL driven by the host emulator under Wine
 #   asan     the whole native suite again under the address and undefined-behaviour sanitizers
 #   fuzz     every fuzz target on its committed inputs, then briefly on fresh ones
