@@ -98,6 +98,10 @@ std::pair<std::string, py::dict> eventFields(const BatchEvent& event) {
             } else if constexpr (std::is_same_v<E, BatchStopped>) {
                 kind = "BatchStopped";
                 f["error"] = e.error;
+            } else if constexpr (std::is_same_v<E, BatchInterrupted>) {
+                kind = "BatchInterrupted";
+                f["after_set"] = e.afterSet;
+                f["sets_in_list"] = e.setsInList;
             } else if constexpr (std::is_same_v<E, RunFilesNotLoaded>) {
                 kind = "RunFilesNotLoaded";
                 f["set"] = runPaths(e.set);
