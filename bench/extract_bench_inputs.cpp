@@ -61,11 +61,11 @@ int main(int argc, char** argv) {
         const std::string dir = argv[1];
         const int columns = std::stoi(argv[2]), rows = std::stoi(argv[3]), slices = std::stoi(argv[4]),
                   volumes = std::stoi(argv[5]);
-        studygen::StudySpec plan;
-        studygen::SubjectSpec drawn;
+        studygen::StudyPlan plan;
+        studygen::SubjectPlan drawn;
         drawn.withTal = false;
         drawn.seed = 11;
-        studygen::SubjectSpec run = drawn;
+        studygen::SubjectPlan run = drawn;
         run.name = "subject2";
         run.stem = "s2";
         run.resolutionX = columns;

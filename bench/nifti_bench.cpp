@@ -49,7 +49,7 @@ VoiFile build(const studygen::SubjectFiles& s) {
 
 int run(const std::string& folder) {
     namespace fs = std::filesystem;
-    const studygen::GeneratedStudy study = studygen::writeStudy(folder + "/study", studygen::realisticStudySpec(4, 3));
+    const studygen::GeneratedStudy study = studygen::writeStudy(folder + "/study", studygen::realisticStudyPlan(4, 3));
     std::printf("%-10s %5s %9s | %10s %8s | %-28s\n", "set", "VOIs", "voxels", ".voi bytes", "ms", "labels .nii.gz: level bytes ms");
     for (const studygen::SubjectFiles& subject : study.subjects) {
         VoiFile file = build(subject);

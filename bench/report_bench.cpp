@@ -76,10 +76,10 @@ Run runProcess(const std::vector<std::string>& args, const std::string& folder, 
 
 constexpr int kVolumes = 300;
 
-zandrel::studygen::StudySpec benchStudy() {
-    zandrel::studygen::StudySpec plan = zandrel::studygen::realisticStudySpec(20, 7u);
+zandrel::studygen::StudyPlan benchStudy() {
+    zandrel::studygen::StudyPlan plan = zandrel::studygen::realisticStudyPlan(20, 7u);
     for (std::size_t i = 0; i < plan.subjects.size(); ++i) {
-        zandrel::studygen::SubjectSpec& s = plan.subjects[i];
+        zandrel::studygen::SubjectPlan& s = plan.subjects[i];
         s.volumes = kVolumes;
         s.floatData = i % 2 == 1;
         const bool large = i / 2 % 2 == 1;
@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
     const fs::path root = own ? fs::temp_directory_path() / ("zandrel-report-bench-" + std::to_string(getpid()))
                               : fs::path(argv[2]);
     try {
-        const zandrel::studygen::StudySpec plan = benchStudy();
+        const zandrel::studygen::StudyPlan plan = benchStudy();
         const zandrel::studygen::GeneratedStudy study = zandrel::studygen::writeStudy(root.string(), plan);
         const std::string list = fs::path(study.listPath).filename().string();
         const std::vector<std::string> plain = {zandrel, "convert", list};

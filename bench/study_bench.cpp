@@ -47,10 +47,10 @@ struct BenchOptions {
 
 // Set i: grid 64 x 64 x 30 or 80 x 80 x 36 (i even or odd), int16 or float (i / 2), with
 // landmarks or without (i / 4), so that every four sets hold each grid and sample type.
-studygen::StudySpec studyPlan(int sets, int volumes) {
-    studygen::StudySpec plan = studygen::realisticStudySpec(sets, 20261208u);
+studygen::StudyPlan studyPlan(int sets, int volumes) {
+    studygen::StudyPlan plan = studygen::realisticStudyPlan(sets, 20261208u);
     for (int i = 0; i < sets; ++i) {
-        studygen::SubjectSpec& subject = plan.subjects[static_cast<std::size_t>(i)];
+        studygen::SubjectPlan& subject = plan.subjects[static_cast<std::size_t>(i)];
         const bool large = i % 2 == 1;
         subject.resolutionX = subject.resolutionY = large ? 80 : 64;
         subject.slices = large ? 36 : 30;
@@ -125,7 +125,7 @@ StudyResult measureStudy(const std::string& name, const std::string& root, int s
     result.name = name;
     result.sets = sets;
     result.volumes = volumes;
-    const studygen::StudySpec plan = studyPlan(sets, volumes);
+    const studygen::StudyPlan plan = studyPlan(sets, volumes);
     const ChildMeasure generated = measureInChild([&](std::vector<double>&) {
         studygen::writeStudy(root, plan);
         return 0;

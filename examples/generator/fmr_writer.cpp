@@ -24,7 +24,7 @@ std::vector<double> sliceTimes(int slices) {
     return times;
 }
 
-void positionBlock(KeyedTextBuilder& text, const SubjectSpec& plan, const SliceStack& stack) {
+void positionBlock(KeyedTextBuilder& text, const SubjectPlan& plan, const SliceStack& stack) {
     const char* axis[3] = {"X", "Y", "Z"};
     text.line("PositionInformationFromImageHeaders");
     text.line();
@@ -44,7 +44,7 @@ void positionBlock(KeyedTextBuilder& text, const SubjectSpec& plan, const SliceS
 
 }  // namespace
 
-void writeFmrHeader(const SubjectSpec& plan, const SubjectModel& model, const SubjectFileNames& names,
+void writeFmrHeader(const SubjectPlan& plan, const SubjectModel& model, const SubjectFileNames& names,
                     const std::string& path) {
     KeyedTextBuilder text(plan.crlf, kKeyColumn);
     text.line();
@@ -94,7 +94,7 @@ void writeFmrHeader(const SubjectSpec& plan, const SubjectModel& model, const Su
 
 // Samples in file order: slice, volume, row, column. An ellipsoid "brain" of about 600 with
 // a darker core, about 20 outside, and the ROI voxels 3% brighter in every second volume.
-void writeTimeCourseData(const SubjectSpec& plan, const SubjectModel& model, const std::string& path) {
+void writeTimeCourseData(const SubjectPlan& plan, const SubjectModel& model, const std::string& path) {
     const std::size_t sliceSize = static_cast<std::size_t>(plan.resolutionX) * static_cast<std::size_t>(plan.resolutionY);
     std::vector<unsigned char> active(sliceSize * static_cast<std::size_t>(plan.slices), 0);
     for (const Plot& plot : model.plots)

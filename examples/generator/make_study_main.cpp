@@ -28,10 +28,10 @@ struct MakeStudyOptions {
 };
 
 int makeStudy(const MakeStudyOptions& options) {
-    const zandrel::studygen::StudySpec plan =
-        options.example ? zandrel::studygen::exampleStudySpec()
-        : options.small ? zandrel::studygen::testStudySpec(options.subjects, options.seed)
-                        : zandrel::studygen::realisticStudySpec(options.subjects, options.seed);
+    const zandrel::studygen::StudyPlan plan =
+        options.example ? zandrel::studygen::exampleStudyPlan()
+        : options.small ? zandrel::studygen::testStudyPlan(options.subjects, options.seed)
+                        : zandrel::studygen::realisticStudyPlan(options.subjects, options.seed);
     const zandrel::studygen::GeneratedStudy study = zandrel::studygen::writeStudy(options.outDir, plan);
     std::cout << study.listPath << "\n";
     return 0;

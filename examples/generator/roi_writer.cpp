@@ -14,7 +14,7 @@ constexpr int kPlotKeyColumn = 13;
 
 // Header, then per plot its bounding box (FromSlice: first slice; Left/Right: columns;
 // Top/Bottom: rows) and the voxel list, one "column row slice" triple per line.
-void writeRoiFile(const SubjectSpec& plan, const SubjectModel& model, const std::string& path) {
+void writeRoiFile(const SubjectPlan& plan, const SubjectModel& model, const std::string& path) {
     KeyedTextBuilder text(plan.crlf, kKeyColumn);
     text.line();
     text.entry("FileVersion", 6);

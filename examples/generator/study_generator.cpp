@@ -18,8 +18,8 @@ namespace {
 // Options alternate with the subject index with different periods, so that every option
 // and the interesting combinations (an extra transformation together with a mirrored
 // slice axis, a plot on the first slice with or without landmarks) occur in a few subjects.
-SubjectSpec variedSubject(int index, std::uint64_t seed) {
-    SubjectSpec subject;
+SubjectPlan variedSubject(int index, std::uint64_t seed) {
+    SubjectPlan subject;
     subject.name = "subject" + std::to_string(index + 1);
     subject.stem = "s" + std::to_string(index + 1);
     subject.seed = streamSeed(seed, static_cast<std::uint64_t>(index) + 1000u);
@@ -33,9 +33,9 @@ SubjectSpec variedSubject(int index, std::uint64_t seed) {
     return subject;
 }
 
-void validate(const StudySpec& plan) {
+void validate(const StudyPlan& plan) {
     std::set<std::string> names, stems;
-    for (const SubjectSpec& s : plan.subjects) {
+    for (const SubjectPlan& s : plan.subjects) {
         const std::string label = "subject '" + s.name + "': ";
         for (const std::string* part : {&s.name, &s.stem}) {
             if (part->empty() || *part == "." || *part == ".." ||
@@ -59,7 +59,7 @@ void validate(const StudySpec& plan) {
 
 std::string pathString(const fs::path& path) { return path.string(); }
 
-SubjectFiles writeSubject(const fs::path& root, const SubjectSpec& plan) {
+SubjectFiles writeSubject(const fs::path& root, const SubjectPlan& plan) {
     const fs::path folder = root / plan.name;
     std::error_code error;
     fs::create_directories(folder, error);
@@ -88,9 +88,9 @@ SubjectFiles writeSubject(const fs::path& root, const SubjectSpec& plan) {
 
 // Line 1 the prefix, then per subject its files in the usual order, relative to the
 // prefix with '/' separators (which the list's consumers accept on every platform).
-std::string listText(const StudySpec& plan, const std::string& prefix) {
+std::string listText(const StudyPlan& plan, const std::string& prefix) {
     std::string text = prefix + "\n";
-    for (const SubjectSpec& s : plan.subjects) {
+    for (const SubjectPlan& s : plan.subjects) {
         const SubjectFileNames names(s.stem);
         const std::string folder = s.name + "/";
         for (const std::string* name : {&names.roi, &names.fmr, &names.ia, &names.fa, &names.acpc})
@@ -113,10 +113,10 @@ SubjectFileNames::SubjectFileNames(const std::string& stem)
       prefix(stem + "_run1"),
       anatomy(stem + "_anat") {}
 
-StudySpec realisticStudySpec(int subjects, std::uint64_t seed) {
-    StudySpec plan;
+StudyPlan realisticStudyPlan(int subjects, std::uint64_t seed) {
+    StudyPlan plan;
     for (int i = 0; i < subjects; ++i) {
-        SubjectSpec subject = variedSubject(i, seed);
+        SubjectPlan subject = variedSubject(i, seed);
         subject.slices = subject.sliceThickness == 3.0 ? 30 : 25;
         subject.ascendingSlices = i % 2 == 0;
         subject.extraTransform = i % 4 == 1;
@@ -126,16 +126,16 @@ StudySpec realisticStudySpec(int subjects, std::uint64_t seed) {
     return plan;
 }
 
-StudySpec exampleStudySpec() {
-    StudySpec plan = realisticStudySpec(2, 20240601u);
+StudyPlan exampleStudyPlan() {
+    StudyPlan plan = realisticStudyPlan(2, 20240601u);
     plan.prefix = "./";
     return plan;
 }
 
-StudySpec testStudySpec(int subjects, std::uint64_t seed) {
-    StudySpec plan;
+StudyPlan testStudyPlan(int subjects, std::uint64_t seed) {
+    StudyPlan plan;
     for (int i = 0; i < subjects; ++i) {
-        SubjectSpec subject = variedSubject(i, seed);
+        SubjectPlan subject = variedSubject(i, seed);
         subject.plots = 2;
         subject.resolutionX = 32;
         subject.resolutionY = 32;
@@ -148,7 +148,7 @@ StudySpec testStudySpec(int subjects, std::uint64_t seed) {
     return plan;
 }
 
-GeneratedStudy writeStudy(const std::string& root, const StudySpec& plan) {
+GeneratedStudy writeStudy(const std::string& root, const StudyPlan& plan) {
     validate(plan);
     std::error_code error;
     const fs::path absoluteRoot = fs::absolute(fs::path(root), error).lexically_normal();
@@ -159,7 +159,7 @@ GeneratedStudy writeStudy(const std::string& root, const StudySpec& plan) {
     GeneratedStudy study;
     study.root = absoluteRoot.string();
     if (study.root.size() > 1 && (study.root.back() == '/' || study.root.back() == '\\')) study.root.pop_back();
-    for (const SubjectSpec& subject : plan.subjects) study.subjects.push_back(writeSubject(absoluteRoot, subject));
+    for (const SubjectPlan& subject : plan.subjects) study.subjects.push_back(writeSubject(absoluteRoot, subject));
 
     std::string prefix = plan.prefix;
     if (prefix.empty()) {

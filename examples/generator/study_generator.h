@@ -10,7 +10,7 @@
 // gives the same bytes on every platform.
 namespace zandrel::studygen {
 
-struct SubjectSpec {
+struct SubjectPlan {
     std::string name = "subject1";      // files go into <root>/<name>/
     std::string stem = "s1";            // file stem: s1.roi, s1_run1.fmr, s1_IA.trf, ...
     bool withTal = true;                // write <stem>.tal and name it in the list
@@ -30,8 +30,8 @@ struct SubjectSpec {
     int fmrFileVersion = 7;
 };
 
-struct StudySpec {
-    std::vector<SubjectSpec> subjects;
+struct StudyPlan {
+    std::vector<SubjectPlan> subjects;
     std::string listName = "study.txt";
     std::string prefix;                 // line 1 of the list; empty: the absolute root folder + '/'
 };
@@ -48,15 +48,15 @@ struct GeneratedStudy {
 // The bundled example: 2 full-size subjects, the first with TAL (int16 data, CR LF, ascending
 // slices), the second without (float data, LF, descending slices, extra IA transformation,
 // shuffled voxel lists, a plot on the first slice). List prefix "./".
-StudySpec exampleStudySpec();
+StudyPlan exampleStudyPlan();
 // Full-size subjects (64 x 64 in-plane) whose options alternate with the subject index.
-StudySpec realisticStudySpec(int subjects, std::uint64_t seed);
+StudyPlan realisticStudyPlan(int subjects, std::uint64_t seed);
 // Small, fast subjects (32 x 32 x 10..12, two plots each) whose options alternate with the
 // subject index, so that three or more subjects cover every option. Empty prefix.
-StudySpec testStudySpec(int subjects, std::uint64_t seed);
+StudyPlan testStudyPlan(int subjects, std::uint64_t seed);
 
 // Writes the study under `root` (created when missing). Throws std::invalid_argument for a
 // plan it cannot honour and std::runtime_error when a file cannot be written.
-GeneratedStudy writeStudy(const std::string& root, const StudySpec& plan);
+GeneratedStudy writeStudy(const std::string& root, const StudyPlan& plan);
 
 }  // namespace zandrel::studygen

@@ -36,7 +36,7 @@ Affine smallRigid(Random& random, double minDegrees, double maxDegrees, double m
 
 // An oblique axial stack centred near the scanner's isocentre; the slice normal points
 // mostly along z, so the z difference of the first and last slice centres dominates.
-SliceStack makeStack(const SubjectSpec& plan, Random& random) {
+SliceStack makeStack(const SubjectPlan& plan, Random& random) {
     const double tilt = random.uniform(5.0, 15.0);
     const double roll = random.signedMagnitude(0.0, 4.0);
     const Affine orientation = rotationDegrees(tilt, 0.0, roll);
@@ -56,7 +56,7 @@ SliceStack makeStack(const SubjectSpec& plan, Random& random) {
     return stack;
 }
 
-Ellipsoid makeBrain(const SubjectSpec& plan, Random& random) {
+Ellipsoid makeBrain(const SubjectPlan& plan, Random& random) {
     Ellipsoid brain{};
     brain.centre[0] = 0.5 * (plan.resolutionX - 1) + random.uniform(-1.0, 1.0);
     brain.centre[1] = 0.5 * (plan.resolutionY - 1) + random.uniform(-1.0, 1.0);
@@ -75,7 +75,7 @@ double clampCentre(double centre, double radius, int size) {
 
 // One blob: an ellipsoid with a ragged rim, clipped to the grid. Well inside the brain,
 // unless `onFirstSlice`, which centres it on slice 0 so that it touches the grid's edge.
-Plot makePlot(const SubjectSpec& plan, const Ellipsoid& brain, bool onFirstSlice, Random& random) {
+Plot makePlot(const SubjectPlan& plan, const Ellipsoid& brain, bool onFirstSlice, Random& random) {
     const double inplaneScale = std::min(1.0, std::max(0.7, plan.resolutionX / 64.0));
     Ellipsoid blob{};
     blob.radius[0] = random.uniform(2.2, 4.2) * inplaneScale;
@@ -141,7 +141,7 @@ double Ellipsoid::normalisedDistance2(double x, double y, double z) const {
     return dx * dx + dy * dy + dz * dz;
 }
 
-SubjectModel buildSubjectModel(const SubjectSpec& plan) {
+SubjectModel buildSubjectModel(const SubjectPlan& plan) {
     SubjectModel model;
     Random geometry(streamSeed(plan.seed, kGeometry));
     model.initialAlignment = smallRigid(geometry, 1.0, 6.0, 2.0, 8.0) * functionalToAnatomicalAxes();

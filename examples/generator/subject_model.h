@@ -40,6 +40,6 @@ struct SubjectModel {
     int matrixStyle = 0;             // 0..2, layout of the written matrices
 };
 
-SubjectModel buildSubjectModel(const SubjectSpec& plan);
+SubjectModel buildSubjectModel(const SubjectPlan& plan);
 
 }  // namespace zandrel::studygen

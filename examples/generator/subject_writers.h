@@ -15,17 +15,17 @@ struct SubjectFileNames {
 
 // Each writer builds the text (or samples) in memory and writes the file at `path`
 // in one go; each throws std::runtime_error when the file cannot be written.
-void writeFmrHeader(const SubjectSpec& plan, const SubjectModel& model, const SubjectFileNames& names,
+void writeFmrHeader(const SubjectPlan& plan, const SubjectModel& model, const SubjectFileNames& names,
                     const std::string& path);
-void writeTimeCourseData(const SubjectSpec& plan, const SubjectModel& model, const std::string& path);
-void writeRoiFile(const SubjectSpec& plan, const SubjectModel& model, const std::string& path);
-void writeIaFile(const SubjectSpec& plan, const SubjectModel& model, const SubjectFileNames& names,
+void writeTimeCourseData(const SubjectPlan& plan, const SubjectModel& model, const std::string& path);
+void writeRoiFile(const SubjectPlan& plan, const SubjectModel& model, const std::string& path);
+void writeIaFile(const SubjectPlan& plan, const SubjectModel& model, const SubjectFileNames& names,
                  const std::string& path);
-void writeFaFile(const SubjectSpec& plan, const SubjectModel& model, const SubjectFileNames& names,
+void writeFaFile(const SubjectPlan& plan, const SubjectModel& model, const SubjectFileNames& names,
                  const std::string& path);
-void writeAcpcFile(const SubjectSpec& plan, const SubjectModel& model, const SubjectFileNames& names,
+void writeAcpcFile(const SubjectPlan& plan, const SubjectModel& model, const SubjectFileNames& names,
                    const std::string& path);
-void writeTalFile(const SubjectSpec& plan, const SubjectModel& model, const SubjectFileNames& names,
+void writeTalFile(const SubjectPlan& plan, const SubjectModel& model, const SubjectFileNames& names,
                   const std::string& path);
 
 }  // namespace zandrel::studygen

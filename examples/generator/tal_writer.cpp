@@ -5,7 +5,7 @@
 
 namespace zandrel::studygen {
 
-void writeTalFile(const SubjectSpec& plan, const SubjectModel& model, const SubjectFileNames& names,
+void writeTalFile(const SubjectPlan& plan, const SubjectModel& model, const SubjectFileNames& names,
                   const std::string& path) {
     static const char* const keys[8] = {"AC", "PC", "AP", "PP", "SP", "IP", "RP", "LP"};
     KeyedTextBuilder text(plan.crlf, 20);

@@ -41,7 +41,7 @@ void matrixEntries(KeyedTextBuilder& text, const Affine& matrix, int style) {
 }  // namespace
 
 // IA: centred functional millimetres to centred anatomical millimetres.
-void writeIaFile(const SubjectSpec& plan, const SubjectModel& model, const SubjectFileNames& names,
+void writeIaFile(const SubjectPlan& plan, const SubjectModel& model, const SubjectFileNames& names,
                  const std::string& path) {
     KeyedTextBuilder text(plan.crlf, kKeyColumn);
     text.line();
@@ -62,7 +62,7 @@ void writeIaFile(const SubjectSpec& plan, const SubjectModel& model, const Subje
     writeBinaryFile(path, text.text());
 }
 
-void writeFaFile(const SubjectSpec& plan, const SubjectModel& model, const SubjectFileNames& names,
+void writeFaFile(const SubjectPlan& plan, const SubjectModel& model, const SubjectFileNames& names,
                  const std::string& path) {
     KeyedTextBuilder text(plan.crlf, kKeyColumn);
     text.line();
@@ -81,7 +81,7 @@ void writeFaFile(const SubjectSpec& plan, const SubjectModel& model, const Subje
 }
 
 // ACPC: centred ACPC grid positions to centred positions of the native anatomical grid.
-void writeAcpcFile(const SubjectSpec& plan, const SubjectModel& model, const SubjectFileNames& names,
+void writeAcpcFile(const SubjectPlan& plan, const SubjectModel& model, const SubjectFileNames& names,
                    const std::string& path) {
     KeyedTextBuilder text(plan.crlf, kKeyColumn);
     text.line();

@@ -45,7 +45,7 @@ std::set<std::string> filesUnder(const fs::path& root) {
 
 class ConvertInMemory : public ::testing::Test {
 protected:
-    void SetUp() override { study = studygen::writeStudy(dir.file("study"), studygen::testStudySpec(3, 11)); }
+    void SetUp() override { study = studygen::writeStudy(dir.file("study"), studygen::testStudyPlan(3, 11)); }
     const studygen::SubjectFiles& subject(int index) const { return study.subjects.at(index); }
 
     // What the batch run logs for the subject's set alone, and the .voi it writes (empty when none).
@@ -137,7 +137,7 @@ TEST_F(ConvertInMemory, RefusesASetAsTheBatchDoes) {
     for (const Refusal& refusal : refusals) {
         SCOPED_TRACE(refusal.name);
         TempDir fresh;
-        const studygen::GeneratedStudy spoiled = studygen::writeStudy(fresh.file("study"), studygen::testStudySpec(3, 11));
+        const studygen::GeneratedStudy spoiled = studygen::writeStudy(fresh.file("study"), studygen::testStudyPlan(3, 11));
         const studygen::SubjectFiles& files = spoiled.subjects.at(refusal.subject);
         refusal.spoil(files);
         const FileSet set = fileSetOf(files);

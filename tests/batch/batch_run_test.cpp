@@ -27,7 +27,7 @@ using test::TempDir;
 class BatchRun : public ::testing::Test {
 protected:
     void SetUp() override {
-        study = studygen::writeStudy(dir.file("study"), studygen::testStudySpec(3, 7));
+        study = studygen::writeStudy(dir.file("study"), studygen::testStudyPlan(3, 7));
     }
     const studygen::SubjectFiles& subject(int index) const { return study.subjects.at(index); }
 

@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 class SetReader : public ::testing::Test {
 protected:
     void SetUp() override {
-        study = studygen::writeStudy(dir.file("study"), studygen::testStudySpec(1, 7));
+        study = studygen::writeStudy(dir.file("study"), studygen::testStudyPlan(1, 7));
         const studygen::SubjectFiles& files = study.subjects.at(0);
         ASSERT_FALSE(files.tal.empty());
         set = FileSet{files.roi, files.fmr, files.ia, files.fa, files.acpc, files.tal};

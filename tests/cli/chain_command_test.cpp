@@ -145,7 +145,7 @@ TEST(ChainCommand, NonFiniteChainIsPrintedWithTheReasonAndFails) {
 // one point. The command refuses it exactly as the conversion of the same set does.
 TEST(ChainCommand, ChainThatConvertRefusesFailsWithConvertsReason) {
     TempDir dir;
-    studygen::StudySpec plan = studygen::testStudySpec(1, 7);
+    studygen::StudyPlan plan = studygen::testStudyPlan(1, 7);
     const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("study"), plan);
     const studygen::SubjectFiles& files = study.subjects.at(0);
     dir.write("study/subject1/s1_FA.trf", "FileVersion: 5\nDataFormat: Matrix\n"
@@ -173,7 +173,7 @@ TEST(ChainCommand, ChainThatConvertRefusesFailsWithConvertsReason) {
 // conversion of the same set logs.
 TEST(ChainCommand, MatrixCutShortFailsWithConvertsReason) {
     TempDir dir;
-    const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("study"), studygen::testStudySpec(1, 7));
+    const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("study"), studygen::testStudyPlan(1, 7));
     const studygen::SubjectFiles& files = study.subjects.at(0);
     dir.write("study/subject1/s1_IA.trf", "FileVersion: 5\nDataFormat: Matrix\n1 0 0 0\n0 1 0 0\n0 0 1\n");
     ASSERT_EQ(dir.file("study/subject1/s1_IA.trf"), files.ia);

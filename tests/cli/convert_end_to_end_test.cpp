@@ -50,7 +50,7 @@ constexpr int kSubjects = 3;
 
 TEST(ConvertCommand, ConvertsAGeneratedStudyLikeTheReferenceScan) {
     TempDir dir;
-    studygen::StudySpec plan = studygen::testStudySpec(kSubjects, 11);
+    studygen::StudyPlan plan = studygen::testStudyPlan(kSubjects, 11);
     plan.prefix = "./";
     const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("study"), plan);
 
@@ -77,7 +77,7 @@ TEST(ConvertCommand, ConvertsAGeneratedStudyLikeTheReferenceScan) {
 
 TEST(ConvertCommand, ExitStatusTellsWhetherEverySetWasConverted) {
     TempDir dir;
-    const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("study"), studygen::testStudySpec(2, 5));
+    const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("study"), studygen::testStudyPlan(2, 5));
     const auto& s1 = study.subjects[0];
     const auto& s2 = study.subjects[1];
 
@@ -101,7 +101,7 @@ TEST(ConvertCommand, ExitStatusTellsWhetherEverySetWasConverted) {
 
 TEST(ConvertCommand, ADryRunPrintsThePlanAndWritesNothing) {
     TempDir dir;
-    const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("study"), studygen::testStudySpec(2, 3));
+    const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("study"), studygen::testStudyPlan(2, 3));
     const CommandRun run = runConvert(dir, dir.path().string(), {"--dry-run", study.listPath});
     EXPECT_EQ(run.status, 0) << run.err;
     std::string expected;

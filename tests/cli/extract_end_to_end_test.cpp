@@ -66,8 +66,8 @@ struct Study {
     std::string listPath;
 
     explicit Study(int volumes, std::uint64_t seed = 5) {
-        studygen::StudySpec plan = studygen::testStudySpec(3, seed);
-        for (studygen::SubjectSpec& subject : plan.subjects) subject.volumes = volumes;
+        studygen::StudyPlan plan = studygen::testStudyPlan(3, seed);
+        for (studygen::SubjectPlan& subject : plan.subjects) subject.volumes = volumes;
         const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("study"), plan);
         for (const studygen::SubjectFiles& files : study.subjects) {
             Subject s;

@@ -58,7 +58,7 @@ class Interrupt : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         folder = new TempDir;
-        studygen::StudySpec plan = studygen::testStudySpec(kSets, 23);
+        studygen::StudyPlan plan = studygen::testStudyPlan(kSets, 23);
         plan.prefix = "./";
         study = new studygen::GeneratedStudy(studygen::writeStudy(folder->file("study"), plan));
     }

@@ -47,7 +47,7 @@ std::string relativeRoi(const studygen::SubjectFiles& files, const std::string& 
 
 TEST(ListTraps, AWindowsListConvertsHereWithAPrefix) {
     TempDir dir;
-    const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("study"), studygen::testStudySpec(2, 7));
+    const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("study"), studygen::testStudyPlan(2, 7));
     const std::string list = dir.write("study/windows.txt", windowsList(study));
 
     // As written, every set names D:/Study/...: reported, each report followed by the hint.
@@ -139,7 +139,7 @@ TEST(ListTraps, LetterCaseAndAGluedPrefixAreWarnedAboutLineByLine) {
 
 TEST(ListTraps, EveryRunEndsWithOneSummaryLine) {
     TempDir dir;
-    const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("study"), studygen::testStudySpec(3, 5));
+    const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("study"), studygen::testStudyPlan(3, 5));
     const auto& s = study.subjects;
     fs::remove(s[2].stc);  // the third set fails while it is read
     test::writeList(dir.file("list.txt"), {s[0].roi, s[0].fmr, s[0].ia, s[0].fa, s[0].acpc,       //

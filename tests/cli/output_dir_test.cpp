@@ -33,10 +33,10 @@ std::string relative(const std::string& path, const std::string& root) {
 studygen::GeneratedStudy sharedNameStudy(const TempDir& dir) {
     studygen::GeneratedStudy study;
     for (int n = 0; n < 2; ++n) {
-        studygen::StudySpec spec = studygen::testStudySpec(1, 11 + n);
-        spec.subjects[0].name = "subject" + std::to_string(n + 1);
-        spec.listName = "generated" + std::to_string(n + 1) + ".txt";
-        const studygen::GeneratedStudy written = studygen::writeStudy(dir.file("study"), spec);
+        studygen::StudyPlan plan = studygen::testStudyPlan(1, 11 + n);
+        plan.subjects[0].name = "subject" + std::to_string(n + 1);
+        plan.listName = "generated" + std::to_string(n + 1) + ".txt";
+        const studygen::GeneratedStudy written = studygen::writeStudy(dir.file("study"), plan);
         study.root = written.root;
         study.subjects.push_back(written.subjects[0]);
     }

@@ -37,7 +37,7 @@ struct ConvertedStudy {
     studygen::GeneratedStudy study;
 
     ConvertedStudy() {
-        study = studygen::writeStudy(dir.file("study"), studygen::testStudySpec(3, 41));
+        study = studygen::writeStudy(dir.file("study"), studygen::testStudyPlan(3, 41));
         const test::ProgramRun convert = runZandrel(study.root, {"convert", study.listPath});
         if (convert.status != 0) throw std::runtime_error("convert failed: " + convert.out + convert.err);
     }

@@ -26,7 +26,7 @@ TEST(ExampleStudy, RegeneratingItGivesTheCommittedFilesByteForByte) {
     const fs::path committed = ZANDREL_EXAMPLE_STUDY_DIR;
     ASSERT_TRUE(fs::is_directory(committed)) << committed;
     TempDir dir;
-    gen::writeStudy(dir.path().string(), gen::exampleStudySpec());
+    gen::writeStudy(dir.path().string(), gen::exampleStudyPlan());
     const std::set<std::string> written = filesBelow(dir.path());
     EXPECT_EQ(filesBelow(committed), written);
     for (const std::string& name : written) {

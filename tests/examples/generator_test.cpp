@@ -116,8 +116,8 @@ struct CommaPunct : std::numpunct<char> {
     std::string do_grouping() const override { return "\3"; }
 };
 
-TEST(WriteStudy, SameSpecGivesSameBytesWhateverTheLocaleAndOtherSeedsDiffer) {
-    gen::StudySpec plan = gen::testStudySpec(2, 9);
+TEST(WriteStudy, SamePlanGivesSameBytesWhateverTheLocaleAndOtherSeedsDiffer) {
+    gen::StudyPlan plan = gen::testStudyPlan(2, 9);
     plan.prefix = "./";
     TempDir first, second, other;
     gen::writeStudy(first.path().string(), plan);
@@ -126,7 +126,7 @@ TEST(WriteStudy, SameSpecGivesSameBytesWhateverTheLocaleAndOtherSeedsDiffer) {
     std::locale::global(previous);
     EXPECT_TRUE(snapshot(first.path()) == snapshot(second.path()));
 
-    gen::StudySpec reseeded = gen::testStudySpec(2, 10);
+    gen::StudyPlan reseeded = gen::testStudyPlan(2, 10);
     reseeded.prefix = "./";
     gen::writeStudy(other.path().string(), reseeded);
     const auto a = snapshot(first.path()), b = snapshot(other.path());
@@ -134,26 +134,26 @@ TEST(WriteStudy, SameSpecGivesSameBytesWhateverTheLocaleAndOtherSeedsDiffer) {
     EXPECT_NE(a.at("subject2/s2_IA.trf"), b.at("subject2/s2_IA.trf"));
 }
 
-TEST(WriteStudy, RefusesSpecsItCannotHonour) {
+TEST(WriteStudy, RefusesPlansItCannotHonour) {
     struct Case {
         const char* what;
-        void (*change)(gen::StudySpec&);
+        void (*change)(gen::StudyPlan&);
     };
     const Case cases[] = {
-        {"name with a separator", [](gen::StudySpec& s) { s.subjects[0].name = "a/b"; }},
-        {"empty stem", [](gen::StudySpec& s) { s.subjects[0].stem = ""; }},
-        {"parent folder as name", [](gen::StudySpec& s) { s.subjects[0].name = ".."; }},
-        {"name used twice", [](gen::StudySpec& s) { s.subjects[1].name = s.subjects[0].name; }},
-        {"stem used twice", [](gen::StudySpec& s) { s.subjects[1].stem = s.subjects[0].stem; }},
-        {"tiny grid", [](gen::StudySpec& s) { s.subjects[0].resolutionX = 8; }},
-        {"too few slices", [](gen::StudySpec& s) { s.subjects[0].slices = 3; }},
-        {"no volumes", [](gen::StudySpec& s) { s.subjects[0].volumes = 0; }},
-        {"negative plots", [](gen::StudySpec& s) { s.subjects[0].plots = -1; }},
-        {"zero thickness", [](gen::StudySpec& s) { s.subjects[0].sliceThickness = 0.0; }},
-        {"list in a folder", [](gen::StudySpec& s) { s.listName = "x/study.txt"; }},
+        {"name with a separator", [](gen::StudyPlan& s) { s.subjects[0].name = "a/b"; }},
+        {"empty stem", [](gen::StudyPlan& s) { s.subjects[0].stem = ""; }},
+        {"parent folder as name", [](gen::StudyPlan& s) { s.subjects[0].name = ".."; }},
+        {"name used twice", [](gen::StudyPlan& s) { s.subjects[1].name = s.subjects[0].name; }},
+        {"stem used twice", [](gen::StudyPlan& s) { s.subjects[1].stem = s.subjects[0].stem; }},
+        {"tiny grid", [](gen::StudyPlan& s) { s.subjects[0].resolutionX = 8; }},
+        {"too few slices", [](gen::StudyPlan& s) { s.subjects[0].slices = 3; }},
+        {"no volumes", [](gen::StudyPlan& s) { s.subjects[0].volumes = 0; }},
+        {"negative plots", [](gen::StudyPlan& s) { s.subjects[0].plots = -1; }},
+        {"zero thickness", [](gen::StudyPlan& s) { s.subjects[0].sliceThickness = 0.0; }},
+        {"list in a folder", [](gen::StudyPlan& s) { s.listName = "x/study.txt"; }},
     };
     for (const Case& c : cases) {
-        gen::StudySpec plan = gen::testStudySpec(2, 1);
+        gen::StudyPlan plan = gen::testStudyPlan(2, 1);
         c.change(plan);
         TempDir dir;
         EXPECT_THROW(gen::writeStudy(dir.path().string(), plan), std::invalid_argument) << c.what;
@@ -164,7 +164,7 @@ TEST(WriteStudy, RefusesSpecsItCannotHonour) {
 TEST(WriteStudy, ReportsAFolderItCannotCreate) {
     TempDir dir;
     const std::string blocker = dir.write("blocker", "a file where the study folder should go");
-    EXPECT_THROW(gen::writeStudy(blocker + "/study", gen::testStudySpec(1, 1)), std::runtime_error);
+    EXPECT_THROW(gen::writeStudy(blocker + "/study", gen::testStudyPlan(1, 1)), std::runtime_error);
 }
 
 #if defined(ZANDREL_MAKE_STUDY) && !defined(_WIN32)
@@ -179,7 +179,7 @@ int runMakeStudy(const std::string& arguments) {
 TEST(MakeStudy, WritesTheSmallStudyOfTheLibraryAndRejectsBadArguments) {
     TempDir byTool, byLibrary;
     ASSERT_EQ(runProgram(ZANDREL_MAKE_STUDY, {"--small", "--subjects=3", "--seed", "12", "--", byTool.file("out")}).status, 0);
-    gen::writeStudy(byLibrary.file("out"), gen::testStudySpec(3, 12));
+    gen::writeStudy(byLibrary.file("out"), gen::testStudyPlan(3, 12));
     auto tool = snapshot(byTool.path() / "out"), library = snapshot(byLibrary.path() / "out");
     tool.erase("study.txt");  // line 1 holds the absolute folder
     library.erase("study.txt");

@@ -24,17 +24,17 @@ protected:
     // Four subjects cover every option of the test studies.
     static void SetUpTestSuite() {
         dir_ = new TempDir;
-        spec_ = gen::testStudySpec(4, 5);
-        study_ = gen::writeStudy(dir_->path().string(), spec_);
+        plan_ = gen::testStudyPlan(4, 5);
+        study_ = gen::writeStudy(dir_->path().string(), plan_);
     }
     static void TearDownTestSuite() { delete dir_; }
 
     static TempDir* dir_;
-    static gen::StudySpec spec_;
+    static gen::StudyPlan plan_;
     static gen::GeneratedStudy study_;
 };
 TempDir* StudyFiles::dir_ = nullptr;
-gen::StudySpec StudyFiles::spec_;
+gen::StudyPlan StudyFiles::plan_;
 gen::GeneratedStudy StudyFiles::study_;
 
 TEST_F(StudyFiles, ListNamesEverySubjectsFilesBehindTheAbsolutePrefix) {
@@ -43,7 +43,7 @@ TEST_F(StudyFiles, ListNamesEverySubjectsFilesBehindTheAbsolutePrefix) {
     ASSERT_FALSE(list.empty());
     EXPECT_EQ(list[0], prefix);
     std::vector<std::string> expected{prefix};
-    for (std::size_t s = 0; s < spec_.subjects.size(); ++s) {
+    for (std::size_t s = 0; s < plan_.subjects.size(); ++s) {
         const gen::SubjectFiles& f = study_.subjects[s];
         for (const std::string* path : {&f.roi, &f.fmr, &f.ia, &f.fa, &f.acpc, &f.tal}) {
             if (path->empty()) continue;
@@ -51,13 +51,13 @@ TEST_F(StudyFiles, ListNamesEverySubjectsFilesBehindTheAbsolutePrefix) {
             expected.push_back(relative);
             EXPECT_TRUE(std::filesystem::is_regular_file(prefix + relative)) << relative;
         }
-        EXPECT_EQ(f.tal.empty(), !spec_.subjects[s].withTal) << spec_.subjects[s].name;
+        EXPECT_EQ(f.tal.empty(), !plan_.subjects[s].withTal) << plan_.subjects[s].name;
     }
     EXPECT_EQ(list, expected);
 }
 
 TEST_F(StudyFiles, LineEndsFollowTheSubjectAndEveryFileEndsWithALineEnd) {
-    for (std::size_t s = 0; s < spec_.subjects.size(); ++s) {
+    for (std::size_t s = 0; s < plan_.subjects.size(); ++s) {
         const gen::SubjectFiles& f = study_.subjects[s];
         for (const std::string* path : {&f.roi, &f.fmr, &f.ia, &f.fa, &f.acpc, &f.tal}) {
             if (path->empty()) continue;
@@ -66,8 +66,8 @@ TEST_F(StudyFiles, LineEndsFollowTheSubjectAndEveryFileEndsWithALineEnd) {
             EXPECT_EQ(text.back(), '\n') << *path;
             for (const std::string& line : lines(text)) {
                 const bool cr = !line.empty() && line.back() == '\r';
-                EXPECT_EQ(cr, spec_.subjects[s].crlf) << *path << ": " << line;
-                if (cr != spec_.subjects[s].crlf) break;
+                EXPECT_EQ(cr, plan_.subjects[s].crlf) << *path << ": " << line;
+                if (cr != plan_.subjects[s].crlf) break;
             }
         }
     }
@@ -85,8 +85,8 @@ TEST_F(StudyFiles, FmrHeaderHasEveryKeyLinedUpAndItsSliceTimingTableLast) {
         "ColDirY:", "ColDirZ:", "NRows:", "NCols:", "FoVRows:", "FoVCols:", "SliceThickness:", "GapThickness:",
         "NrOfPastSpatialTransformations:", "LeftRightConvention:", "FirstDataSourceFile:", "MultibandSequence:",
         "SliceTimingTableSize:"};
-    for (std::size_t s = 0; s < spec_.subjects.size(); ++s) {
-        const gen::SubjectSpec& subject = spec_.subjects[s];
+    for (std::size_t s = 0; s < plan_.subjects.size(); ++s) {
+        const gen::SubjectPlan& subject = plan_.subjects[s];
         const std::string text = readFile(study_.subjects[s].fmr);
         std::vector<std::string> found;
         for (std::string line : lines(text)) {
@@ -112,7 +112,7 @@ TEST_F(StudyFiles, FmrHeaderHasEveryKeyLinedUpAndItsSliceTimingTableLast) {
 }
 
 // Sample (x, y, slice) of volume v, decoded from the little-endian bytes.
-double sample(const std::string& data, const gen::SubjectSpec& s, int x, int y, int slice, int v) {
+double sample(const std::string& data, const gen::SubjectPlan& s, int x, int y, int slice, int v) {
     const std::size_t index =
         ((static_cast<std::size_t>(slice) * s.volumes + v) * s.resolutionY + y) * s.resolutionX + x;
     if (s.floatData) {
@@ -127,8 +127,8 @@ double sample(const std::string& data, const gen::SubjectSpec& s, int x, int y, 
 }
 
 TEST_F(StudyFiles, TimeCourseDataHoldsABrainOnADarkBackground) {
-    for (std::size_t s = 0; s < spec_.subjects.size(); ++s) {
-        const gen::SubjectSpec& subject = spec_.subjects[s];
+    for (std::size_t s = 0; s < plan_.subjects.size(); ++s) {
+        const gen::SubjectPlan& subject = plan_.subjects[s];
         const std::string data = readFile(study_.subjects[s].stc);
         ASSERT_EQ(data.size(), static_cast<std::size_t>(subject.slices) * subject.volumes * subject.resolutionY *
                                    subject.resolutionX * (subject.floatData ? 4 : 2));
@@ -142,8 +142,8 @@ TEST_F(StudyFiles, TimeCourseDataHoldsABrainOnADarkBackground) {
 }
 
 TEST_F(StudyFiles, RoiPlotsAreBlobsInsideTheGridWithMatchingBounds) {
-    for (std::size_t s = 0; s < spec_.subjects.size(); ++s) {
-        const gen::SubjectSpec& subject = spec_.subjects[s];
+    for (std::size_t s = 0; s < plan_.subjects.size(); ++s) {
+        const gen::SubjectPlan& subject = plan_.subjects[s];
         const std::string text = readFile(study_.subjects[s].roi);
         const auto plots = roiPlots(text);
         ASSERT_EQ(plots.size(), static_cast<std::size_t>(subject.plots)) << subject.name;
@@ -183,7 +183,7 @@ TEST_F(StudyFiles, RoiPlotsAreBlobsInsideTheGridWithMatchingBounds) {
 }
 
 TEST_F(StudyFiles, TransformationsAreRigidAndTheExtraOneOnlyWhenAsked) {
-    for (std::size_t s = 0; s < spec_.subjects.size(); ++s) {
+    for (std::size_t s = 0; s < plan_.subjects.size(); ++s) {
         const gen::SubjectFiles& f = study_.subjects[s];
         std::vector<Matrix> matrices;
         for (const std::string* path : {&f.ia, &f.fa, &f.acpc}) {
@@ -192,8 +192,8 @@ TEST_F(StudyFiles, TransformationsAreRigidAndTheExtraOneOnlyWhenAsked) {
             matrices.push_back(matrixAfter(text, "Matrix"));
         }
         const std::string ia = readFile(f.ia);
-        EXPECT_EQ(valueAfter(ia, "ExtraVMRTransf:"), spec_.subjects[s].extraTransform ? "1" : "0");
-        if (spec_.subjects[s].extraTransform) {
+        EXPECT_EQ(valueAfter(ia, "ExtraVMRTransf:"), plan_.subjects[s].extraTransform ? "1" : "0");
+        if (plan_.subjects[s].extraTransform) {
             matrices.push_back(matrixAfter(ia, "ExtraVMRTransf:", 1));
             const Matrix& e = matrices.back();
             EXPECT_TRUE(e[0] < 0.9999 && e[5] < 0.9999 && e[10] < 0.9999);

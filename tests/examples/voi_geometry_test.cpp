@@ -127,7 +127,7 @@ VoiCounts countVoiPoints(const gen::SubjectFiles& files) {
 
 // Every ROI voxel maps entirely into the grid, so a VOI holds about voxel volume x voxels
 // points (within the Talairach stretch of a few percent and the rim effects of small blobs).
-void expectFullVois(const gen::StudySpec& plan) {
+void expectFullVois(const gen::StudyPlan& plan) {
     TempDir dir;
     const gen::GeneratedStudy study = gen::writeStudy(dir.path().string(), plan);
     for (std::size_t s = 0; s < study.subjects.size(); ++s) {
@@ -142,9 +142,9 @@ void expectFullVois(const gen::StudySpec& plan) {
     }
 }
 
-TEST(VoiGeometry, ExampleStudyGivesFullVois) { expectFullVois(gen::exampleStudySpec()); }
+TEST(VoiGeometry, ExampleStudyGivesFullVois) { expectFullVois(gen::exampleStudyPlan()); }
 
-TEST(VoiGeometry, TestStudyGivesFullVois) { expectFullVois(gen::testStudySpec(4, 77)); }
+TEST(VoiGeometry, TestStudyGivesFullVois) { expectFullVois(gen::testStudyPlan(4, 77)); }
 
 }  // namespace
 }  // namespace zandrel::test

@@ -81,7 +81,7 @@ void HostileStudyTest::SetUpTestSuite() {
     if (baseline) return;
     auto made = std::make_unique<Baseline>();
     made->dir = std::make_unique<TempDir>();
-    studygen::StudySpec plan = studygen::testStudySpec(3, 7);
+    studygen::StudyPlan plan = studygen::testStudyPlan(3, 7);
     plan.prefix = "./";
     const studygen::GeneratedStudy study = studygen::writeStudy(made->dir->file("study"), plan);
     made->root = study.root;

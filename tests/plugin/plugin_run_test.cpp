@@ -38,7 +38,7 @@ Files takeVoiFiles(const std::string& root) {
 TEST(PluginRun, ConvertsTheStudyChosenInTheDialogLikeTheBatchRunItself) {
     test::TempDir dir;
     const studygen::GeneratedStudy study =
-        studygen::writeStudy(dir.file("study"), studygen::testStudySpec(2, 11));
+        studygen::writeStudy(dir.file("study"), studygen::testStudyPlan(2, 11));
 
     test::EntryRecorder recorder;
     const BatchSummary direct = runBatch(study.listPath, recorder);
@@ -76,7 +76,7 @@ TEST(PluginRun, ConvertsTheStudyChosenInTheDialogLikeTheBatchRunItself) {
 TEST(PluginRun, DropsAByteOrderMarkAndStopsAtALineLongerThanAnyPath) {
     test::TempDir dir;
     const studygen::GeneratedStudy study =
-        studygen::writeStudy(dir.file("study"), studygen::testStudySpec(1, 5));
+        studygen::writeStudy(dir.file("study"), studygen::testStudyPlan(1, 5));
     const std::string list = test::readFile(study.listPath);
 
     const struct {
@@ -115,7 +115,7 @@ TEST(PluginRun, DropsAByteOrderMarkAndStopsAtALineLongerThanAnyPath) {
 TEST(PluginRun, ACannotCreateEntryKeepsTheDescribedText) {
     test::TempDir dir;
     const studygen::GeneratedStudy study =
-        studygen::writeStudy(dir.file("study"), studygen::testStudySpec(1, 5));
+        studygen::writeStudy(dir.file("study"), studygen::testStudyPlan(1, 5));
     const std::string& roi = study.subjects[0].roi;
     const std::string voi = roi.substr(0, roi.rfind('.')) + "_TAL_.voi";
     std::filesystem::create_directory(voi);  // a folder where the .voi file goes

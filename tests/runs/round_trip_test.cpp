@@ -46,7 +46,7 @@ RunRecords readRun(const studygen::SubjectFiles& files) {
 // ACPC with the first slice highest, landmarks with an extra IA transformation.
 const studygen::GeneratedStudy& study() {
     static const TempDir folder;
-    static const studygen::GeneratedStudy generated = studygen::writeStudy(folder.file("study"), studygen::testStudySpec(3, 77));
+    static const studygen::GeneratedStudy generated = studygen::writeStudy(folder.file("study"), studygen::testStudyPlan(3, 77));
     return generated;
 }
 

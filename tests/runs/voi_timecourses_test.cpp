@@ -45,7 +45,7 @@ double sampleAt(const std::string& data, const FmrHeader& fmr, const VoxelTriple
 
 TEST(VoiTimeCourses, RoiConvertedAndExtractedOnItsOwnRunGivesTheMeanOverItsVoxels) {
     const TempDir folder;
-    const studygen::GeneratedStudy study = studygen::writeStudy(folder.file("study"), studygen::testStudySpec(2, 91));
+    const studygen::GeneratedStudy study = studygen::writeStudy(folder.file("study"), studygen::testStudyPlan(2, 91));
     for (const studygen::SubjectFiles& files : study.subjects) {
         SCOPED_TRACE(files.fmr);
         const FmrHeader fmr = readFmrHeader(files.fmr, false);

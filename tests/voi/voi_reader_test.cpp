@@ -35,7 +35,7 @@ std::string producerText(const std::string& space, const std::string& extraHeade
 
 TEST(VoiReader, WhatOurWriterWritesReadsBackToTheSameBytes) {
     TempDir dir;
-    const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("study"), studygen::testStudySpec(4, 11));
+    const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("study"), studygen::testStudyPlan(4, 11));
     for (const studygen::SubjectFiles& subject : study.subjects) {
         const std::string text = test::expectedVoiText(subject, false);
         for (const bool crlf : {false, true}) {
@@ -58,7 +58,7 @@ TEST(VoiReader, WhatOurWriterWritesReadsBackToTheSameBytes) {
 
 TEST(VoiReader, ExampleStudyConvertedReadsBackToTheSameBytes) {
     TempDir dir;
-    const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("example"), studygen::exampleStudySpec());
+    const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("example"), studygen::exampleStudyPlan());
     for (const studygen::SubjectFiles& subject : study.subjects) {
         const std::string text = test::expectedVoiText(subject, false);
         const VoiFileReading reading = readVoiFile(dir.write("example.voi", text));

@@ -54,7 +54,7 @@ std::string handMadeVoi(const std::string& space) {
 TEST(ConvertNifti, LabelsAndMasksBesideEveryVoi) {
     for (const std::string mode : {"labels", "masks"}) {
         TempDir dir;
-        const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("study"), studygen::testStudySpec(2, 7));
+        const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("study"), studygen::testStudyPlan(2, 7));
         const test::ProgramRun run = zandrel(dir, {"convert", study.listPath, "--nifti", mode, "--transcript",
                                                    dir.file("t.jsonl")});
         EXPECT_EQ(run.status, 0) << mode << "\n" << run.err;
@@ -86,7 +86,7 @@ TEST(ConvertNifti, LabelsAndMasksBesideEveryVoi) {
 
 TEST(ConvertNifti, DryRunWritesNothingAndSaysNothingMore) {
     TempDir dir;
-    const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("study"), studygen::testStudySpec(1, 3));
+    const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("study"), studygen::testStudyPlan(1, 3));
     const test::ProgramRun plain = zandrel(dir, {"convert", study.listPath, "--dry-run"});
     const test::ProgramRun nifti = zandrel(dir, {"convert", study.listPath, "--dry-run", "--nifti"});
     EXPECT_EQ(nifti.status, 0) << nifti.err;
@@ -100,7 +100,7 @@ TEST(ConvertNifti, DryRunWritesNothingAndSaysNothingMore) {
 
 TEST(ConvertNifti, WriteFailureIsLoggedAndKeepsTheVoi) {
     TempDir dir;
-    const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("study"), studygen::testStudySpec(2, 9));
+    const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("study"), studygen::testStudyPlan(2, 9));
     const studygen::SubjectFiles& blocked = study.subjects[0];
     const std::string stem = stemOf(test::voiPathOf(blocked));
     fs::create_directory(stem + ".nii.gz");

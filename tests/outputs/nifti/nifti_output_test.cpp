@@ -78,7 +78,7 @@ void expectReadersAgree(const std::string& voiPath, NiftiMode mode, int code,
 
 TEST(NiftiOutputs, RealReadersAgreeOnGeneratedStudiesInEverySpace) {
     TempDir dir;
-    const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("study"), studygen::testStudySpec(2, 5));
+    const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("study"), studygen::testStudyPlan(2, 5));
     for (const studygen::SubjectFiles& subject : study.subjects) {
         VoiFile built = builtVoiFile(subject);
         const bool talairach = !subject.tal.empty();

@@ -80,7 +80,7 @@ std::string steadyPartOf(const std::string& page) {
 
 TEST(ReportWriter, FiguresAndPageDoNotDependOnTheDrawingThreads) {
     TempDir dir;
-    const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("s"), studygen::testStudySpec(6, 23));
+    const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("s"), studygen::testStudyPlan(6, 23));
     fs::remove(study.subjects[2].stc);  // one set that fails between converted ones
     ASSERT_EQ(reportWith(study.listPath, dir.file("one"), 1), "");
     ASSERT_EQ(reportWith(study.listPath, dir.file("four"), 4), "");

@@ -29,7 +29,7 @@ struct MixedStudy {
     ProgramRun run;
 
     MixedStudy(const TempDir& dir, const std::vector<std::string>& extra = {}, const std::string& folder = "study") {
-        study = studygen::writeStudy(dir.file(folder), studygen::testStudySpec(5, 11));
+        study = studygen::writeStudy(dir.file(folder), studygen::testStudyPlan(5, 11));
         std::filesystem::remove(study.subjects[1].ia);
         editFile(study.subjects[2].fmr, "ResolutionX:", "ResolutionX: 0\nIgnored:");
         std::filesystem::remove(study.subjects[3].stc);

@@ -82,7 +82,7 @@ TEST(ReportFolder, RefusesFoldersThatAreNotItsOwn) {
     };
     for (const Case& c : cases) {
         TempDir dir;
-        const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("study"), studygen::testStudySpec(1, 11));
+        const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("study"), studygen::testStudyPlan(1, 11));
         if (std::string(c.name) != "a path that is a file") fs::create_directories(dir.file("report"));
         c.prepare(dir);
         const std::set<std::string> before = fs::is_directory(dir.file("report")) ? filesIn(dir.file("report")) : std::set<std::string>{};

@@ -44,7 +44,7 @@ TEST(TargetMapping, KeepsExactlyThePointsOfTheReferenceScan) {
 #else
     const int subjects = 3;
 #endif
-    const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("s"), studygen::testStudySpec(subjects, 5));
+    const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("s"), studygen::testStudyPlan(subjects, 5));
     for (const studygen::SubjectFiles& files : study.subjects) {
         const SetRecords records = recordsOf(files);
         const TargetMapping mapping(computeSetChain(records.fmr, records.ia, records.fa, records.acpc, records.tal),
@@ -79,7 +79,7 @@ TEST(TargetMapping, KeepsExactlyThePointsOfTheReferenceScan) {
 // still be the one cellOf gives, for each orientation, on and off the grid.
 TEST(TargetMapping, PlaneCellsAreTheCellsOfEachPoint) {
     TempDir dir;
-    const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("s"), studygen::testStudySpec(2, 11));
+    const studygen::GeneratedStudy study = studygen::writeStudy(dir.file("s"), studygen::testStudyPlan(2, 11));
     for (const studygen::SubjectFiles& files : study.subjects) {
         const SetRecords records = recordsOf(files);
         const TargetMapping mapping(computeSetChain(records.fmr, records.ia, records.fa, records.acpc, records.tal),

@@ -87,7 +87,7 @@ struct Studies {
 
 // The same generated study twice: for zandrel.exe (Windows list) and for the native program.
 Studies twoStudies(const fs::path& dir, int subjects, std::uint64_t seed) {
-    const auto plan = zandrel::studygen::testStudySpec(subjects, seed);
+    const auto plan = zandrel::studygen::testStudyPlan(subjects, seed);
     Studies studies;
     studies.windows = windowsStudy(dir / "win-study", plan);
     studies.windowsPrefix = windowsPath(dir / "win-study") + "\\";

@@ -131,14 +131,14 @@ const Version kCurrentHost{2, 8, 0};
 // and the .voi files must agree. `locale` is the C locale the host runs with.
 void convertLikeTheCommandLine(const std::string& locale) {
     TempDir dir;
-    const auto plan = zandrel::studygen::testStudySpec(4, 20240611u);
+    const auto plan = zandrel::studygen::testStudyPlan(4, 20240611u);
     const fs::path winRoot = dir.path() / "win-study";
     const fs::path nativeRoot = dir.path() / "native-study";
     const auto study = windowsStudy(winRoot, plan);
     // The same study for the native command line: same files, a Linux prefix.
-    auto nativeSpec = plan;
-    nativeSpec.prefix = nativeRoot.string() + "/";
-    const auto nativeStudy = zandrel::studygen::writeStudy(nativeRoot.string(), nativeSpec);
+    auto nativePlan = plan;
+    nativePlan.prefix = nativeRoot.string() + "/";
+    const auto nativeStudy = zandrel::studygen::writeStudy(nativeRoot.string(), nativePlan);
 
     const std::string nativeTranscript = (dir.path() / "native.jsonl").string();
     const int nativeStatus = runCommand(shellQuoted(ZANDREL_CLI) + " convert " + shellQuoted(nativeStudy.listPath) +
@@ -153,7 +153,7 @@ void convertLikeTheCommandLine(const std::string& locale) {
     int converted = 0;
     for (const auto& line : readTranscript(nativeTranscript)) {
         std::string entry = line.get<std::string>();
-        replaceAll(entry, nativeSpec.prefix, windowsPath(winRoot) + "\\");
+        replaceAll(entry, nativePlan.prefix, windowsPath(winRoot) + "\\");
         converted += entry.rfind("Converted ", 0) == 0 ? 1 : 0;
         expected.push_back(logged(entry));
     }
@@ -193,7 +193,7 @@ TEST(WindowsScenario, HostWithDecimalCommaLocaleConvertsTheSame) { convertLikeTh
 
 TEST(WindowsScenario, HostVersion279IsRefusedWithOneMessageBoxAndNoConversion) {
     TempDir dir;
-    const auto study = windowsStudy(dir.path() / "study", zandrel::studygen::testStudySpec(1, 7u));
+    const auto study = windowsStudy(dir.path() / "study", zandrel::studygen::testStudyPlan(1, 7u));
     const Version oldHost{2, 7, 9};
     HostRun run;
     run.version = oldHost.text();
@@ -234,7 +234,7 @@ TEST(WindowsScenario, UnreadableListShowsTheMessageBoxAndLogsNothing) {
 TEST(WindowsScenario, MissingTimeCourseFileInTheMiddleIsLoggedAndTheBatchGoesOn) {
     TempDir dir;
     const fs::path root = dir.path() / "study";
-    const auto study = windowsStudy(root, zandrel::studygen::testStudySpec(3, 99u));
+    const auto study = windowsStudy(root, zandrel::studygen::testStudyPlan(3, 99u));
     ASSERT_TRUE(fs::remove(study.subjects[1].stc));
     HostRun run;
     run.listFile = study.listPath;
@@ -269,7 +269,7 @@ TEST(WindowsScenario, MissingTimeCourseFileInTheMiddleIsLoggedAndTheBatchGoesOn)
 
 TEST(WindowsScenario, AnotherHostExecutableIsNotBoundAndNothingIsCalled) {
     TempDir dir;
-    const auto study = windowsStudy(dir.path() / "study", zandrel::studygen::testStudySpec(1, 5u));
+    const auto study = windowsStudy(dir.path() / "study", zandrel::studygen::testStudyPlan(1, 5u));
     HostRun run;
     run.hostName = "OtherHost.exe";
     run.listFile = study.listPath;

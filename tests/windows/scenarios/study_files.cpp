@@ -23,7 +23,7 @@ void replaceAll(std::string& text, const std::string& from, const std::string& t
     }
 }
 
-studygen::GeneratedStudy windowsStudy(const fs::path& root, studygen::StudySpec plan) {
+studygen::GeneratedStudy windowsStudy(const fs::path& root, studygen::StudyPlan plan) {
     plan.prefix = windowsPath(root) + "\\";
     return studygen::writeStudy(root.string(), plan);
 }

@@ -16,6 +16,6 @@ void replaceAll(std::string& text, const std::string& from, const std::string& t
 
 // A study whose list names its files with Windows paths on drive Z:, as a user of the
 // desktop host writes it ("Z:\...\study\" then "subject1/s1.roi" and so on).
-studygen::GeneratedStudy windowsStudy(const std::filesystem::path& root, studygen::StudySpec plan);
+studygen::GeneratedStudy windowsStudy(const std::filesystem::path& root, studygen::StudyPlan plan);
 
 }  // namespace zandrel::wintest
