@@ -34,11 +34,6 @@ namespace zandrel {
 
 namespace {
 
-std::string folderOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
 std::string processId() {
 #ifdef _WIN32
     return std::to_string(_getpid());
@@ -99,6 +94,11 @@ bool flushToDisk(std::FILE* file) {
 }
 
 }  // namespace
+
+std::string folderOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
 
 // An existing target that we may not write (a directory, a read-only file) is refused
 // before anything is created, as opening it for writing directly would be: the errno of

@@ -53,6 +53,10 @@ private:
     bool committed_ = false;
 };
 
+// The folder part of `path` with its trailing separator ('/' or '\\'); empty for a bare
+// file name, so that folderOf(path) + name names a file beside `path`.
+std::string folderOf(const std::string& path);
+
 // Whether an existing `target` refuses to be written, as opening it for writing would (a
 // folder, a read-only file, a path through a regular file): the errno of that refusal, 0
 // when it can be written or does not exist yet.

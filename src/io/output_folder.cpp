@@ -21,7 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // The folder that holds `target`: "." for a bare file name.
-fs::path folderOf(const std::string& target) {
+fs::path containingFolder(const std::string& target) {
     const fs::path folder = fs::path(target).parent_path();
     return folder.empty() ? fs::path(".") : folder;
 }
@@ -53,7 +53,7 @@ bool isThere(const fs::path& path) {
 std::string creationRefusal(const std::string& target, bool foldersMayBeCreated) {
     if (target.empty()) return systemReason(ENOENT);
     if (const int refusal = existingTargetRefusal(target); refusal != 0) return systemReason(refusal);
-    fs::path folder = folderOf(target);
+    fs::path folder = containingFolder(target);
     if (foldersMayBeCreated) {
         // The nearest folder that exists decides; an existing file on the way is no folder.
         while (!isThere(folder) && folder.has_relative_path() && folder.has_parent_path() &&

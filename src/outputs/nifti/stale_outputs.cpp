@@ -10,6 +10,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "io/output_file.h"
+
 namespace zandrel {
 
 namespace {
@@ -25,11 +27,6 @@ void appendNames(const nlohmann::json& sidecar, const char* key, std::vector<std
     for (const nlohmann::json& entry : *found) {
         if (entry.is_string()) names.push_back(entry.get<std::string>());
     }
-}
-
-std::string folderOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 std::string nameOf(const std::string& path) {
